@@ -1,0 +1,224 @@
+#include "check/CheckFile.h"
+
+#include <optional>
+#include <string_view>
+
+#include "check/DrawingRules.h"
+#include "check/NameRule.h"
+#include "check/ReportFormat.h"
+#include "inspect/ByteOrder.h"
+#include "inspect/ImageType.h"
+#include "platform/FileInfo.h"
+#include "platform/FileSource.h"
+#include "platform/ResolutionReader.h"
+
+namespace vellumo {
+
+namespace {
+
+constexpr std::string_view kFilePath = " FilePath    ：";
+constexpr std::string_view kFileName = " ファイル名　：";
+constexpr std::string_view kImageType = " 画像型式　　：";
+constexpr std::string_view kResolution = " 解像度　　　：";
+constexpr std::string_view kDataSize = " データサイズ：";
+constexpr std::string_view kWidth = " 巾　(Width) ：";
+constexpr std::string_view kHeight = " 高さ(Height)：";
+constexpr std::string_view kDateTime = " 日付時刻　　：";
+constexpr std::string_view kConfirmed = "【確認】";
+
+std::string Join(std::string_view a, std::string_view b, std::string_view c = {}) {
+    std::string s;
+    s.reserve(a.size() + b.size() + c.size());
+    s += a;
+    s += b;
+    s += c;
+    return s;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Writes the drawing-rule lines and keeps score of what they confirmed.
+class RuleWriter {
+public:
+    RuleWriter(ReportView& view, DrawingVerdict& verdict) : view_(view), verdict_(verdict) {}
+
+    void Judged(JudgedItem item, const RuleLines& lines) { Write(&item, lines); }
+    void Other(const RuleLines& lines) { Write(nullptr, lines); }
+
+private:
+    void Write(const JudgedItem* item, const RuleLines& lines) {
+        for (const std::string& line : lines) {
+            view_.AppendLine(line);
+            const bool confirmed = std::string_view(line).ends_with(kConfirmed);
+            if (confirmed && item) verdict_.confirmed[static_cast<size_t>(*item)] = true;
+            if (!confirmed) ++verdict_.faultLines;
+        }
+    }
+
+    ReportView& view_;
+    DrawingVerdict& verdict_;
+};
+
+void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportView& view) {
+    view.AppendLine(Join(kFileName, fileName));
+    const std::string_view ext = FileExtension(fileName);
+    const std::string_view wrongExt = "（拡張子が違います。）";
+    std::string line(kImageType);
+    if (info.typeName == "Exe") {
+        line += "Exe or Dllファイル";
+        if (!EqualsIgnoringCase(ext, ".exe") && !EqualsIgnoringCase(ext, ".dll")) line += wrongExt;
+    } else if (info.typeName == "Zip") {
+        line += "Zip 型式圧縮ファイル";
+        if (!EqualsIgnoringCase(ext, ".zip")) line += wrongExt;
+    } else if (info.typeName == "PDF") {
+        line += "PDF ファイル";
+        if (!EqualsIgnoringCase(ext, ".pdf")) line += wrongExt;
+    } else {
+        line += "不明・未対応型式";
+    }
+    view.AppendLine(line);
+}
+
+}  // namespace
+
+bool DrawingVerdict::Passed() const {
+    if (!ran || faultLines != 0) return false;
+    for (bool c : confirmed)
+        if (!c) return false;
+    return true;
+}
+
+std::string PlainDataSizeLine(uint64_t size) {
+    const std::string bytes = FormatThousands(static_cast<int64_t>(size));
+    if (size <= 1048576) {
+        return Join(kDataSize, FormatFixed(static_cast<double>(size) / 1024.0, 1),
+                    " KB (" + bytes + "Byte)");
+    }
+    return Join(kDataSize, FormatFixed(static_cast<double>(size) / 1048576.0, 2),
+                " MB (" + bytes + "Byte)");
+}
+
+std::string ResolutionText(const std::string& path, ProgramValues& values) {
+    values.ShownDpi = 0;
+    const FileResolution res = ReadFileResolution(path);
+    const double x = RoundHalfEven(res.dpiX), y = RoundHalfEven(res.dpiY);
+    std::string text;
+    // A value that is not a number fails every comparison, so it is caught here too.
+    if (!res.decoded || !(x > 0) || !(y > 0)) {
+        text = "-";
+    } else {
+        text = FormatShortest(x) + " x " + FormatShortest(y) + " dpi";
+    }
+    if (res.decoded) values.ShownDpi = static_cast<float>(x > y ? x : y);
+    return text;
+}
+
+CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
+                      ReportView& view) {
+    view.SetStatus("");
+    CheckResult result;
+    ImageInfo& info = result.info;
+    std::optional<FileSource> file = FileSource::Open(path);
+    ReadImageInfo(file ? &*file : nullptr, path, options.ghostscriptAvailable, info);
+
+    const std::string fileName(FileNameOf(path));
+    const bool tiff = info.typeName == "Tif";
+    if (tiff && !info.headerRead) {
+        view.SetStatus("　ファイル名【 " + fileName + " 】 は 解析に失敗しました。");
+        view.AppendLine("\r\n" + Join(kFileName, fileName, " 【解析失敗】"));
+    }
+    if (view.ShowingUsage()) view.BeginReports();
+    view.AppendLine("");
+    if (options.showPath) view.AppendLine(Join(kFilePath, FolderOf(path)));
+    if (!info.headerRead) {
+        WriteShortReport(info, fileName, view);
+        return result;
+    }
+
+    const bool c = options.drawingCheck;
+    const bool e = info.extensionMatches;
+    const bool judged = tiff && c;
+    // The file is open: its size and time are those it had when the check began. The size
+    // is 64-bit, so files of 2 GiB and more are not shown with negative sizes.
+    const uint64_t size = file->Size();
+    DrawingVerdict& verdict = result.verdict;
+    verdict.ran = judged;
+    RuleWriter rules(view, verdict);
+
+    // 1: the file-name line
+    if (judged) {
+        rules.Judged(JudgedItem::Name, {NameRuleLine(fileName)});
+    } else if (!e) {
+        view.AppendLine(Join(kFileName, fileName, "（拡張子不正）"));
+    } else if (c) {
+        view.AppendLine(Join(kFileName, fileName, " 【画像型式が違います。】"));
+    } else {
+        view.AppendLine(Join(kFileName, fileName));
+    }
+    // 2: the image type
+    if (judged) {
+        rules.Judged(JudgedItem::ImageType, ImageTypeRuleLines());
+    } else if (c && e) {
+        view.AppendLine(Join(kImageType, info.typeName));
+    } else {
+        view.AppendLine(Join(kImageType, info.typeName, " 型式"));
+    }
+    // 3: the decoder's resolution, for the report without drawing check
+    if (!c && e) view.AppendLine(Join(kResolution, ResolutionText(path, values)));
+    // 4: compression, bit depth, orientation, resolution, resolution unit
+    if (judged) {
+        rules.Judged(JudgedItem::Compression, CompressionRuleLines(info));
+        rules.Judged(JudgedItem::BitDepth, BitDepthRuleLines(info));
+        rules.Judged(JudgedItem::Orientation, OrientationRuleLines(info));
+        rules.Judged(JudgedItem::Resolution, ResolutionRuleLines(info, values));
+        rules.Other(ResolutionUnitRuleLines(info));
+    }
+    // 5: the data size
+    const bool sizeComputable = info.resolutionUnit == 0 || info.resolutionUnit == 2;
+    if (sizeComputable) {
+        if (judged) {
+            rules.Judged(JudgedItem::DataSize, DataSizeRuleLines(size));
+        } else {
+            const std::string_view ext = FileExtension(fileName);
+            if (!(c && (ext == ".tif" || ext == ".TIF"))) view.AppendLine(PlainDataSizeLine(size));
+        }
+    }
+    // 6: the page count
+    if (judged) rules.Judged(JudgedItem::PageCount, PageCountRuleLines(info));
+    // 7: a data size that cannot be judged
+    if (!sizeComputable) {
+        const std::string line = Join(kDataSize, " *** 【計算できません】");
+        if (judged) rules.Other({line}); else view.AppendLine(line);
+    }
+    // 8: the paper size
+    if (judged) {
+        const RuleLines paper = PaperSizeRuleLines(info);
+        rules.Judged(JudgedItem::PaperSize, {paper.front()});
+        rules.Other(RuleLines(paper.begin() + 1, paper.end()));
+    }
+    // 9 to 11
+    view.AppendLine(Join(kWidth, std::to_string(info.width), " pixel"));
+    view.AppendLine(Join(kHeight, std::to_string(info.height), " pixel"));
+    view.AppendLine(Join(kDateTime, FormatDosDateTime(file->ModifiedTime())));
+    // 12: the byte order in the status line
+    const std::string order = TiffByteOrder(*file);
+    if (order == "Tif_L") {
+        view.SetStatus(" □ImageFileHeadr ： $49492A00 （Tiff - Little Endian）");
+    } else if (order == "Tif_B") {
+        view.SetStatus(" □ImageFileHeadr ： $4D4D002A （Tiff - Big Endian）");
+    }
+    // 13
+    view.FocusReport();
+    return result;
+}
+
+}  // namespace vellumo

@@ -1,0 +1,52 @@
+#pragma once
+// The report driver: the block of report lines and the status text for one file.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "check/ProgramValues.h"
+#include "check/ReportView.h"
+#include "inspect/ImageInfo.h"
+
+namespace vellumo {
+
+struct CheckOptions {
+    bool drawingCheck = true;   ///< "図面のチェック"
+    bool showPath = false;      ///< "Pathも表示"
+    bool ghostscriptAvailable = false;
+};
+
+/// The nine properties the drawing check judges, each confirmed by a line in 【確認】.
+enum class JudgedItem {
+    Name, ImageType, Compression, BitDepth, Orientation, Resolution, DataSize, PageCount,
+    PaperSize
+};
+
+/// How a drawing check came out, line by line.
+struct DrawingVerdict {
+    bool ran = false;  ///< the drawing check was on and the file is a TIFF
+    std::array<bool, 9> confirmed{};  ///< by JudgedItem
+    int faultLines = 0;  ///< drawing-rule lines that do not end in 【確認】
+    /// Every judged line was written and confirmed, and no other rule line named a fault.
+    bool Passed() const;
+};
+
+struct CheckResult {
+    ImageInfo info;
+    DrawingVerdict verdict;
+};
+
+/// The plain data-size line: KB up to 1,048,576 bytes, MB above.
+std::string PlainDataSizeLine(uint64_t size);
+/// The report's resolution text from the platform decoder ("96 x 96 dpi", "-"); sets
+/// ShownDpi to the larger rounded value (0 when not decoded).
+std::string ResolutionText(const std::string& path, ProgramValues& values);
+
+/// Writes the report block of one file to `view`. Throws Error (invalid header, zero size,
+/// file access, a zero RATIONAL denominator) before anything is written; the status line
+/// is then empty.
+CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
+                      ReportView& view);
+
+}  // namespace vellumo

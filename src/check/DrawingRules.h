@@ -1,0 +1,34 @@
+#pragma once
+// The drawing TIFF conformance rules, one function per rule, in their call order. Each
+// returns the lines it writes (often none or one).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/ProgramValues.h"
+#include "inspect/ImageInfo.h"
+
+namespace vellumo {
+
+using RuleLines = std::vector<std::string>;
+
+RuleLines ImageTypeRuleLines();
+RuleLines CompressionRuleLines(const ImageInfo& info);
+RuleLines BitDepthRuleLines(const ImageInfo& info);
+RuleLines OrientationRuleLines(const ImageInfo& info);
+/// Also sets ShownDpi to the horizontal resolution when it writes a dpi line.
+RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values);
+RuleLines ResolutionUnitRuleLines(const ImageInfo& info);
+/// The judged data-size line for a file of `size` bytes.
+RuleLines DataSizeRuleLines(uint64_t size);
+RuleLines PageCountRuleLines(const ImageInfo& info);
+/// The paper-size line and, unless the page is B4 landscape, the detail line.
+RuleLines PaperSizeRuleLines(const ImageInfo& info);
+
+/// The compression and orientation names of the report ("" for an unlisted value).
+std::string CompressionName(uint32_t compression);
+std::string OrientationName(uint32_t orientation);
+std::string ResolutionUnitText(uint32_t unit);
+
+}  // namespace vellumo

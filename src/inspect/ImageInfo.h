@@ -1,0 +1,51 @@
+#pragma once
+// What the header readers find out about one file.
+
+#include <cstdint>
+#include <string>
+
+namespace vellumo {
+
+/// The file type found from the leading bytes (not from the name).
+enum ImageTypeCode : int32_t {
+    kTypeUnknown = -1,  ///< "不明なファイル", also a missing file
+    kTypeBmp = 0,       ///< "BMP"
+    kTypeJpeg = 1,      ///< "JPG"
+    kTypeGif = 2,       ///< "GIF"
+    kTypeEmf = 3,       ///< "emf"
+    kTypeTiffBig = 4,   ///< "Tif", big-endian
+    kTypeTiffLittle = 5,///< "Tif", little-endian
+    kTypePng = 6,       ///< "PNG"
+    kTypeWmf = 7,       ///< "wmf" (placeable metafile)
+    kTypePsd = 8,       ///< "psd"
+    kTypeExe = 9,       ///< "Exe"
+    kTypeZip = 10,      ///< "Zip"
+    kTypePdf = 11,      ///< "PDF"
+};
+
+/// One file's header facts. Every field starts at zero, false or empty; the TIFF fields
+/// (and the missing flags) stay so for every type other than TIFF.
+struct ImageInfo {
+    int32_t typeCode = kTypeUnknown;
+    std::string typeName;
+    bool extensionMatches = false;
+    bool headerRead = false;
+    /// Pixel size; for WMF and EMF the logical bounds. Signed readers store their value's
+    /// two's-complement bits; the report writes both as unsigned numbers.
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bitsPerSample = 0;
+    uint32_t compression = 0;
+    uint32_t orientation = 0;
+    uint32_t xResolution = 0;  ///< whole dots per unit, truncated
+    uint32_t yResolution = 0;
+    uint32_t resolutionUnit = 0;
+    int32_t pageCount = 0;  ///< 1 to 31 for a TIFF
+    bool compressionMissing = false;
+    bool orientationMissing = false;
+    bool xResolutionMissing = false;
+    bool yResolutionMissing = false;
+    bool resolutionUnitMissing = false;
+};
+
+}  // namespace vellumo

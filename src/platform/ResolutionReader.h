@@ -1,0 +1,29 @@
+#pragma once
+// The resolution an image file states about itself, read from its metadata without
+// decoding pixels. The report and the viewer both use it.
+
+#include <string>
+
+namespace vellumo {
+
+/// Horizontal and vertical dots per inch of a file, as the platform image decoder reports
+/// them.
+struct FileResolution {
+    float dpiX = 0;  ///< 0 when not decoded
+    float dpiY = 0;  ///< 0 when not decoded
+    bool decoded = false;  ///< the file could be opened as an image of a supported format
+};
+
+/// Reads the resolution of the image file at `path`:
+/// - TIFF (libtiff): XResolution/YResolution with ResolutionUnit; centimetres are
+///   converted to inches; no unit (1) gives the values as they stand;
+/// - PNG (libpng): the pHYs chunk in pixels per metre;
+/// - JPEG (libjpeg): the JFIF density (dots per inch or per centimetre), else the EXIF
+///   XResolution/YResolution;
+/// - BMP (own reader): pixels per metre of the info header;
+/// - GIF (giflib): holds none.
+/// 96 dpi where the file holds no resolution. `decoded` is false when the file is missing,
+/// of another format (WMF, EMF, PSD, ...), or refused by its library. Never throws.
+FileResolution ReadFileResolution(const std::string& path);
+
+}  // namespace vellumo

@@ -1,0 +1,23 @@
+# Sourced by the setup scripts: installs the Debian packages named, only those missing.
+# Usage: ensure_packages PACKAGE...
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing Debian packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What the core and the command-line programs need to build.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-dev libgif-dev
+    libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
+# What the tests need besides: GoogleTest, and the tools whose output they compare with.
+TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core)
