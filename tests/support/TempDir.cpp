@@ -1,5 +1,9 @@
 #include "support/TempDir.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +35,20 @@ std::string TempDir::Write(std::string_view name, std::string_view bytes) const 
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
     return path;
+}
+
+void SetModifiedTime(const std::string& path, std::time_t t) {
+    struct timespec times[2];
+    times[0].tv_sec = t;
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        throw std::runtime_error("cannot set the time of " + path);
+}
+
+void UseTokyoTime() {
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
 }
 
 }  // namespace vellumo::test

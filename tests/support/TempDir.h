@@ -2,6 +2,7 @@
 // A temporary folder for one test, removed with everything in it at the end.
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,5 +26,12 @@ public:
 private:
     std::string path_;
 };
+
+/// Sets the last-write (and access) time of `path` to `t` seconds since the epoch.
+void SetModifiedTime(const std::string& path, std::time_t t);
+
+/// Makes local time Japan time for this process (the test environment also sets TZ, but
+/// a test program run by hand may not have it).
+void UseTokyoTime();
 
 }  // namespace vellumo::test
