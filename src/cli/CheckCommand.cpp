@@ -10,6 +10,7 @@
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
+#include "inspect/ImageType.h"
 #include "platform/Error.h"
 
 namespace vellumo {
@@ -62,7 +63,13 @@ private:
     // The files of a folder in name order; subfolders (not followed through links, so a
     // link loop cannot trap the walk) only with -r, at their place in that order.
     void Folder(const std::string& folder) {
-        std::vector<std::pair<std::string, bool>> entries;  // name, is a folder to enter
+        struct Entry {
+            std::string name;
+            bool folder;  // a folder (or a link to one): checked only by entering it
+            bool link;
+            bool operator<(const Entry& o) const { return name < o.name; }
+        };
+        std::vector<Entry> entries;
         std::error_code ec;
         fs::directory_iterator it(folder, ec), end;
         if (ec) {
@@ -74,16 +81,16 @@ private:
         for (; it != end; it.increment(ec)) {
             if (ec) break;
             std::error_code e2;
-            const bool dir = it->is_directory(e2) && !it->is_symlink(e2);
-            entries.emplace_back(it->path().filename().string(), dir);
+            entries.push_back({it->path().filename().string(), it->is_directory(e2),
+                               it->is_symlink(e2)});
         }
         std::sort(entries.begin(), entries.end());
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-        for (const auto& [name, dir] : entries) {
-            if (dir) {
-                if (settings_.recursive) Folder(prefix + name);
-            } else {
-                File(prefix + name);
+        for (const Entry& entry : entries) {
+            if (!entry.folder) {
+                File(prefix + entry.name);
+            } else if (settings_.recursive && !entry.link) {
+                Folder(prefix + entry.name);
             }
         }
     }
@@ -98,6 +105,17 @@ private:
             error = e.what();
         } catch (const std::exception& e) {
             error = path + "\r\n" + e.what();
+        }
+        if (!error.empty()) {
+            // The check ended before its report; the type is still worth telling.
+            ImageInfo& info = result.info;
+            try {
+                info.typeCode = DetectImageType(path);
+            } catch (const Error&) {
+            }
+            info.typeName = TypeNameOf(info.typeCode);
+            info.extensionMatches = ExtensionMatches(info.typeName, FileNameOf(path),
+                                                     options_.ghostscriptAvailable);
         }
         const bool passed = error.empty() && options_.drawingCheck && result.verdict.Passed();
         if (!error.empty()) {
