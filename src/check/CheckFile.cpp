@@ -107,9 +107,10 @@ std::string PlainDataSizeLine(uint64_t size) {
                 " MB (" + bytes + "Byte)");
 }
 
-std::string ResolutionText(const std::string& path, ProgramValues& values) {
+namespace {
+
+std::string ResolutionTextOf(const FileResolution& res, ProgramValues& values) {
     values.ShownDpi = 0;
-    const FileResolution res = ReadFileResolution(path);
     const double x = RoundHalfEven(res.dpiX), y = RoundHalfEven(res.dpiY);
     std::string text;
     // A value that is not a number fails every comparison, so it is caught here too.
@@ -120,6 +121,12 @@ std::string ResolutionText(const std::string& path, ProgramValues& values) {
     }
     if (res.decoded) values.ShownDpi = static_cast<float>(x > y ? x : y);
     return text;
+}
+
+}  // namespace
+
+std::string ResolutionText(const std::string& path, ProgramValues& values) {
+    return ResolutionTextOf(ReadFileResolution(path), values);
 }
 
 CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
@@ -173,7 +180,9 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Prog
         view.AppendLine(Join(kImageType, info.typeName, " 型式"));
     }
     // 3: the decoder's resolution, for the report without drawing check
-    if (!c && e) view.AppendLine(Join(kResolution, ResolutionText(path, values)));
+    if (!c && e) {
+        view.AppendLine(Join(kResolution, ResolutionTextOf(ReadFileResolution(*file), values)));
+    }
     // 4: compression, bit depth, orientation, resolution, resolution unit
     if (judged) {
         rules.Judged(JudgedItem::Compression, CompressionRuleLines(info));

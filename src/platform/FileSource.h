@@ -28,6 +28,9 @@ public:
     ~FileSource();
 
     const std::string& Path() const { return path_; }
+    /// The open descriptor, for image libraries that read through a stream of their own
+    /// (they take a dup of it). Reads here use pread, so its file offset is theirs.
+    int Descriptor() const { return fd_; }
     /// Size in bytes as the directory lists it when the file was opened.
     uint64_t Size() const { return size_; }
     /// Last-write time, seconds since the epoch.

@@ -1,14 +1,14 @@
 #include "platform/ResolutionReader.h"
 
-#include <fcntl.h>
+#include "platform/FileSource.h"
+
 #include <gif_lib.h>
 #include <png.h>
-#include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
 
 // jpeglib.h needs size_t and FILE declared before it.
-#include <cerrno>
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -83,49 +83,30 @@ private:
 // ---------------------------------------------------------------------------------------
 // The file
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 
-/// A stdio stream of its own over `fd`, reading from the start (the probe uses pread, so
-/// the shared file offset is still 0).
-UniqueFile StreamOf(int fd) {
+/// A descriptor of its own on `fd`, at the start of the file. The copy shares the file
+/// offset, which nothing else uses: FileSource reads with pread.
+int DupAtStart(int fd) {
     const int copy = ::dup(fd);
+    if (copy < 0) return -1;
+    if (::lseek(copy, 0, SEEK_SET) != 0) {
+        ::close(copy);
+        return -1;
+    }
+    return copy;
+}
+
+/// A stdio stream of its own over the open file, reading from the start.
+UniqueFile StreamOf(const FileSource& source) {
+    const int copy = DupAtStart(source.Descriptor());
     if (copy < 0) return nullptr;
     FILE* file = ::fdopen(copy, "rb");
     if (file == nullptr) ::close(copy);
     return UniqueFile(file);
-}
-
-/// Reads up to `len` bytes at `offset`; returns how many were read (short at the end or on
-/// an error).
-size_t ReadAt(int fd, uint64_t offset, unsigned char* out, size_t len) {
-    size_t got = 0;
-    while (got < len) {
-        const ssize_t n = ::pread(fd, out + got, len - got, static_cast<off_t>(offset + got));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
-    }
-    return got;
 }
 
 enum class Format { Unknown, Bmp, Jpeg, Gif, Png, Tiff };
@@ -156,16 +137,22 @@ Format Probe(const unsigned char* head, size_t len) {
 // TIFF (libtiff over the open descriptor, first directory only)
 
 struct TiffClient {
-    int fd;
-    uint64_t size;
+    const FileSource& file;
     uint64_t pos = 0;
 };
 
 tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t len) {
     auto* client = static_cast<TiffClient*>(handle);
-    if (len <= 0) return 0;
-    const size_t got =
-        ReadAt(client->fd, client->pos, static_cast<unsigned char*>(buffer), static_cast<size_t>(len));
+    const uint64_t size = client->file.Size();
+    if (len <= 0 || client->pos >= size) return 0;
+    // libtiff must see the end of the file as a short read, not as zero bytes.
+    const size_t got = static_cast<size_t>(
+        std::min<uint64_t>(static_cast<uint64_t>(len), size - client->pos));
+    try {
+        client->file.Read(client->pos, buffer, got);
+    } catch (...) {  // no exception may cross libtiff's C frames
+        return -1;
+    }
     client->pos += got;
     return static_cast<tmsize_t>(got);
 }
@@ -176,7 +163,7 @@ toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
     auto* client = static_cast<TiffClient*>(handle);
     uint64_t base = 0;
     if (whence == SEEK_CUR) base = client->pos;
-    else if (whence == SEEK_END) base = client->size;
+    else if (whence == SEEK_END) base = client->file.Size();
     else if (whence != SEEK_SET) return static_cast<toff_t>(-1);
     // libtiff passes negative relative offsets as wrapped unsigned values; the sum wraps
     // back. Offsets beyond 2^63 cannot be read by pread and are refused.
@@ -187,7 +174,7 @@ toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
 }
 
 int TiffClose(thandle_t) { return 0; }
-toff_t TiffSize(thandle_t handle) { return static_cast<TiffClient*>(handle)->size; }
+toff_t TiffSize(thandle_t handle) { return static_cast<TiffClient*>(handle)->file.Size(); }
 int TiffMap(thandle_t, void**, toff_t*) { return 0; }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
@@ -201,7 +188,7 @@ struct TiffCloser {
     void operator()(TIFF* tif) const { TIFFClose(tif); }
 };
 
-FileResolution ReadTiff(int fd, uint64_t size) {
+FileResolution ReadTiff(const FileSource& file) {
     std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
     if (!options) return {};
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffSwallow, nullptr);
@@ -209,7 +196,7 @@ FileResolution ReadTiff(int fd, uint64_t size) {
     // The first directory needs little memory; a bigger request is a broken file.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), 64 * 1024 * 1024);
 
-    TiffClient client{fd, size};
+    TiffClient client{file};
     // "r": header and first directory; "m": no memory mapping; "O": strip and tile arrays
     // are loaded only on demand, which is never here.
     std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
@@ -425,8 +412,8 @@ FileResolution ReadBmp(const ByteSpan& head, uint64_t fileSize) {
 // ---------------------------------------------------------------------------------------
 // GIF (giflib, screen descriptor only; GIF states no resolution)
 
-FileResolution ReadGif(int fd) {
-    const int copy = ::dup(fd);
+FileResolution ReadGif(const FileSource& file) {
+    const int copy = DupAtStart(file.Descriptor());
     if (copy < 0) return {};
     int error = 0;
     // giflib owns the copy from here, also when it refuses the file.
@@ -436,26 +423,19 @@ FileResolution ReadGif(int fd) {
     return Decoded(kDefaultDpi, kDefaultDpi);
 }
 
-FileResolution ReadResolutionOf(const std::string& path) {
-    // Only regular files are opened: a pipe or device could block or answer endlessly.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0) return {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};  // replaced meanwhile
-    const auto size = static_cast<uint64_t>(st.st_size);
-
+FileResolution ReadResolutionOf(const FileSource& file) {
     unsigned char head[64] = {};
-    const size_t headLen = ReadAt(fd.Get(), 0, head, sizeof head);
+    file.Read(0, head, sizeof head);
+    const auto headLen = static_cast<size_t>(std::min<uint64_t>(sizeof head, file.Size()));
     switch (Probe(head, headLen)) {
-        case Format::Bmp: return ReadBmp(ByteSpan(head, headLen), size);
-        case Format::Gif: return ReadGif(fd.Get());
-        case Format::Tiff: return ReadTiff(fd.Get(), size);
+        case Format::Bmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
+        case Format::Gif: return ReadGif(file);
+        case Format::Tiff: return ReadTiff(file);
         case Format::Png:
-            if (UniqueFile file = StreamOf(fd.Get())) return ReadPng(file.get());
+            if (UniqueFile stream = StreamOf(file)) return ReadPng(stream.get());
             return {};
         case Format::Jpeg:
-            if (UniqueFile file = StreamOf(fd.Get())) return ReadJpeg(file.get());
+            if (UniqueFile stream = StreamOf(file)) return ReadJpeg(stream.get());
             return {};
         case Format::Unknown: break;
     }
@@ -464,10 +444,20 @@ FileResolution ReadResolutionOf(const std::string& path) {
 
 }  // namespace
 
+FileResolution ReadFileResolution(const FileSource& file) {
+    try {
+        return ReadResolutionOf(file);
+    } catch (...) {  // a read error or an allocation failure; the caller shows "-"
+        return {};
+    }
+}
+
 FileResolution ReadFileResolution(const std::string& path) {
     try {
-        return ReadResolutionOf(path);
-    } catch (...) {  // an allocation failure at most; the caller shows "-"
+        // Only regular files are opened: a pipe or device could block or answer endlessly.
+        const std::optional<FileSource> file = FileSource::Open(path);
+        return file ? ReadResolutionOf(*file) : FileResolution{};
+    } catch (...) {
         return {};
     }
 }

@@ -6,6 +6,8 @@
 
 namespace vellumo {
 
+class FileSource;
+
 /// Horizontal and vertical dots per inch of a file, as the platform image decoder reports
 /// them.
 struct FileResolution {
@@ -25,5 +27,7 @@ struct FileResolution {
 /// 96 dpi where the file holds no resolution. `decoded` is false when the file is missing,
 /// of another format (WMF, EMF, PSD, ...), or refused by its library. Never throws.
 FileResolution ReadFileResolution(const std::string& path);
+/// The same for a file that is already open.
+FileResolution ReadFileResolution(const FileSource& file);
 
 }  // namespace vellumo

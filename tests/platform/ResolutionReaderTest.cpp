@@ -18,6 +18,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/FileSource.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 
@@ -336,6 +337,30 @@ TEST(ResolutionReader, OutOfRangeValuesComeOutAsZero) {
     Bytes negative = test::BmpInfo(16, 16);
     test::PutLe32(negative, 38, static_cast<uint32_t>(-3780));
     ExpectDpi(ReadFileResolution(dir.Write("neg.bmp", negative)), 0, 96.012f);
+}
+
+// Readers that go through a stream of their own start at the beginning every time, however
+// often the same open file is read.
+TEST(ResolutionReader, OpenFileReadsAlikeEveryTime) {
+    TempDir dir;
+    const std::string files[] = {
+        WritePng(dir, "a.png", std::pair{15748u, 15748u}),
+        WriteJpeg(dir, "a.jpg", {true, 1, 300, 300, {}}),
+        WriteTiff(dir, "a.tif", {400.0f, 400.0f, RESUNIT_INCH}),
+        dir.Write("a.gif", test::Gif("89a", 16, 16)),
+    };
+    for (const std::string& path : files) {
+        SCOPED_TRACE(path);
+        const auto file = FileSource::Open(path);
+        ASSERT_TRUE(file);
+        const FileResolution first = ReadFileResolution(*file);
+        const FileResolution second = ReadFileResolution(*file);
+        EXPECT_TRUE(first.decoded);
+        EXPECT_TRUE(second.decoded);
+        EXPECT_EQ(first.dpiX, second.dpiX);
+        EXPECT_EQ(first.dpiY, second.dpiY);
+        EXPECT_EQ(first.dpiX, ReadFileResolution(path).dpiX);
+    }
 }
 
 }  // namespace
