@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/ensure-packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMO_TESTS=OFF > /dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMO_TESTS=OFF -DVELLUMO_UI=OFF > /dev/null
 ninja -C build vellumo-check > /dev/null
 if [ $# -eq 0 ]; then set -- --status examples; fi
 status=0

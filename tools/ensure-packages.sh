@@ -21,3 +21,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-
     libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
 # What the tests need besides: GoogleTest, and the tools whose output they compare with.
 TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core)
+# The windows: Qt 6 Widgets and Print Support, the Japanese fonts that stand in for
+# "ＭＳ ゴシック", and a virtual display for screenshots.
+UI_PACKAGES=(qt6-base-dev libgl-dev fonts-ipafont-gothic xvfb xauth)
+# The benchmarks: Google Benchmark and the tools they compare with.
+BENCH_PACKAGES=(libbenchmark-dev imagemagick libtiff-tools hyperfine)
