@@ -1,0 +1,57 @@
+#include "app/Application.h"
+
+#include <QFont>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+#include "app/AppIcon.h"
+#include "app/UiServices.h"
+#include "platform/Error.h"
+
+namespace vellumo {
+
+namespace {
+
+class ToolTipDelayStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 200;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+}  // namespace
+
+VellumoApplication::VellumoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VellumoApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const Error& e) {
+        ShowErrorBox(nullptr, e.what());
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(nullptr, "メモリが不足しています");
+    } catch (const std::exception& e) {
+        ShowErrorBox(nullptr, e.what());
+    }
+    return false;
+}
+
+void InitializeApplication(QApplication& app) {
+    app.setApplicationName(QStringLiteral("Vellumo"));
+    app.setApplicationDisplayName(QStringLiteral("Vellumo"));
+    app.setWindowIcon(AppIcon());
+    // The stored font names are those of Windows; the IPA fonts have the same metrics.
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                                QStringLiteral("Monospace")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+                                QStringLiteral("Sans Serif")});
+    app.setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    app.setStyle(new ToolTipDelayStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+}
+
+}  // namespace vellumo

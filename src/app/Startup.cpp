@@ -1,0 +1,44 @@
+#include "app/Startup.h"
+
+#include "app/TAboutBox.h"
+#include "app/UiServices.h"
+#include "checker_ui/TForm1.h"
+#include "settings/SettingsFile.h"
+#include "settings/TForm3.h"
+
+namespace vellumo {
+
+RunningProgram::~RunningProgram() {
+    // The dialogs first: the checker window holds pointers to them.
+    if (form1) {
+        form1->SetAboutBox(nullptr);
+        form1->SetSettingsDialog(nullptr);
+    }
+    form3.reset();
+    aboutBox.reset();
+    form1.reset();
+}
+
+std::optional<RunningProgram> StartProgram(const QString& executablePath, const QStringList& files) {
+    std::optional<SingleInstance> lock = SingleInstance::TryAcquire();
+    if (!lock) {
+        MessageBoxRequest r;
+        r.title = QStringLiteral("警告");
+        r.text = QStringLiteral("Pelmoraは既に起動しています。");
+        r.icon = BoxIcon::Warning;
+        Ui().ShowMessage(nullptr, r);
+        return std::nullopt;
+    }
+    RunningProgram program(std::move(*lock));
+    const QString settingsPath =
+        QString::fromStdString(SettingsPathFor(executablePath.toStdString()));
+    program.form1 = std::make_unique<TForm1>(settingsPath, files);
+    program.aboutBox =
+        std::make_unique<TAboutBox>(&program.form1->AboutmesVer, &program.form1->AboutmesDate);
+    program.form3 = std::make_unique<TForm3>();
+    program.form1->SetAboutBox(program.aboutBox.get());
+    program.form1->SetSettingsDialog(program.form3.get());
+    return program;
+}
+
+}  // namespace vellumo

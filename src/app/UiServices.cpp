@@ -1,0 +1,170 @@
+#include "app/UiServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/Error.h"
+
+namespace vellumo {
+
+namespace {
+
+QMessageBox::Icon QtIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Information: return QMessageBox::Information;
+    case BoxIcon::Warning: return QMessageBox::Warning;
+    case BoxIcon::Critical: return QMessageBox::Critical;
+    case BoxIcon::Question: return QMessageBox::Question;
+    case BoxIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The Windows font dialog also picks the colour of the text; Qt's does not, so the Qt one
+// is embedded with a colour button beside it.
+class FontAndColorDialog : public QDialog {
+public:
+    FontAndColorDialog(QWidget* parent, const FontChoice& initial)
+        : QDialog(parent), color_(initial.color) {
+        setWindowTitle(QStringLiteral("フォント"));
+        fonts_ = new QFontDialog(initial.font, this);
+        fonts_->setWindowFlags(Qt::Widget);
+        fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        auto* colorButton = new QPushButton(QStringLiteral("色(&C)..."), this);
+        swatch_ = new QLabel(this);
+        swatch_->setFixedSize(40, 20);
+        PaintSwatch();
+        connect(colorButton, &QPushButton::clicked, this, [this] {
+            const QColor c = QColorDialog::getColor(color_, this);
+            if (c.isValid()) {
+                color_ = c;
+                PaintSwatch();
+            }
+        });
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        auto* colorRow = new QHBoxLayout;
+        colorRow->addWidget(colorButton);
+        colorRow->addWidget(swatch_);
+        colorRow->addStretch();
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(fonts_);
+        layout->addLayout(colorRow);
+        layout->addWidget(buttons);
+    }
+    FontChoice Choice() const { return FontChoice{fonts_->currentFont(), color_}; }
+
+private:
+    void PaintSwatch() {
+        swatch_->setStyleSheet(QStringLiteral("background:%1; border:1px solid gray;")
+                                   .arg(color_.name()));
+    }
+    QFontDialog* fonts_;
+    QLabel* swatch_;
+    QColor color_;
+};
+
+class QtUiServices : public UiServices {
+public:
+    BoxAnswer ShowMessage(QWidget* parent, const MessageBoxRequest& r) override {
+        QMessageBox box(QtIcon(r.icon), r.title, r.text, QMessageBox::NoButton, parent);
+        switch (r.buttons) {
+        case BoxButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case BoxButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case BoxButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        }
+        if (r.stayOnTop) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        switch (box.exec()) {
+        case QMessageBox::Yes: return BoxAnswer::Yes;
+        case QMessageBox::No: return BoxAnswer::No;
+        case QMessageBox::Cancel: return BoxAnswer::Cancel;
+        default: return r.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+        }
+    }
+
+    std::optional<OpenFileAnswer> ChooseOpenFile(QWidget* parent,
+                                                 const OpenFileRequest& r) override {
+        QFileDialog dialog(parent, r.title, r.folder);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        const QStringList filters = QtNameFilters(r.filter);
+        dialog.setNameFilters(filters);
+        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[r.filterIndex - 1]);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        OpenFileAnswer answer;
+        answer.path = dialog.selectedFiles().first();
+        answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+        if (answer.filterIndex < 1) answer.filterIndex = 1;
+        return answer;
+    }
+
+    std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) override {
+        FontAndColorDialog dialog(parent, initial);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Choice();
+    }
+
+    std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override {
+        const QColor c = QColorDialog::getColor(initial, parent);
+        if (!c.isValid()) return std::nullopt;
+        return c;
+    }
+
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                        const QString& start) override {
+        const QString folder = QFileDialog::getExistingDirectory(parent, title, start);
+        if (folder.isEmpty()) return std::nullopt;
+        return folder;
+    }
+
+    void ProcessEvents() override { QApplication::processEvents(); }
+};
+
+UiServices* installed = nullptr;
+
+}  // namespace
+
+UiServices& Ui() {
+    static QtUiServices qt;
+    return installed ? *installed : qt;
+}
+
+void SetUiServices(UiServices* services) { installed = services; }
+
+QStringList QtNameFilters(const QString& windowsFilter) {
+    const QStringList parts = windowsFilter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << p.trimmed();
+        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
+    }
+    return out;
+}
+
+void ShowErrorBox(QWidget* parent, const std::string& message) {
+    MessageBoxRequest r;
+    r.title = QStringLiteral("Vellumo");
+    r.text = QString::fromStdString(WithLfLineEnds(ErrorBoxText(message)));
+    r.icon = BoxIcon::Critical;
+    Ui().ShowMessage(parent, r);
+}
+
+}  // namespace vellumo

@@ -1,0 +1,133 @@
+#pragma once
+// The checker window: files dropped, opened or named on the command line get their report
+// blocks in the report box; it opens the viewer on the file checked last.
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "check/CheckFile.h"
+#include "check/ProgramValues.h"
+#include "inspect/ImageInfo.h"
+
+class QCheckBox;
+class QFrame;
+class QPushButton;
+class QStatusBar;
+class QToolButton;
+
+namespace vellumo {
+
+struct CheckerSettings;
+class TAboutBox;
+class TForm3;
+class Memo1ReportView;
+
+/// The report box: a read-only text box that tells its window about double clicks.
+class ReportMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+signals:
+    void DoubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    /// `settingsPath` is the settings file (the executable's path with ".ini");
+    /// `commandLineFiles` are checked when the window is first shown.
+    TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    /// The windows created after this one at start-up.
+    void SetAboutBox(TAboutBox* box) { aboutBox_ = box; }
+    void SetSettingsDialog(TForm3* dialog) { settingsDialog_ = dialog; }
+    /// What the viewer button calls once it has handed the file over (HandOffFileName set,
+    /// this window minimized); it returns when the viewer has closed.
+    void SetViewerOpener(std::function<void(TForm1&)> opener) { viewerOpener_ = std::move(opener); }
+
+    // Controls, by their names.
+    QPushButton* Button1 = nullptr;  // 開く
+    QPushButton* Button2 = nullptr;  // クリアー
+    QPushButton* Button3 = nullptr;  // 閉じる
+    QPushButton* Button4 = nullptr;  // Ｖiewer
+    QToolButton* SpeedButton1 = nullptr;  // ?
+    QCheckBox* CheckBox1 = nullptr;  // 最前面に固定
+    QCheckBox* CheckBox2 = nullptr;  // 図面のチェック
+    QCheckBox* CheckBox3 = nullptr;  // Pathも表示
+    ReportMemo* Memo1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFrame* Panel1 = nullptr;
+
+    // Values the whole program shares.
+    QString CheckedFileName;
+    QString HandOffFileName;
+    QString LastFolder;
+    QString GsDir;
+    bool GhostscriptAvailable = false;
+    QString GhostscriptFolder;
+    ImageInfo LastInfo;
+    ProgramValues Values;
+    QString AboutmesVer;
+    QString AboutmesDate;
+    int searchCount = 0;
+
+    const QString& SettingsPath() const { return settingsPath_; }
+    /// The report box shows the usage text (its info-tip background).
+    bool ShowingUsage() const;
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    /// Checks dropped paths in order: folders and other non-files skipped, ten at most,
+    /// then the too-many message.
+    void DropFiles(const QStringList& paths);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void CheckBox1Click();
+    void Memo1DblClick();
+    void SpeedButton1Click();
+
+    /// Checks one file into the report (the window's CheckFile). Throws Error.
+    void CheckFile(const QString& path);
+
+    /// The twelve lines of the usage text.
+    static QStringList UsageText();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowUsage();
+    void CloseAboutBox();
+    void ShowTooMany();
+    /// Checks each path in turn, ten at most; an error shows the error box and stops.
+    void CheckList(const QStringList& paths);
+    QColor ReportFontColor() const;
+    void ApplySettings(const CheckerSettings& settings);
+    CheckerSettings CollectSettings() const;
+
+    QString settingsPath_;
+    QStringList commandLineFiles_;
+    bool shownOnce_ = false;
+    int openFilterIndex_ = 1;
+    TAboutBox* aboutBox_ = nullptr;
+    TForm3* settingsDialog_ = nullptr;
+    std::function<void(TForm1&)> viewerOpener_;
+    std::unique_ptr<Memo1ReportView> view_;
+};
+
+}  // namespace vellumo

@@ -1,0 +1,93 @@
+#include "settings/TForm3.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "settings/SettingsFile.h"
+#include "viewer/FindGhostscript.h"
+
+namespace vellumo {
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+}  // namespace
+
+TForm3::TForm3(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("設定"));
+    resize(310, 260);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(PageControl1);
+    // The other pages are filled by the save command's options.
+    for (const QString& caption : {QStringLiteral("　Tiff　"), QStringLiteral("　Jpg　"),
+                                   QStringLiteral("Bitmap")})
+        PageControl1->addTab(new QWidget(PageControl1), caption);
+    auto* pdf = new QWidget(PageControl1);
+    BuildPdfPage(pdf);
+    PageControl1->addTab(pdf, QStringLiteral("　Pdf　"));
+    PageControl1->addTab(new QWidget(PageControl1), QStringLiteral("その他設定"));
+    SetGhostscriptAvailable(false);
+}
+
+void TForm3::BuildPdfPage(QWidget* page) {
+    Panel1 = new QFrame(page);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(4, 4, 286, 190);
+    Panel1->setAutoFillBackground(true);
+    AddLabel(Panel1, "Label9", QStringLiteral("PDF変換読込設定"), QRect(8, 6, 200, 16));
+    RadioGroup2 = new QGroupBox(QStringLiteral("カラー"), Panel1);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup2->setGeometry(8, 26, 130, 70);
+    PdfMono = new QRadioButton(QStringLiteral("モノクロ２値"), RadioGroup2);
+    PdfMono->setGeometry(8, 20, 116, 20);
+    PdfMono->setChecked(true);
+    PdfColor = new QRadioButton(QStringLiteral("24bitカラー"), RadioGroup2);
+    PdfColor->setGeometry(8, 42, 116, 20);
+    AddLabel(Panel1, "Label10", QStringLiteral("解像度（dpi）"), QRect(150, 30, 120, 16));
+    ComboBox5 = new QComboBox(Panel1);
+    ComboBox5->setObjectName(QStringLiteral("ComboBox5"));
+    ComboBox5->addItems({QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("400"),
+                         QStringLiteral("600"), QStringLiteral("指定しない")});
+    ComboBox5->setCurrentIndex(2);
+    ComboBox5->setGeometry(150, 50, 110, 22);
+    Label11 = AddLabel(Panel1, "Label11", QString::fromUtf8(kGhostscriptUnusableLabel.data(),
+                                                            qsizetype(kGhostscriptUnusableLabel.size())),
+                       QRect(8, 110, 270, 18));
+    CheckBox4 = new QCheckBox(QStringLiteral("利用"), Panel1);
+    CheckBox4->setObjectName(QStringLiteral("CheckBox4"));
+    CheckBox4->setGeometry(8, 134, 100, 20);
+    connect(CheckBox4, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+}
+
+void TForm3::CheckBox4Click() { UseGs = UseGsFlag(CheckBox4->isChecked()); }
+
+void TForm3::SetGhostscriptAvailable(bool available) {
+    const std::string_view text = available ? kGhostscriptUsableLabel : kGhostscriptUnusableLabel;
+    Label11->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    QPalette p = Panel1->palette();
+    p.setColor(QPalette::Window, available ? palette().color(QPalette::Button) : kSilver);
+    Panel1->setPalette(p);
+    if (!available) CheckBox4->setChecked(false);
+    CheckBox4Click();
+    Panel1->setEnabled(available);
+}
+
+}  // namespace vellumo

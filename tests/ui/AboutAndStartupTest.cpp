@@ -1,0 +1,152 @@
+// The About box's click rules, the settings dialog's Ghostscript state, and the start-up:
+// one copy per login, a crashed copy never blocks.
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QProcess>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "app/Startup.h"
+#include "app/TAboutBox.h"
+#include "checker_ui/TForm1.h"
+#include "settings/TForm3.h"
+#include "support/TempDir.h"
+#include "ui/ScriptedUi.h"
+
+namespace vellumo {
+namespace {
+
+using test::ScriptedUi;
+using test::TempDir;
+
+TEST(AboutBoxTest, ShowsVersionAndDateAndClosesOnlyWhereItShould) {
+    const QString version = QStringLiteral("Ver.2.1b");
+    const QString date = QStringLiteral("2021.02.26");
+    TAboutBox box(&version, &date);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("About Vellumo"));
+    EXPECT_EQ(box.size(), QSize(274, 142));
+    EXPECT_EQ(box.Label1()->text(), QStringLiteral("「Rerdme.txt」をお読みください。"));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Pelmora"));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("Vellumo"));
+
+    box.show();
+    EXPECT_EQ(box.Label5()->text(), QStringLiteral("2021.02.26 版"));
+    // The labels inside the panel do nothing.
+    QTest::mouseClick(box.findChild<QLabel*>(QStringLiteral("Label3")), Qt::LeftButton);
+    QTest::mouseClick(box.Version(), Qt::LeftButton);
+    EXPECT_TRUE(box.isVisible());
+    QTest::mouseClick(box.Panel1(), Qt::LeftButton, {}, QPoint(250, 95));
+    EXPECT_FALSE(box.isVisible());
+    box.show();
+    QTest::mouseClick(box.Label1(), Qt::LeftButton);
+    EXPECT_FALSE(box.isVisible());
+    box.show();
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(270, 138));
+    EXPECT_FALSE(box.isVisible());
+}
+
+TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
+    TForm3 dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
+    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_FALSE(dialog.Panel1->isEnabled());
+    dialog.SetGhostscriptAvailable(true);
+    EXPECT_TRUE(dialog.Panel1->isEnabled());
+    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用可能"));
+    dialog.CheckBox4->setChecked(true);
+    EXPECT_EQ(dialog.UseGs, -1);
+    dialog.SetGhostscriptAvailable(false);
+    EXPECT_FALSE(dialog.Panel1->isEnabled());
+    EXPECT_FALSE(dialog.CheckBox4->isChecked());
+    EXPECT_EQ(dialog.UseGs, 0);
+    EXPECT_EQ(dialog.Panel1->palette().color(QPalette::Window), QColor(192, 192, 192));
+    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+}
+
+/// Runs the real program offscreen with its lock in `runtimeDir`.
+class ProgramProcess {
+public:
+    explicit ProgramProcess(const QString& runtimeDir) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process_.setProcessEnvironment(env);
+        process_.start(QStringLiteral(VELLUMO_PROGRAM), {});
+    }
+    ~ProgramProcess() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    qint64 Pid() const { return process_.processId(); }
+    QProcess& Process() { return process_; }
+
+private:
+    QProcess process_;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = getenv("XDG_RUNTIME_DIR");
+        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (oldRuntime_) setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        else unsetenv("XDG_RUNTIME_DIR");
+    }
+    /// Waits until some process holds the lock.
+    bool LockTaken() {
+        for (int i = 0; i < 200; ++i) {
+            if (!SingleInstance::TryAcquire()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    QString Executable() const { return QString::fromStdString(exeDir.File("vellumo")); }
+
+    TempDir runtime;
+    TempDir exeDir;
+    ScriptedUi ui;
+    std::optional<std::string> oldRuntime_;
+};
+
+TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
+    auto program = StartProgram(Executable(), {});
+    ASSERT_TRUE(program);
+    EXPECT_TRUE(program->lock.Held());
+    ASSERT_TRUE(program->form1 && program->aboutBox && program->form3);
+    EXPECT_EQ(program->form1->SettingsPath(), QString::fromStdString(exeDir.File("vellumo.ini")));
+    EXPECT_FALSE(program->aboutBox->isVisible());
+    EXPECT_TRUE(ui.messages.empty());
+    // While this copy runs, a second start is refused.
+    EXPECT_FALSE(StartProgram(Executable(), {}));
+}
+
+TEST_F(StartupTest, ASecondCopyIsRefusedWhileTheFirstRunsAndAllowedAfterItWasKilled) {
+    ProgramProcess first(QString::fromStdString(runtime.Path()));
+    ASSERT_TRUE(first.Process().waitForStarted(10000));
+    ASSERT_TRUE(LockTaken());
+
+    EXPECT_FALSE(StartProgram(Executable(), {}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("警告"));
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Pelmoraは既に起動しています。"));
+    EXPECT_EQ(ui.messages[0].icon, BoxIcon::Warning);
+    EXPECT_EQ(first.Process().state(), QProcess::Running);
+
+    ::kill(pid_t(first.Pid()), SIGKILL);
+    ASSERT_TRUE(first.Process().waitForFinished(10000));
+    auto program = StartProgram(Executable(), {});
+    EXPECT_TRUE(program);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vellumo

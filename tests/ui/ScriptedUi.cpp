@@ -1,0 +1,44 @@
+#include "ui/ScriptedUi.h"
+
+#include <QApplication>
+
+namespace vellumo::test {
+
+BoxAnswer ScriptedUi::ShowMessage(QWidget*, const MessageBoxRequest& request) {
+    messages.push_back(request);
+    if (!answers.empty()) {
+        const BoxAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return request.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+}
+
+std::optional<OpenFileAnswer> ScriptedUi::ChooseOpenFile(QWidget*, const OpenFileRequest& request) {
+    openRequests.push_back(request);
+    if (openAnswers.empty()) return std::nullopt;
+    auto a = openAnswers.front();
+    openAnswers.pop_front();
+    return a;
+}
+
+std::optional<FontChoice> ScriptedUi::ChooseFont(QWidget*, const FontChoice& initial) {
+    fontRequests.push_back(initial);
+    if (fontAnswers.empty()) return std::nullopt;
+    auto a = fontAnswers.front();
+    fontAnswers.pop_front();
+    return a;
+}
+
+std::optional<QColor> ScriptedUi::ChooseColor(QWidget*, const QColor&) { return std::nullopt; }
+
+std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString&, const QString&) {
+    return std::nullopt;
+}
+
+void ScriptedUi::ProcessEvents() {
+    ++processEventsCalls;
+    QApplication::processEvents();
+}
+
+}  // namespace vellumo::test

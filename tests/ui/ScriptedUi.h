@@ -1,0 +1,35 @@
+#pragma once
+// UiServices for window tests: records every box and dialog asked for and answers from a
+// script (by default OK, cancel for dialogs).
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+#include "app/UiServices.h"
+
+namespace vellumo::test {
+
+class ScriptedUi : public UiServices {
+public:
+    ScriptedUi() { SetUiServices(this); }
+    ~ScriptedUi() override { SetUiServices(nullptr); }
+
+    BoxAnswer ShowMessage(QWidget*, const MessageBoxRequest& request) override;
+    std::optional<OpenFileAnswer> ChooseOpenFile(QWidget*, const OpenFileRequest& request) override;
+    std::optional<FontChoice> ChooseFont(QWidget*, const FontChoice& initial) override;
+    std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override;
+    void ProcessEvents() override;
+
+    std::vector<MessageBoxRequest> messages;
+    std::vector<OpenFileRequest> openRequests;
+    std::vector<FontChoice> fontRequests;
+    int processEventsCalls = 0;
+
+    std::deque<BoxAnswer> answers;                     // for boxes; empty: OK / No
+    std::deque<std::optional<OpenFileAnswer>> openAnswers;  // empty: cancel
+    std::deque<std::optional<FontChoice>> fontAnswers;      // empty: cancel
+};
+
+}  // namespace vellumo::test
