@@ -117,8 +117,8 @@ TEST_F(CheckerWindowTest, DropSkipsFoldersAndAnErrorStopsTheList) {
     auto form = MakeForm();
     const QStringList drawings = Drawings(2);
     const QString folder = Q(dir.Path());
-    // A file that claims to be a TIFF but whose header is cut short.
-    const QString broken = Q(dir.Write("tatemono9.tif", std::string("II*\0", 4)));
+    // A JPEG that ends before its frame header: its invalid-file error ends the list.
+    const QString broken = Q(dir.Write("broken.jpg", std::string("\xFF\xD8\xFF\xD9", 4)));
     form->DropFiles({folder, QString(), drawings[0], broken, drawings[1]});
     EXPECT_EQ(CountBlocks(*form), 1);
     ASSERT_EQ(ui.messages.size(), 1u);
