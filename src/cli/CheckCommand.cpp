@@ -12,6 +12,7 @@
 #include "check/ReportView.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
+#include "viewer/FindGhostscript.h"
 
 namespace vellumo {
 
@@ -34,8 +35,9 @@ public:
         : settings_(settings), out_(out), err_(err) {
         options_.drawingCheck = !settings.noDrawingCheck;
         options_.showPath = settings.showPath;
-        // No Ghostscript discovery yet: PDF files do not count as supported.
-        options_.ghostscriptAvailable = false;
+        // PDF files count as supported exactly when the checker window would find
+        // Ghostscript (no settings file here, so no GsDir: PATH, then /opt and /usr/local).
+        options_.ghostscriptAvailable = FindGhostscript(std::string()).GhostscriptAvailable;
     }
 
     void Argument(const std::string& path) {
