@@ -1,0 +1,30 @@
+#pragma once
+// The PNG writer (libpng): a 32-bit picture as RGBA, every other one as palette or RGB,
+// with the compression settings of the save command.
+
+#include <optional>
+#include <string>
+
+#include "platform/Bitmap.h"
+
+namespace vellumo {
+
+/// Writes `picture` to `path` as a non-interlaced PNG whose compressed data comes in data
+/// chunks of at most 65535 bytes:
+/// - 32 bits: 8-bit RGBA (colour type 6), Deflate level 7, the Sub filter on every row;
+///   alpha is the fourth byte when the picture HasAlpha(), else 255 (the picture is drawn
+///   opaque then, and so it stays);
+/// - 1, 4 and 8 bits: a palette PNG (colour type 3) of the same bit depth holding the
+///   colour table (lengthened with black when a pixel's index lies past its end);
+/// - 15, 16 and 24 bits: 8-bit RGB (colour type 2);
+/// the last two with Deflate level 5 and adaptive filtering over all five row filters.
+/// With `dpi` a pHYs chunk states that resolution both ways (pixels per metre, rounded);
+/// without it the file has none.
+///
+/// The file appears at `path` only when complete; a failure leaves an existing file
+/// untouched. Throws Error (libpng's message or the platform file error) on any failure,
+/// an empty picture included.
+void WritePng(const Bitmap& picture, const std::string& path,
+              std::optional<double> dpi = std::nullopt);
+
+}  // namespace vellumo

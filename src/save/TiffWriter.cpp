@@ -1,0 +1,171 @@
+#include "save/TiffWriter.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+#include "platform/Error.h"
+#include "save/RgbRows.h"
+
+namespace vellumo {
+
+namespace {
+
+constexpr uint32_t kStripBytes = 262144;
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+/// Whether libtiff reported an error on this file; its handlers print nothing.
+struct TiffErrorFlag {
+    bool failed = false;
+};
+
+int TiffErrorSeen(TIFF*, void* data, const char*, const char*, va_list) {
+    static_cast<TiffErrorFlag*>(data)->failed = true;
+    return 1;  // handled: the global handler stays silent
+}
+int TiffWarningIgnored(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TiffOptionsFree {
+    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+
+uint16_t CompressionTag(TiffCompression code) {
+    switch (code) {
+    case TiffCompression::None: return COMPRESSION_NONE;
+    case TiffCompression::Lzw: return COMPRESSION_LZW;
+    case TiffCompression::Zip: return COMPRESSION_DEFLATE;  // 32946, not Adobe's 8
+    case TiffCompression::G3: return COMPRESSION_CCITTFAX3;
+    case TiffCompression::G4: return COMPRESSION_CCITTFAX4;
+    }
+    return COMPRESSION_NONE;
+}
+
+/// The shared body of both entry points: `bitmap` is one-bit for the fax codes; for the
+/// others any format, read through the RGB row reader.
+void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
+               double dpi) {
+    if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
+    const bool fax = IsFaxCompression(code);
+    const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
+    const uint32_t bytesPerRow = geometry.bytesPerRow;
+    const uint32_t rowsPerStrip = geometry.rowsPerStrip;
+    // The one working buffer, before the file is opened; freed on every way out.
+    std::vector<uint8_t> strip(size_t(rowsPerStrip) * bytesPerRow);
+    const RgbRowReader rgb(bitmap);
+
+    std::unique_ptr<AtomicFile> file;
+    try {
+        file = std::make_unique<AtomicFile>(path);
+    } catch (const Error&) {
+        throw Error(CannotCreateFileText(path));
+    }
+    TiffErrorFlag errors;
+    std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
+    if (!options) throw Error(CannotCreateFileText(path));
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffErrorSeen, &errors);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffWarningIgnored, nullptr);
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
+                                                      options.get()));
+    if (!tif) throw Error(CannotCreateFileText(path));
+
+    TIFF* t = tif.get();
+    const float resolution = static_cast<float>(dpi);
+    const bool tagsSet =
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, bitmap.Width()) &&
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, bitmap.Height()) &&
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, fax ? 1 : 8) &&
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, fax ? 1 : 3) &&
+        TIFFSetField(t, TIFFTAG_COMPRESSION, CompressionTag(code)) &&
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, fax ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_RGB) &&
+        TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+        TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+        TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+        TIFFSetField(t, TIFFTAG_XRESOLUTION, resolution) &&
+        TIFFSetField(t, TIFFTAG_YRESOLUTION, resolution) &&
+        TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+        TIFFSetField(t, TIFFTAG_SOFTWARE, "Vellumo(LibTiff)") &&
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    if (!tagsSet) throw Error(NotSavedText(path));
+
+    const uint32_t height = bitmap.Height();
+    for (uint32_t s = 0, y = 0; y < height; ++s, y += rowsPerStrip) {
+        const uint32_t n = std::min(rowsPerStrip, height - y);
+        for (uint32_t i = 0; i < n; ++i) {
+            uint8_t* out = strip.data() + size_t(i) * bytesPerRow;
+            if (fax)
+                std::memcpy(out, bitmap.Row(y + i), bytesPerRow);
+            else
+                rgb.Read(y + i, out);
+        }
+        if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
+            throw Error(NotSavedText(path));
+    }
+    // The directory is written here; TIFFClose could not report its failure.
+    if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(path));
+    tif.reset();
+    if (errors.failed) throw Error(NotSavedText(path));
+    try {
+        file->Commit();
+    } catch (const Error&) {
+        throw Error(NotSavedText(path));
+    }
+}
+
+/// The resolution comes first, as the dialog's entry was read before anything else.
+void CheckDpi(double dpi, const std::string& path) {
+    if (!(std::isfinite(dpi) && dpi > 0.0 && dpi < 1e9)) throw Error(NotSavedText(path));
+}
+
+}  // namespace
+
+TiffStripGeometry TiffStripLayout(uint32_t width, uint32_t height, bool oneBit) {
+    TiffStripGeometry g;
+    g.bytesPerRow = oneBit ? (width + 7) / 8 : width * 3;
+    uint32_t rows = g.bytesPerRow == 0 ? height : kStripBytes / g.bytesPerRow;
+    if (rows > height)
+        rows = height;
+    else if (rows == 0)
+        rows = 1;
+    g.rowsPerStrip = rows;
+    return g;
+}
+
+std::string CannotCreateFileText(const std::string& path) {
+    return "ファイルを作成できません。 '" + path + "'";
+}
+
+std::string NotSavedText(const std::string& path) {
+    return "保存出来ませんでした。 '" + FileNameOf(path) + "'";
+}
+
+void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi) {
+    CheckDpi(dpi, path);
+    if (IsFaxCompression(code)) {
+        if (bitmap.Format() != PixelFormat::Bit1) throw Error(kFaxNeedsMonoText);
+    } else if (bitmap.Format() != PixelFormat::Bit24) {
+        throw Error(kColourOnlyText);
+    }
+    WriteTiff(bitmap, path, code, dpi);
+}
+
+void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
+                  double dpi) {
+    CheckDpi(dpi, path);
+    if (IsFaxCompression(code)) throw Error(kColourOnlyText);
+    WriteTiff(picture, path, code, dpi);
+}
+
+}  // namespace vellumo
