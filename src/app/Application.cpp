@@ -41,7 +41,6 @@ bool VellumoApplication::notify(QObject* receiver, QEvent* event) {
 
 void InitializeApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Vellumo"));
-    app.setApplicationDisplayName(QStringLiteral("Vellumo"));
     app.setWindowIcon(AppIcon());
     // The stored font names are those of Windows; the IPA fonts have the same metrics.
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
