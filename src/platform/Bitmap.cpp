@@ -1,7 +1,10 @@
 #include "platform/Bitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/Error.h"
 
@@ -64,10 +67,65 @@ Bitmap::Bitmap(uint32_t width, uint32_t height, PixelFormat format) {
     height_ = height;
     format_ = format;
     stride_ = StrideFor(width, BitsPerPixel(format));
-    pixels_.assign(stride_ * height, 0);
+    size_ = stride_ * height;
+    if (size_ != 0) {
+        pixels_.reset(static_cast<uint8_t*>(std::calloc(size_, 1)));
+        if (!pixels_) throw std::bad_alloc();
+    }
 }
 
-void Bitmap::Fill(uint8_t value) { std::fill(pixels_.begin(), pixels_.end(), value); }
+void Bitmap::FreeBytes::operator()(uint8_t* p) const { std::free(p); }
+
+Bitmap::Bitmap(const Bitmap& other)
+    : width_(other.width_),
+      height_(other.height_),
+      format_(other.format_),
+      stride_(other.stride_),
+      hasAlpha_(other.hasAlpha_),
+      palette_(other.palette_),
+      size_(other.size_) {
+    if (size_ != 0) {
+        pixels_.reset(static_cast<uint8_t*>(std::malloc(size_)));
+        if (!pixels_) throw std::bad_alloc();
+        std::memcpy(pixels_.get(), other.pixels_.get(), size_);
+    }
+}
+
+Bitmap& Bitmap::operator=(const Bitmap& other) {
+    if (this != &other) *this = Bitmap(other);
+    return *this;
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      format_(other.format_),
+      stride_(std::exchange(other.stride_, 0)),
+      hasAlpha_(std::exchange(other.hasAlpha_, false)),
+      palette_(std::move(other.palette_)),
+      pixels_(std::move(other.pixels_)),
+      size_(std::exchange(other.size_, 0)) {
+    other.palette_.clear();
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+        format_ = other.format_;
+        stride_ = std::exchange(other.stride_, 0);
+        hasAlpha_ = std::exchange(other.hasAlpha_, false);
+        palette_ = std::move(other.palette_);
+        other.palette_.clear();
+        pixels_ = std::move(other.pixels_);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+void Bitmap::Fill(uint8_t value) {
+    if (size_ != 0) std::memset(pixels_.get(), value, size_);
+}
 
 RgbQuad PaletteColor(const std::vector<RgbQuad>& palette, unsigned index) {
     if (index < palette.size()) {
@@ -184,16 +242,51 @@ Bitmap ConvertTo24(const Bitmap& source) {
     return out;
 }
 
+namespace {
+
+/// Whether a colour is the nearer to white: luminance 0.299 R + 0.587 G + 0.114 B of 128 or
+/// more, in thousandths so that the decision is exact.
+inline bool NearerWhite(unsigned r, unsigned g, unsigned b) {
+    return 299u * r + 587u * g + 114u * b >= 128'000u;
+}
+
+inline uint32_t OpaqueWord(const RgbQuad& c) {
+    return uint32_t(c.b) | (uint32_t(c.g) << 8) | (uint32_t(c.r) << 16) | 0xFF000000u;
+}
+
+}  // namespace
+
 Bitmap ConvertTo32(const Bitmap& source) {
     if (source.Format() == PixelFormat::Bit32) return source;
-    const Bitmap rgb = ConvertTo24(source);
     Bitmap out(source.Width(), source.Height(), PixelFormat::Bit32);
-    for (uint32_t y = 0; y < rgb.Height(); ++y) {
-        const uint8_t* s = rgb.Row(y);
+    const uint32_t w = source.Width();
+    uint32_t lut[256];
+    for (unsigned i = 0; i < 256; ++i) lut[i] = OpaqueWord(PaletteColor(source.Palette(), i));
+    for (uint32_t y = 0; y < source.Height(); ++y) {
+        const uint8_t* s = source.Row(y);
         uint8_t* d = out.Row(y);
-        for (uint32_t x = 0; x < rgb.Width(); ++x) {
-            d[4 * x] = s[3 * x], d[4 * x + 1] = s[3 * x + 1], d[4 * x + 2] = s[3 * x + 2];
-            d[4 * x + 3] = 255;
+        switch (source.Format()) {
+        case PixelFormat::Bit1:
+            for (uint32_t x = 0; x < w; ++x)
+                std::memcpy(d + 4 * size_t(x), &lut[(s[x >> 3] >> (7 - (x & 7))) & 1], 4);
+            break;
+        case PixelFormat::Bit4:
+            for (uint32_t x = 0; x < w; ++x)
+                std::memcpy(d + 4 * size_t(x), &lut[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4], 4);
+            break;
+        case PixelFormat::Bit8:
+            for (uint32_t x = 0; x < w; ++x) std::memcpy(d + 4 * size_t(x), &lut[s[x]], 4);
+            break;
+        case PixelFormat::Bit24:
+            for (uint32_t x = 0; x < w; ++x, s += 3, d += 4)
+                d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
+            break;
+        default:  // 15 and 16 bits
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint32_t c = OpaqueWord(source.PixelColor(x, y));
+                std::memcpy(d + 4 * size_t(x), &c, 4);
+            }
+            break;
         }
     }
     return out;
@@ -202,13 +295,36 @@ Bitmap ConvertTo32(const Bitmap& source) {
 Bitmap ReduceToMono(const Bitmap& source) {
     Bitmap out(source.Width(), source.Height(), PixelFormat::Bit1);
     out.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
+    const uint32_t w = source.Width();
+    bool white[256];
+    for (unsigned i = 0; i < 256; ++i) {
+        const RgbQuad c = PaletteColor(source.Palette(), i);
+        white[i] = NearerWhite(c.r, c.g, c.b);
+    }
     for (uint32_t y = 0; y < source.Height(); ++y) {
+        const uint8_t* s = source.Row(y);
         uint8_t* d = out.Row(y);
-        for (uint32_t x = 0; x < source.Width(); ++x) {
-            const RgbQuad c = source.PixelColor(x, y);
-            // 0.299, 0.587, 0.114 in thousandths; 128 or more is the nearer to white.
-            if (299u * c.r + 587u * c.g + 114u * c.b >= 128'000u)
-                d[x >> 3] = uint8_t(d[x >> 3] | (0x80 >> (x & 7)));
+        for (uint32_t x0 = 0; x0 < w; x0 += 8) {
+            const uint32_t n = std::min<uint32_t>(8, w - x0);
+            unsigned byte = 0;
+            for (uint32_t i = 0; i < n; ++i) {
+                const uint32_t x = x0 + i;
+                bool on;
+                switch (source.Format()) {
+                case PixelFormat::Bit1: on = white[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
+                case PixelFormat::Bit4: on = white[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4]; break;
+                case PixelFormat::Bit8: on = white[s[x]]; break;
+                case PixelFormat::Bit24: on = NearerWhite(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
+                case PixelFormat::Bit32: on = NearerWhite(s[4 * x + 2], s[4 * x + 1], s[4 * x]); break;
+                default: {
+                    const RgbQuad c = source.PixelColor(x, y);
+                    on = NearerWhite(c.r, c.g, c.b);
+                    break;
+                }
+                }
+                byte |= unsigned(on) << (7 - i);
+            }
+            d[x0 >> 3] = uint8_t(byte);
         }
     }
     return out;

@@ -51,8 +51,14 @@ public:
     Bitmap() = default;
     /// A bitmap of the given size and format with every byte zero and an empty palette.
     /// Throws Error when the size exceeds kMaxPixels or kMaxSide, or the format is Device
-    /// or Custom; allocation failure throws std::bad_alloc.
+    /// or Custom; allocation failure throws std::bad_alloc. A large picture costs no
+    /// clearing pass: its pages come zeroed from the system and are touched on first write.
     Bitmap(uint32_t width, uint32_t height, PixelFormat format);
+    Bitmap(const Bitmap& other);
+    Bitmap& operator=(const Bitmap& other);
+    Bitmap(Bitmap&& other) noexcept;
+    Bitmap& operator=(Bitmap&& other) noexcept;
+    ~Bitmap() = default;
 
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
@@ -60,13 +66,13 @@ public:
     int Bits() const { return BitsPerPixel(format_); }
     size_t Stride() const { return stride_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
-    size_t ByteSize() const { return pixels_.size(); }
+    size_t ByteSize() const { return size_; }
 
     /// Row y (0 is the top row); y must be below Height().
-    uint8_t* Row(uint32_t y) { return pixels_.data() + size_t(y) * stride_; }
-    const uint8_t* Row(uint32_t y) const { return pixels_.data() + size_t(y) * stride_; }
-    uint8_t* Data() { return pixels_.data(); }
-    const uint8_t* Data() const { return pixels_.data(); }
+    uint8_t* Row(uint32_t y) { return pixels_.get() + size_t(y) * stride_; }
+    const uint8_t* Row(uint32_t y) const { return pixels_.get() + size_t(y) * stride_; }
+    uint8_t* Data() { return pixels_.get(); }
+    const uint8_t* Data() const { return pixels_.get(); }
 
     /// The colour table: up to 2^bits entries for 1, 4 and 8 bits; empty for the others
     /// (a copied palette at 24 bits is kept but means nothing, as in a DIB).
@@ -96,7 +102,13 @@ private:
     size_t stride_ = 0;
     bool hasAlpha_ = false;
     std::vector<RgbQuad> palette_;
-    std::vector<uint8_t> pixels_;
+    struct FreeBytes {
+        void operator()(uint8_t* p) const;
+    };
+    // calloc'd rather than a vector: a vector clears every byte itself, a full extra pass
+    // over a picture of up to 2.4 GB.
+    std::unique_ptr<uint8_t[], FreeBytes> pixels_;
+    size_t size_ = 0;
 };
 
 /// The palette entry for an index, or black when the index lies past the palette's end

@@ -1,0 +1,10 @@
+// Feeds arbitrary bytes to the decoder from memory (no file is written) as a PNG file would
+// reach it, both as the 32-bit picture and as the one-bit palette load. A clear decode
+// error is a correct answer; a crash, a leak, a hang or a huge allocation is not.
+
+#include "fuzz_decode_common.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    vellumo::fuzz::DecodeBoth(data, size, "a.png");
+    return 0;
+}
