@@ -1,0 +1,35 @@
+#include "viewer/LoadPicture.h"
+
+#include <new>
+
+#include "imaging/Threshold.h"
+
+namespace vellumo {
+
+LoadedPicture LoadPicture(const std::string& path, bool monoDisplay, int threshold) {
+    LoadedPicture out;
+    try {
+        DecodedImage decoded = DecodeImage(path);
+        out.imageTypeName = std::move(decoded.imageTypeName);
+        out.pixelFormatName = std::move(decoded.pixelFormatName);
+        out.picture = std::move(decoded.picture);
+        if (monoDisplay && out.pixelFormatName == "1bppIndexed") {
+            out.picture = Bitmap();  // the 32-bit copy is not needed beside the one-bit one
+            out.picture = ReduceToMono(LoadOneBitIndexed(path));
+            out.shownAsMono = true;
+        } else if (monoDisplay && out.pixelFormatName == "BlackWhite") {
+            out.picture = ThresholdToMono(out.picture, 255 - threshold);
+            out.shownAsMono = true;
+        }
+        out.resolution = ReadResolution(path);
+    } catch (const DecodeError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw DecodeError(DecodeErrorText(path), "メモリが不足しています");
+    } catch (const Error& e) {
+        throw DecodeError(DecodeErrorText(path), e.what());
+    }
+    return out;
+}
+
+}  // namespace vellumo
