@@ -25,4 +25,5 @@ TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core)
 # "ＭＳ ゴシック", and a virtual display for screenshots.
 UI_PACKAGES=(qt6-base-dev libgl-dev fonts-ipafont-gothic xvfb xauth)
 # The benchmarks: Google Benchmark and the tools they compare with.
-BENCH_PACKAGES=(libbenchmark-dev imagemagick libtiff-tools hyperfine)
+BENCH_PACKAGES=(libbenchmark-dev imagemagick libtiff-tools hyperfine libvips-tools graphicsmagick
+    python3-pil netpbm)
