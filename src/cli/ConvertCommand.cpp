@@ -38,7 +38,7 @@ struct Operation {
     OpKind kind;
     int threshold = 0;
     int32_t x = 0, y = 0, w = 0, h = 0;
-    RgbQuad ink;
+    RgbQuad ink{};
 };
 
 struct Request {

@@ -301,6 +301,20 @@ Bitmap ReduceToMono(const Bitmap& source) {
         const RgbQuad c = PaletteColor(source.Palette(), i);
         white[i] = NearerWhite(c.r, c.g, c.b);
     }
+    if (source.Format() == PixelFormat::Bit1) {
+        // Each bit becomes white[bit]: a copy, an inversion, or all one colour, byte by byte.
+        const uint8_t zero = white[0] ? 0xFF : 0x00;
+        const uint8_t one = white[1] ? 0xFF : 0x00;
+        const size_t rowBytes = (size_t(w) + 7) / 8;
+        const uint8_t mask = uint8_t(0xFF << ((8 - w % 8) % 8));
+        for (uint32_t y = 0; y < source.Height(); ++y) {
+            const uint8_t* s = source.Row(y);
+            uint8_t* d = out.Row(y);
+            for (size_t i = 0; i < rowBytes; ++i) d[i] = uint8_t((s[i] & one) | (~s[i] & zero));
+            d[rowBytes - 1] &= mask;
+        }
+        return out;
+    }
     for (uint32_t y = 0; y < source.Height(); ++y) {
         const uint8_t* s = source.Row(y);
         uint8_t* d = out.Row(y);

@@ -233,14 +233,14 @@ auto WithFile(const std::string& path, Work&& work) {
     });
 }
 
-DecodedImage Decode(const ByteSource& source, const DecodeLimits& limits) {
+DecodedImage Decode(const ByteSource& source, Target target, const DecodeLimits& limits) {
     DecodedImage image;
     image.container = Probe(source);
     image.imageTypeName = ImageTypeNameOf(image.container);
-    decode::Frame frame = DecodeFrame(source, image.container, Target::Picture32, limits);
+    decode::Frame frame = DecodeFrame(source, image.container, target, limits);
     image.pixelFormatName = std::move(frame.pixelFormatName);
     image.picture = std::move(frame.picture);
-    image.picture.SetHasAlpha(true);
+    image.picture.SetHasAlpha(image.picture.Format() == PixelFormat::Bit32);
     return image;
 }
 
@@ -277,12 +277,27 @@ std::string DecodeErrorText(const std::string& path) {
 }
 
 DecodedImage DecodeImage(const std::string& path, const DecodeLimits& limits) {
-    return WithFile(path, [&](const ByteSource& source) { return Decode(source, limits); });
+    return WithFile(path, [&](const ByteSource& source) {
+        return Decode(source, Target::Picture32, limits);
+    });
 }
 
 DecodedImage DecodeImage(std::span<const uint8_t> bytes, const std::string& name,
                          const DecodeLimits& limits) {
-    return Guarded(name, [&] { return Decode(ByteSource(bytes), limits); });
+    return Guarded(name, [&] { return Decode(ByteSource(bytes), Target::Picture32, limits); });
+}
+
+DecodedImage DecodeTwoColourAsOneBit(const std::string& path, const DecodeLimits& limits) {
+    return WithFile(path, [&](const ByteSource& source) {
+        return Decode(source, Target::OneBitWhereTwoColour, limits);
+    });
+}
+
+DecodedImage DecodeTwoColourAsOneBit(std::span<const uint8_t> bytes, const std::string& name,
+                                     const DecodeLimits& limits) {
+    return Guarded(name, [&] {
+        return Decode(ByteSource(bytes), Target::OneBitWhereTwoColour, limits);
+    });
 }
 
 Bitmap LoadOneBitIndexed(const std::string& path, const DecodeLimits& limits) {

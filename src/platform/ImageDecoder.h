@@ -72,6 +72,15 @@ DecodedImage DecodeImage(const std::string& path, const DecodeLimits& limits = {
 DecodedImage DecodeImage(std::span<const uint8_t> bytes, const std::string& name,
                          const DecodeLimits& limits = {});
 
+/// DecodeImage for a viewer that shows two-colour files in one bit: a "1bppIndexed" frame
+/// comes back as LoadOneBitIndexed gives it, a "BlackWhite" frame as a one-bit picture
+/// with the colour table [black, white] (a tiled bilevel TIFF as the 32-bit picture);
+/// every other frame as DecodeImage gives it. One decode instead of two, and no 32-bit
+/// copy of a drawing.
+DecodedImage DecodeTwoColourAsOneBit(const std::string& path, const DecodeLimits& limits = {});
+DecodedImage DecodeTwoColourAsOneBit(std::span<const uint8_t> bytes, const std::string& name,
+                                     const DecodeLimits& limits = {});
+
 /// Loads a file whose pixel format is "1bppIndexed" (a two-colour palette BMP, PNG or TIFF)
 /// in its own format: a one-bit bitmap with the file's palette (as many entries as the
 /// file gives, at most two), HasAlpha() false. Throws DecodeError as DecodeImage does, and

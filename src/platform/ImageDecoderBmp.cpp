@@ -231,7 +231,7 @@ Frame DecodeBmp(const ByteSource& source, Target target, const DecodeLimits& lim
         return source.View(at, rowBytes, scratch);
     };
 
-    if (target == Target::OneBitIndexed) {
+    if (KeepsOneBit(target, frame.pixelFormatName)) {
         frame.picture = Bitmap(b.width, b.height, PixelFormat::Bit1);
         for (uint32_t i = 0; i < b.paletteEntries && i < 2; ++i) {
             const uint32_t c = colors[i];

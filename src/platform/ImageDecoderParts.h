@@ -41,7 +41,20 @@ private:
 enum class Target {
     Picture32,      ///< the 32-bit BGRA picture
     OneBitIndexed,  ///< a "1bppIndexed" frame in its own one-bit format with its palette
+    /// Two-colour frames in one bit, all others as Picture32: a "1bppIndexed" frame as
+    /// OneBitIndexed gives it, a "BlackWhite" frame with the colour table [black, white]
+    /// (where the decoder reads its rows packed; else as Picture32).
+    OneBitWhereTwoColour,
 };
+
+/// Whether a decoder asked for `target` keeps a frame named `pixelFormatName` in one bit
+/// (the decoder passes `packedBilevel` false when it cannot read BlackWhite rows packed).
+inline bool KeepsOneBit(Target target, const std::string& pixelFormatName,
+                        bool packedBilevel = true) {
+    if (target == Target::OneBitIndexed) return true;
+    if (target != Target::OneBitWhereTwoColour) return false;
+    return pixelFormatName == "1bppIndexed" || (packedBilevel && pixelFormatName == "BlackWhite");
+}
 
 /// A decoder's result.
 struct Frame {

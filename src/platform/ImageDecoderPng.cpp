@@ -156,7 +156,8 @@ Frame DecodePng(const ByteSource& source, Target target, const DecodeLimits& lim
         FailNotOneBitIndexed(frame.pixelFormatName);
     CheckSize(header.width, header.height, limits);
 
-    if (target == Target::OneBitIndexed) {
+    if (KeepsOneBit(target, frame.pixelFormatName)) {
+        // A BlackWhite file is one-bit gray: 0 black, 1 white.
         frame.picture = Bitmap(header.width, header.height, PixelFormat::Bit1);
         if (header.colorType == PNG_COLOR_TYPE_GRAY) {
             frame.picture.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};

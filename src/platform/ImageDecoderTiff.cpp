@@ -349,6 +349,20 @@ void ReadOneBit(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out)
     }
 }
 
+/// The rows of a strip-organised bilevel file, with the colour table [black, white]: a
+/// white-is-zero file's bits are inverted on the way.
+void ReadBilevel(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out) {
+    out.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
+    const size_t rowBytes = (size_t(l.width) + 7) / 8;
+    const uint8_t mask = uint8_t(0xFF << ((8 - l.width % 8) % 8));
+    const uint8_t flip = l.photometric == PHOTOMETRIC_MINISWHITE ? 0xFF : 0x00;
+    ForEachStripRow(tif, client, l.height, [&](uint32_t y, const uint8_t* src) {
+        uint8_t* d = out.Row(y);
+        for (size_t i = 0; i < rowBytes; ++i) d[i] = uint8_t(src[i] ^ flip);
+        d[rowBytes - 1] &= mask;
+    });
+}
+
 }  // namespace
 
 Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& limits) {
@@ -385,9 +399,11 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
         return decoded;
     };
 
-    if (target == Target::OneBitIndexed) {
+    const bool packedBilevel = !TIFFIsTiled(tif.get()) && l.samples == 1;
+    if (KeepsOneBit(target, frame.pixelFormatName, packedBilevel)) {
         frame.picture = Bitmap(l.width, l.height, PixelFormat::Bit1);
-        ReadOneBit(tif.get(), client, l, frame.picture);
+        if (frame.pixelFormatName == "BlackWhite") ReadBilevel(tif.get(), client, l, frame.picture);
+        else ReadOneBit(tif.get(), client, l, frame.picture);
         return std::move(checked(frame));
     }
     TiffLayout direct = l;

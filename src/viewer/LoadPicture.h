@@ -26,9 +26,9 @@ struct LoadedPicture {
 };
 
 /// Loads `path` as the viewer does: the first frame decoded to 32 bits; with
-/// `monoDisplay` ("モノクロ画像は２値化して表示する"), a "1bppIndexed" file is loaded again
-/// in its own format and made black and white, and a "BlackWhite" file is thresholded at
-/// `threshold`; then the resolution. Throws DecodeError with the viewer's decode error
+/// `monoDisplay` ("モノクロ画像は２値化して表示する"), a "1bppIndexed" file in its own
+/// format made black and white, and a "BlackWhite" file as its 32-bit picture thresholded
+/// at `threshold` would be (both decoded straight to one bit); then the resolution. Throws DecodeError with the viewer's decode error
 /// text for the file on any failure.
 LoadedPicture LoadPicture(const std::string& path, bool monoDisplay,
                           int threshold = kInitialThreshold);

@@ -18,7 +18,7 @@ inline DecodeLimits FuzzLimits() {
     return limits;
 }
 
-inline void DecodeBoth(const uint8_t* data, size_t size, const char* name) {
+inline void DecodeEveryWay(const uint8_t* data, size_t size, const char* name) {
     const std::span<const uint8_t> bytes(data, size);
     try {
         const DecodedImage image = DecodeImage(bytes, name, FuzzLimits());
@@ -29,6 +29,13 @@ inline void DecodeBoth(const uint8_t* data, size_t size, const char* name) {
     try {
         const Bitmap mono = LoadOneBitIndexed(bytes, name, FuzzLimits());
         if (mono.Format() != PixelFormat::Bit1 || mono.Palette().size() > 2) __builtin_trap();
+    } catch (const DecodeError&) {
+    }
+    try {
+        const DecodedImage image = DecodeTwoColourAsOneBit(bytes, name, FuzzLimits());
+        const bool twoColour = image.pixelFormatName == "1bppIndexed" || image.pixelFormatName == "BlackWhite";
+        if (image.picture.Format() != PixelFormat::Bit1 && image.picture.Format() != PixelFormat::Bit32) __builtin_trap();
+        if (image.picture.Format() == PixelFormat::Bit1 && !twoColour) __builtin_trap();
     } catch (const DecodeError&) {
     }
 }

@@ -165,6 +165,14 @@ TEST(Bitmap, ReduceToMonoKeepsBlackAndWhite) {
     const Bitmap mono = ReduceToMono(inverted);
     EXPECT_EQ(mono.Row(0)[0], 0xEF);
     EXPECT_EQ(mono.Row(0)[1], 0x80);
+    // Two light colours are both white; two dark ones both black.
+    Bitmap light(9, 1, PixelFormat::Bit1);
+    light.Palette() = {RgbQuad{200, 200, 200, 0}, RgbQuad{255, 255, 255, 0}};
+    light.SetPixelIndex(3, 0, 1);
+    EXPECT_EQ(ReduceToMono(light).Row(0)[0], 0xFF);
+    EXPECT_EQ(ReduceToMono(light).Row(0)[1], 0x80);
+    light.Palette() = {RgbQuad{20, 20, 20, 0}, RgbQuad{0, 0, 90, 0}};
+    EXPECT_EQ(ReduceToMono(light).Row(0)[0], 0x00);
 }
 
 }  // namespace

@@ -16,16 +16,24 @@ BoxAnswer ScriptedUi::ShowMessage(QWidget*, const MessageBoxRequest& request) {
 
 std::optional<OpenFileAnswer> ScriptedUi::ChooseOpenFile(QWidget*, const OpenFileRequest& request) {
     openRequests.push_back(request);
-    if (openAnswers.empty()) return std::nullopt;
-    auto a = openAnswers.front();
+    if (openAnswers.empty() || !openAnswers.front()) {
+        if (!openAnswers.empty()) openAnswers.pop_front();
+        return std::nullopt;
+    }
+    // Built from the engaged value: GCC's -Wmaybe-uninitialized misreads a copy of the
+    // optional itself.
+    OpenFileAnswer a = *openAnswers.front();
     openAnswers.pop_front();
     return a;
 }
 
 std::optional<FontChoice> ScriptedUi::ChooseFont(QWidget*, const FontChoice& initial) {
     fontRequests.push_back(initial);
-    if (fontAnswers.empty()) return std::nullopt;
-    auto a = fontAnswers.front();
+    if (fontAnswers.empty() || !fontAnswers.front()) {
+        if (!fontAnswers.empty()) fontAnswers.pop_front();
+        return std::nullopt;
+    }
+    FontChoice a = *fontAnswers.front();
     fontAnswers.pop_front();
     return a;
 }
