@@ -42,7 +42,7 @@ struct TiffSpec {
     std::vector<uint16_t> colorMap;       // r[2^bits], g[...], b[...]
     uint16_t jpegQuality = 0;             // JPEG: quality (YCbCr colour when 3 samples)
 };
-FileBytes TiffFile(const TiffSpec& spec, const std::vector<uint8_t>& rows);
+FileBytes TiffFile(const TiffSpec& shape, const std::vector<uint8_t>& rows);
 
 /// A PNG written by libpng from packed rows in PNG order (16-bit samples big-endian).
 struct PngSpec {
@@ -52,7 +52,7 @@ struct PngSpec {
     std::vector<uint8_t> palette;  // r, g, b triples
     std::vector<uint8_t> trns;     // palette alphas, or the transparent value as PNG bytes
 };
-FileBytes PngFile(const PngSpec& spec, const std::vector<uint8_t>& rows);
+FileBytes PngFile(const PngSpec& shape, const std::vector<uint8_t>& rows);
 
 /// A JPEG written by libjpeg from interleaved 8-bit rows of `components` (1 gray, 3 RGB,
 /// 4 CMYK, which libjpeg writes with an Adobe marker, inverted as Adobe files are).
@@ -77,6 +77,6 @@ struct BmpSpec {
     std::vector<uint8_t> palette;   // b, g, r triples
     uint32_t colorsUsed = 0;
 };
-FileBytes BmpFile(const BmpSpec& spec, const std::vector<uint8_t>& data);
+FileBytes BmpFile(const BmpSpec& shape, const std::vector<uint8_t>& data);
 
 }  // namespace vellumo::test

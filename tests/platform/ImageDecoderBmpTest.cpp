@@ -42,12 +42,12 @@ TEST(BmpDecoder, PaletteDepthsBottomUpAndTopDown) {
             const uint32_t w = 13, h = 5;
             const size_t stride = ((w * bits + 31) / 32) * 4;
             std::vector<uint8_t> data = test::PatternRows(uint32_t(stride), h, uint32_t(bits));
-            BmpSpec spec;
-            spec.width = int32_t(w);
-            spec.height = topDown ? -int32_t(h) : int32_t(h);
-            spec.bits = uint16_t(bits);
-            spec.palette = Palette(1 << bits);
-            const DecodedImage image = Decode(BmpFile(spec, data));
+            BmpSpec shape;
+            shape.width = int32_t(w);
+            shape.height = topDown ? -int32_t(h) : int32_t(h);
+            shape.bits = uint16_t(bits);
+            shape.palette = Palette(1 << bits);
+            const DecodedImage image = Decode(BmpFile(shape, data));
             EXPECT_EQ(image.imageTypeName, "Bitmap");
             EXPECT_EQ(image.pixelFormatName, std::to_string(bits) + "bppIndexed");
             EXPECT_TRUE(image.picture.HasAlpha());
@@ -60,21 +60,21 @@ TEST(BmpDecoder, PaletteDepthsBottomUpAndTopDown) {
 }
 
 TEST(BmpDecoder, ShortPaletteShowsBlackPastItsEnd) {
-    BmpSpec spec;
-    spec.width = 4, spec.height = 1, spec.bits = 8, spec.colorsUsed = 2;
-    spec.palette = Palette(2);
-    const DecodedImage image = Decode(BmpFile(spec, {0, 1, 2, 200}));
+    BmpSpec shape;
+    shape.width = 4, shape.height = 1, shape.bits = 8, shape.colorsUsed = 2;
+    shape.palette = Palette(2);
+    const DecodedImage image = Decode(BmpFile(shape, {0, 1, 2, 200}));
     EXPECT_TRUE(SamePixels(image.picture, [](uint32_t x, uint32_t) {
         return x < 2 ? PaletteArgb(x) : Argb(0, 0, 0);
     }));
 }
 
 TEST(BmpDecoder, CoreHeaderWithColourTriples) {
-    BmpSpec spec;
-    spec.headerSize = 12;
-    spec.width = 3, spec.height = 2, spec.bits = 8;
-    spec.palette = Palette(256);
-    const DecodedImage image = Decode(BmpFile(spec, {5, 6, 7, 0, 8, 9, 10, 0}));
+    BmpSpec shape;
+    shape.headerSize = 12;
+    shape.width = 3, shape.height = 2, shape.bits = 8;
+    shape.palette = Palette(256);
+    const DecodedImage image = Decode(BmpFile(shape, {5, 6, 7, 0, 8, 9, 10, 0}));
     EXPECT_EQ(image.pixelFormatName, "8bppIndexed");
     EXPECT_TRUE(SamePixels(image.picture, [](uint32_t x, uint32_t y) {
         return PaletteArgb(y == 1 ? 5 + x : 8 + x);
@@ -106,42 +106,42 @@ TEST(BmpDecoder, DirectColourDepthsAndTheirNames) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.name << " masks " << c.masks.size() << " header " << c.headerSize);
-        BmpSpec spec;
-        spec.width = 1, spec.height = 1, spec.bits = c.bits, spec.compression = c.compression;
-        spec.headerSize = c.headerSize;
-        spec.masks = c.masks;
+        BmpSpec shape;
+        shape.width = 1, shape.height = 1, shape.bits = c.bits, shape.compression = c.compression;
+        shape.headerSize = c.headerSize;
+        shape.masks = c.masks;
         std::vector<uint8_t> data = c.pixel;
         data.resize(4, 0);
-        const DecodedImage image = Decode(BmpFile(spec, data));
+        const DecodedImage image = Decode(BmpFile(shape, data));
         EXPECT_EQ(image.pixelFormatName, c.name);
         EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t, uint32_t) { return c.argb; }));
     }
 }
 
 TEST(BmpDecoder, RunLengthStreamsWithLineEndsDeltasAndLiterals) {
-    BmpSpec spec;
-    spec.width = 6, spec.height = 3, spec.bits = 8, spec.compression = 1;
-    spec.palette = Palette(256);
+    BmpSpec shape;
+    shape.width = 6, shape.height = 3, shape.bits = 8, shape.compression = 1;
+    shape.palette = Palette(256);
     // Bottom row: run of 3 × index 9, literal 1 2 3; then end of line; second row: delta
     // (2, 0) then run of 2 × 4; end of line; top row: end of picture at once.
     const std::vector<uint8_t> rle8 = {3, 9, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 0, 2, 4, 0, 0, 0, 1};
-    const DecodedImage image = Decode(BmpFile(spec, rle8));
+    const DecodedImage image = Decode(BmpFile(shape, rle8));
     EXPECT_EQ(image.pixelFormatName, "32bppBGR");
     const unsigned expected[3][6] = {{0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}, {9, 9, 9, 1, 2, 3}};
     EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) { return PaletteArgb(expected[y][x]); }));
 
-    spec.bits = 4, spec.compression = 2, spec.height = 1;
-    spec.palette = Palette(16);
+    shape.bits = 4, shape.compression = 2, shape.height = 1;
+    shape.palette = Palette(16);
     // Run of 5 alternating 1 and 2, literal of 3 nibbles 7 8 9 (2 bytes, padded to 2).
-    const DecodedImage four = Decode(BmpFile(spec, {5, 0x12, 0, 3, 0x78, 0x90, 0, 1}));
+    const DecodedImage four = Decode(BmpFile(shape, {5, 0x12, 0, 3, 0x78, 0x90, 0, 1}));
     const unsigned row[6] = {1, 2, 1, 2, 1, 7};
     EXPECT_TRUE(SamePixels(four.picture, [&](uint32_t x, uint32_t) { return PaletteArgb(row[x]); }));
 }
 
 TEST(BmpDecoder, BrokenFilesGiveTheDecodeError) {
-    BmpSpec spec;
-    spec.width = 8, spec.height = 4, spec.bits = 24;
-    const FileBytes good = BmpFile(spec, std::vector<uint8_t>(96, 7));
+    BmpSpec shape;
+    shape.width = 8, shape.height = 4, shape.bits = 24;
+    const FileBytes good = BmpFile(shape, std::vector<uint8_t>(96, 7));
     ASSERT_NO_THROW(Decode(good));
 
     FileBytes cut(good.begin(), good.end() - 30);
@@ -163,11 +163,11 @@ TEST(BmpDecoder, BrokenFilesGiveTheDecodeError) {
 }
 
 TEST(BmpDecoder, GiantHeaderIsRefusedBeforeAnyPixelIsAllocated) {
-    BmpSpec spec;
-    spec.width = 200000, spec.height = 200000, spec.bits = 1;
-    spec.palette = Palette(2);
+    BmpSpec shape;
+    shape.width = 200000, shape.height = 200000, shape.bits = 1;
+    shape.palette = Palette(2);
     try {
-        Decode(BmpFile(spec, std::vector<uint8_t>(64)));
+        Decode(BmpFile(shape, std::vector<uint8_t>(64)));
         ADD_FAILURE() << "decoded a giant";
     } catch (const DecodeError& e) {
         EXPECT_NE(e.Reason().find("大きすぎます"), std::string::npos) << e.Reason();
@@ -175,12 +175,12 @@ TEST(BmpDecoder, GiantHeaderIsRefusedBeforeAnyPixelIsAllocated) {
 }
 
 TEST(BmpDecoder, OneBitFileLoadsInItsOwnFormat) {
-    BmpSpec spec;
-    spec.width = 11, spec.height = 2, spec.bits = 1;
-    spec.palette = {0, 0, 255, 255, 255, 255};  // red, white
+    BmpSpec shape;
+    shape.width = 11, shape.height = 2, shape.bits = 1;
+    shape.palette = {0, 0, 255, 255, 255, 255};  // red, white
     // Stored bottom-up; the last byte of each row carries stray bits past the width.
     const std::vector<uint8_t> data = {0xA5, 0xFF, 0, 0, 0x0F, 0x00, 0, 0};
-    const Bitmap mono = LoadOneBitIndexed(BmpFile(spec, data), "a.bmp");
+    const Bitmap mono = LoadOneBitIndexed(BmpFile(shape, data), "a.bmp");
     ASSERT_EQ(mono.Format(), PixelFormat::Bit1);
     EXPECT_FALSE(mono.HasAlpha());
     ASSERT_EQ(mono.Palette().size(), 2u);
@@ -190,9 +190,9 @@ TEST(BmpDecoder, OneBitFileLoadsInItsOwnFormat) {
     EXPECT_EQ(mono.Row(1)[1], 0xE0);  // padding bits cleared
     EXPECT_EQ(mono.Row(1)[2], 0);
 
-    spec.bits = 8;
-    spec.palette = Palette(256);
-    EXPECT_THROW(LoadOneBitIndexed(BmpFile(spec, std::vector<uint8_t>(24)), "a.bmp"), DecodeError);
+    shape.bits = 8;
+    shape.palette = Palette(256);
+    EXPECT_THROW(LoadOneBitIndexed(BmpFile(shape, std::vector<uint8_t>(24)), "a.bmp"), DecodeError);
 }
 
 }  // namespace
