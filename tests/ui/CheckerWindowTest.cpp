@@ -289,8 +289,10 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
 }
 
 TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
-    dir.Write("vellumo.ini", std::string("[Fm_WH]\nTop=abc\nLeft=\x01\x02\nWidth=99999999999\n"
-                                         "[Options]\nFontSize=abc\nVellumo=yes\n\0\0\xff\xfe", 90));
+    // Control bytes, NULs and bytes that are no UTF-8 among the keys.
+    static constexpr char kGarbage[] = "[Fm_WH]\nTop=abc\nLeft=\x01\x02\nWidth=99999999999\n"
+                                       "[Options]\nFontSize=abc\nVellumo=yes\n\0\0\xff\xfe";
+    dir.Write("vellumo.ini", std::string(kGarbage, sizeof kGarbage - 1));
     auto form = MakeForm();
     EXPECT_EQ(form->pos(), QPoint(80, 40));
     EXPECT_EQ(form->size(), QSize(425, 300));
