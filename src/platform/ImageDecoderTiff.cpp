@@ -399,8 +399,10 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
         return decoded;
     };
 
+    // The two-colour load reads one-sample rows packed; anything else takes the wide path.
     const bool packedBilevel = !TIFFIsTiled(tif.get()) && l.samples == 1;
-    if (KeepsOneBit(target, frame.pixelFormatName, packedBilevel)) {
+    const bool oneSample = l.samples == 1 || target == Target::OneBitIndexed;
+    if (oneSample && KeepsOneBit(target, frame.pixelFormatName, packedBilevel)) {
         frame.picture = Bitmap(l.width, l.height, PixelFormat::Bit1);
         if (frame.pixelFormatName == "BlackWhite") ReadBilevel(tif.get(), client, l, frame.picture);
         else ReadOneBit(tif.get(), client, l, frame.picture);
