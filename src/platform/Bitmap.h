@@ -103,11 +103,16 @@ private:
     bool hasAlpha_ = false;
     std::vector<RgbQuad> palette_;
     struct FreeBytes {
+        FreeBytes() noexcept : mapped(0) {}
+        explicit FreeBytes(size_t length) noexcept : mapped(length) {}
         void operator()(uint8_t* p) const;
+        size_t mapped;  // the length of an own mapping, or 0 for the heap
     };
-    // calloc'd rather than a vector: a vector clears every byte itself, a full extra pass
-    // over a picture of up to 2.4 GB.
-    std::unique_ptr<uint8_t[], FreeBytes> pixels_;
+    using Pixels = std::unique_ptr<uint8_t[], FreeBytes>;
+    // Fresh zeroed memory (calloc, or a mapping of its own for a large picture) rather than a
+    // vector: a vector clears every byte itself, a full extra pass over up to 2.4 GB.
+    static Pixels Allocate(size_t size);
+    Pixels pixels_;
     size_t size_ = 0;
 };
 

@@ -177,3 +177,28 @@ TEST(Bitmap, ReduceToMonoKeepsBlackAndWhite) {
 
 }  // namespace
 }  // namespace vellumo
+
+namespace vellumo {
+namespace {
+
+// Large pictures live in mappings of their own: zeroed, copied, moved and freed like the rest.
+TEST(Bitmap, LargePicturesBehaveLikeSmallOnes) {
+    Bitmap big(2000, 1500, PixelFormat::Bit32);  // 12 MB
+    for (uint32_t y : {0u, 749u, 1499u})
+        for (size_t i = 0; i < big.Stride(); i += 997) ASSERT_EQ(big.Row(y)[i], 0);
+    big.Row(1499)[big.Stride() - 1] = 7;
+    big.Row(0)[0] = 9;
+    const Bitmap copy(big);
+    EXPECT_EQ(copy.Row(1499)[copy.Stride() - 1], 7);
+    EXPECT_EQ(copy.Row(0)[0], 9);
+    Bitmap moved(std::move(big));
+    EXPECT_EQ(moved.Row(0)[0], 9);
+    EXPECT_TRUE(big.Empty());
+    moved = Bitmap(3, 3, PixelFormat::Bit8);  // the mapping goes, a heap picture comes
+    EXPECT_EQ(moved.Width(), 3u);
+    moved = copy;
+    EXPECT_EQ(moved.Row(1499)[moved.Stride() - 1], 7);
+}
+
+}  // namespace
+}  // namespace vellumo
