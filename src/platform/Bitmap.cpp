@@ -81,17 +81,14 @@ Bitmap::Bitmap(uint32_t width, uint32_t height, PixelFormat format) {
 #endif
 #endif
 
-namespace {
-// From this size on a picture gets a mapping of its own, offered to the kernel for huge
-// pages: a fresh B4 scan (93 MB in 32 bits) then costs some 50 page faults instead of
-// 23,000, which takes about a third off loading it.
-constexpr size_t kOwnMappingFrom = size_t(8) << 20;
-constexpr size_t kHugePage = size_t(2) << 20;
-}  // namespace
-
 Bitmap::Pixels Bitmap::Allocate(size_t size) {
 // Under AddressSanitizer every picture stays on the heap, where overruns are caught.
 #if defined(__linux__) && defined(MADV_HUGEPAGE) && !defined(VELLUMO_HEAP_ONLY)
+    // From this size on a picture gets a mapping of its own, offered to the kernel for huge
+    // pages: a fresh B4 scan (93 MB in 32 bits) then costs some 50 page faults instead of
+    // 23,000, which takes about a third off loading it.
+    constexpr size_t kOwnMappingFrom = size_t(8) << 20;
+    constexpr size_t kHugePage = size_t(2) << 20;
     if (size >= kOwnMappingFrom) {
         const size_t length = (size + kHugePage - 1) & ~(kHugePage - 1);
         void* p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
