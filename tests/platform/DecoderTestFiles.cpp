@@ -48,21 +48,6 @@ std::vector<uint8_t> PatternRows(uint32_t rowBytes, uint32_t rows, uint32_t seed
     return out;
 }
 
-namespace {
-
-FileBytes ReadAll(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw std::runtime_error("cannot read " + path);
-    FileBytes bytes;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    std::fclose(f);
-    return bytes;
-}
-
-}  // namespace
-
 FileBytes TiffFile(const TiffSpec& s, const std::vector<uint8_t>& rows) {
     TempDir dir;
     const std::string path = dir.File("t.tif");

@@ -17,12 +17,7 @@ namespace {
 
 using test::TempDir;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadText;
 
 ProfileIni Parsed(std::string_view text) { return ProfileIni::FromText("unused.ini", text); }
 
@@ -284,9 +279,9 @@ TEST(ProfileIni, FlushReplacesTheFileWholeOrReportsWhyNot) {
     const std::string path = dir.Write("a.ini", "[s]\nk=1\n");
     ProfileIni ini = ProfileIni::Load(path);
     ini.WriteInteger("s", "k", 2);
-    EXPECT_EQ(Slurp(path), "[s]\nk=1\n");  // nothing written before Flush
+    EXPECT_EQ(ReadText(path), "[s]\nk=1\n");  // nothing written before Flush
     ini.Flush();
-    EXPECT_EQ(Slurp(path), "[s]\nk=2\n");
+    EXPECT_EQ(ReadText(path), "[s]\nk=2\n");
 
     const std::string nowhere = dir.File("missing/a.ini");
     ProfileIni lost(nowhere);

@@ -43,11 +43,6 @@ Bitmap Pattern(PixelFormat format, uint32_t width, uint32_t height, uint32_t see
     return b;
 }
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Bitmap.h"
+#include "support/TempDir.h"
 
 namespace vellumo::test {
 
@@ -17,8 +18,6 @@ namespace vellumo::test {
 /// 1, 4 and 8 bits, a palette of 2, 16 and 256 distinct colours ([black, white] for 1 bit).
 Bitmap Pattern(PixelFormat format, uint32_t width, uint32_t height, uint32_t seed = 1);
 
-/// The whole file as bytes; empty when it cannot be read.
-std::vector<uint8_t> ReadAll(const std::string& path);
 /// The names in `folder`, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
 /// Runs `command` in the shell and returns its standard output; `status` gets its exit

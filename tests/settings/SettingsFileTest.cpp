@@ -20,12 +20,7 @@ namespace {
 
 using test::TempDir;
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadText;
 
 void ExpectCheckerDefaults(const CheckerSettings& v) {
     EXPECT_EQ(v.Left, 80);
@@ -188,7 +183,7 @@ TEST(SettingsFile, CheckerRoundTripAndTheFileItWrites) {
     v.FontName = " IPAGothic ";
     v.FontSize = 12;
     SaveCheckerSettings(path, v);
-    EXPECT_EQ(Slurp(path),
+    EXPECT_EQ(ReadText(path),
               "[Fm_WH]\n"
               "Top=-20\n"
               "Left=1930\n"
@@ -342,7 +337,7 @@ TEST(SettingsFile, EachSaveKeepsTheOthersKeysAndUnknownLines) {
     const ProfileIni ini = ProfileIni::Load(path);
     EXPECT_EQ(ini.ReadInteger("Extra", "Mine", 0), 42);
     EXPECT_EQ(ini.ReadString("Options", "FUTURE_KEY", ""), "x");
-    const std::string text = Slurp(path);
+    const std::string text = ReadText(path);
     EXPECT_TRUE(
         text.starts_with("; notes of the user\n[Extra]\nMine=42\n\n[options]\nFUTURE_KEY=x\n"))
         << text;
@@ -391,7 +386,7 @@ TEST(SettingsFile, ReadOnlyFolderOrFileReportsTheFileAndLosesNothing) {
     stored.FontName = "IPAGothic";
     SaveCheckerSettings(path, stored);
     ASSERT_EQ(chmod(path.c_str(), 0644), 0);
-    const std::string before = Slurp(path);
+    const std::string before = ReadText(path);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
 
     const std::string expected = path + " に書き込めません";
@@ -411,7 +406,7 @@ TEST(SettingsFile, ReadOnlyFolderOrFileReportsTheFileAndLosesNothing) {
     EXPECT_EQ(SaveInReadOnlyFolder(
                   path, [](const std::string& p) { SaveDialogSettings(p, DialogSettings{}); }),
               expected);
-    EXPECT_EQ(Slurp(path), before);
+    EXPECT_EQ(ReadText(path), before);
     EXPECT_EQ(LoadCheckerSettings(path).FontName, "IPAGothic");
     chmod(folder.c_str(), 0755);  // so the folder can be removed
 
@@ -421,7 +416,7 @@ TEST(SettingsFile, ReadOnlyFolderOrFileReportsTheFileAndLosesNothing) {
     EXPECT_EQ(SaveInReadOnlyFolder(
                   path, [](const std::string& p) { SaveDialogSettings(p, DialogSettings{}); }),
               expected);
-    EXPECT_EQ(Slurp(path), before);
+    EXPECT_EQ(ReadText(path), before);
 }
 
 TEST(SettingsFile, JpegChoiceFollowsTheGrayKey) {

@@ -27,6 +27,10 @@ private:
     std::string path_;
 };
 
+/// The whole content of the file at `path`; empty when it cannot be read.
+std::vector<uint8_t> ReadAll(const std::string& path);
+std::string ReadText(const std::string& path);
+
 /// Sets the last-write (and access) time of `path` to `t` seconds since the epoch.
 void SetModifiedTime(const std::string& path, std::time_t t);
 
