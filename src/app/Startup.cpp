@@ -5,6 +5,9 @@
 #include "checker_ui/TForm1.h"
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
+#include "viewer/TForm2.h"
+
+#include <QEventLoop>
 
 namespace vellumo {
 
@@ -17,6 +20,16 @@ RunningProgram::~RunningProgram() {
     form3.reset();
     aboutBox.reset();
     form1.reset();
+}
+
+void OpenViewer(TForm1& checker, TForm3* settingsDialog) {
+    // A new viewer each time, modal over the program, gone when it closes.
+    TForm2 viewer(checker, settingsDialog);
+    viewer.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&viewer, &TForm2::Closed, &loop, &QEventLoop::quit);
+    viewer.show();
+    loop.exec();
 }
 
 std::optional<RunningProgram> StartProgram(const QString& executablePath, const QStringList& files) {
@@ -38,6 +51,9 @@ std::optional<RunningProgram> StartProgram(const QString& executablePath, const 
     program.form3 = std::make_unique<TForm3>();
     program.form1->SetAboutBox(program.aboutBox.get());
     program.form1->SetSettingsDialog(program.form3.get());
+    program.form1->SetViewerOpener([dialog = program.form3.get()](TForm1& checker) {
+        OpenViewer(checker, dialog);
+    });
     return program;
 }
 

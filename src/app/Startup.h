@@ -27,6 +27,10 @@ struct RunningProgram {
     ~RunningProgram();
 };
 
+/// The checker's viewer button: a new viewer on the handed-off file, shown modally; returns
+/// when it has closed.
+void OpenViewer(TForm1& checker, TForm3* settingsDialog);
+
 /// Takes the lock named "Voda"; when another copy holds it, shows the warning "警告" /
 /// "Pelmoraは既に起動しています。" and returns nothing, creating no window. Otherwise
 /// creates the windows (not yet shown). `executablePath` decides the settings file;

@@ -5,6 +5,8 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -43,7 +45,9 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     auto* pdf = new QWidget(PageControl1);
     BuildPdfPage(pdf);
     PageControl1->addTab(pdf, QStringLiteral("　Pdf　"));
-    PageControl1->addTab(new QWidget(PageControl1), QStringLiteral("その他設定"));
+    auto* other = new QWidget(PageControl1);
+    BuildOtherPage(other);
+    PageControl1->addTab(other, QStringLiteral("その他設定"));
     SetGhostscriptAvailable(false);
 }
 
@@ -75,6 +79,32 @@ void TForm3::BuildPdfPage(QWidget* page) {
     CheckBox4->setObjectName(QStringLiteral("CheckBox4"));
     CheckBox4->setGeometry(8, 134, 100, 20);
     connect(CheckBox4, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+}
+
+void TForm3::BuildOtherPage(QWidget* page) {
+    CheckBox3 = new QCheckBox(QStringLiteral("ファイルの読込に登録フォルダーを指定する"), page);
+    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+    CheckBox3->setGeometry(8, 8, 280, 20);
+    Edit1 = new QLineEdit(page);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 32, 248, 22);
+    Button1 = new QPushButton(QStringLiteral("..."), page);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(260, 32, 26, 22);
+    Button1->setToolTip(QStringLiteral("クリック：登録フォルダーを選択\n右ボタン：表示ファイルのフォルダを登録"));
+    AddLabel(page, "Label12", QStringLiteral("印刷設定"), QRect(8, 66, 200, 16));
+    CheckBox1 = new QCheckBox(QStringLiteral("印刷時に確認メッセージを表示しない"), page);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setGeometry(8, 86, 280, 20);
+    CheckBox2 = new QCheckBox(QStringLiteral("B４図面のA３用紙印刷は枠を付ける"), page);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    CheckBox2->setGeometry(8, 108, 280, 20);
+    CheckBox2->setChecked(true);
+    AddLabel(page, "Label13", QStringLiteral("モノクロ画像の表示"), QRect(8, 140, 200, 16));
+    CheckBox5 = new QCheckBox(QStringLiteral("モノクロ画像は２値化して表示する"), page);
+    CheckBox5->setObjectName(QStringLiteral("CheckBox5"));
+    CheckBox5->setGeometry(8, 160, 280, 20);
+    CheckBox5->setChecked(true);
 }
 
 void TForm3::CheckBox4Click() { UseGs = UseGsFlag(CheckBox4->isChecked()); }

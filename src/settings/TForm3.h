@@ -9,6 +9,8 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QTabWidget;
 
@@ -38,8 +40,17 @@ public:
     /// All bits set while "利用" is on, 0 while it is off.
     int32_t UseGs = 0;
 
+    // The "その他設定" page.
+    QCheckBox* CheckBox3 = nullptr;  // ファイルの読込に登録フォルダーを指定する
+    QLineEdit* Edit1 = nullptr;      // the registered folder
+    QPushButton* Button1 = nullptr;  // ...
+    QCheckBox* CheckBox1 = nullptr;  // 印刷時に確認メッセージを表示しない
+    QCheckBox* CheckBox2 = nullptr;  // B４図面のA３用紙印刷は枠を付ける
+    QCheckBox* CheckBox5 = nullptr;  // モノクロ画像は２値化して表示する
+
 private:
     void BuildPdfPage(QWidget* page);
+    void BuildOtherPage(QWidget* page);
 };
 
 }  // namespace vellumo

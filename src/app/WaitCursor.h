@@ -1,0 +1,17 @@
+#pragma once
+// The hourglass for the length of a scope: set on construction, the previous cursor back on
+// every way out, also when the work throws.
+
+#include <QApplication>
+
+namespace vellumo {
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace vellumo

@@ -1,0 +1,281 @@
+#pragma once
+// The viewer window: one picture at a time, fitted, true size or zoomed with the wheel,
+// rotated, reduced to one bit, gray or despeckled, and reloaded from its file to undo. The
+// pixel work is done by the imaging functions; this window holds the state and the wiring.
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "platform/Bitmap.h"
+#include "viewer/ReadResolution.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QStatusBar;
+class QToolButton;
+
+namespace vellumo {
+
+class CategoryPanel;
+class CategoryPanelGroup;
+class ImageControlWidget;
+class TForm1;
+class TForm3;
+
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+public:
+    /// A viewer opened from `checker` (whose `CheckedFileName` it starts with and whose
+    /// shared values it reads), with the program's settings dialog (may be null).
+    TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    // ViewedImage.
+    Bitmap Picture;
+    QString FileName2;
+    QString OrgFName;
+    QString DropFname;
+    bool PdfConverted = false;
+    QString ImageTypeName;
+    QString PixelFormatName;
+    ViewResolution Resolution;
+    double ViewScale = 1.0;
+
+    // View state.
+    bool PointerOverImage = false;
+    bool Dragging = false;
+    QPoint DragStart;
+    bool Magnified = false;
+    bool CropMode = false;
+    bool SaveDialogAct_Chk = false;
+    int SaveType = 1;
+    // The viewer's printing options, kept in the settings file.
+    bool Waku = true;
+    bool PrtMs = true;
+    QString F_Path2;
+    /// The ink colour of one-bit pictures.
+    RgbQuad InkColor{};
+
+    // Controls, by their names.
+    QScrollArea* ScrollBox1 = nullptr;
+    ImageControlWidget* Image1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    CategoryPanelGroup* CategoryPanelGroup1 = nullptr;
+    CategoryPanel* CategoryPanel1 = nullptr;  // 表示
+    CategoryPanel* CategoryPanel2 = nullptr;  // 減色編集
+    CategoryPanel* CategoryPanel3 = nullptr;  // 画像切出
+    CategoryPanel* CategoryPanel4 = nullptr;  // 印刷
+    CategoryPanel* CategoryPanel5 = nullptr;  // ファイル
+    QStatusBar* StatusBar1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    // 表示
+    QPushButton* Button2 = nullptr;   // 全体(&A)
+    QPushButton* Button3 = nullptr;   // 等倍
+    QPushButton* Button13 = nullptr;  // ２倍
+    QToolButton* BitBtn1 = nullptr;   // rotate left
+    QToolButton* BitBtn2 = nullptr;   // rotate right
+    // 減色編集
+    QRadioButton* RadioButton6 = nullptr;  // モノクロ
+    QRadioButton* RadioButton7 = nullptr;  // グレイスケール
+    QRadioButton* RadioButton8 = nullptr;  // ゴミ取り
+    QSlider* TrackBar1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;   // Real time
+    QPushButton* Button9 = nullptr;   // 実行
+    QPushButton* Button10 = nullptr;  // reLoad
+    QPushButton* BitBtn3 = nullptr;   // 色
+    // ファイル
+    QPushButton* Button5 = nullptr;   // 開く(&O)
+    QPushButton* Button14 = nullptr;  // Option
+    QPushButton* Button8 = nullptr;   // 保存(&S)
+    QPushButton* Button1 = nullptr;   // 閉る(&X)
+    // Menus.
+    QMenu* f1 = nullptr;
+    QAction* O1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* S1 = nullptr;
+    QAction* Print = nullptr;
+    QAction* tojiru1 = nullptr;
+    QMenu* V1 = nullptr;
+    QAction* A1 = nullptr;
+    QAction* E1 = nullptr;
+    QAction* R1 = nullptr;
+    QAction* R2 = nullptr;
+    QMenu* N2 = nullptr;
+    QAction* M1 = nullptr;
+    QAction* G1 = nullptr;
+    QAction* gomitori1 = nullptr;
+    QAction* N7 = nullptr;
+    QAction* r3 = nullptr;
+    QMenu* C1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction* View_whole = nullptr;
+    QAction* View_Equal = nullptr;
+    QAction* N10 = nullptr;
+    QAction* turn_left = nullptr;
+    QAction* turn_Right = nullptr;
+    QAction* Img_Ccut = nullptr;
+
+    /// The 8-bit gray picture the real-time preview thresholds (`Image2`); empty while
+    /// Real time is off.
+    Bitmap Image2;
+
+    // Loading and the window (handlers keep the names of the events they serve).
+    /// Loads a file for `asker`: the checker window (the hand-off), this window (a drop),
+    /// Button10 / Button6 (reload the current file), anything else (the open dialog).
+    /// Throws Error with the decode error text when the file cannot be shown.
+    void LoadImage(QObject* asker);
+    bool ShowImageInfo(int mode);
+    void UpdateCaption(const QString& name);
+    void ReadResolution(const QString& path);
+    void ArrangePanels(CategoryPanel* expanded);
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void Button1Click();
+    void Button5Click();
+    void Button14Click();
+    void f1Click();
+    void V1Click();
+    void N2Click();
+    void C1Click();
+    void CategoryPanel2Collapse();
+    void CategoryPanel4Collapse();
+    /// Files dropped on the window, in order.
+    void DropFiles(const QStringList& paths);
+
+    // View.
+    void ZoomAt(int x, int y, double newScale);
+    void FitWhole();
+    void DeviceSize();
+    void PixelSize();
+    void DoubleSize();
+    void RotateLeft();
+    void RotateRight();
+    /// The display's dots per inch from its width in pixels and millimetres.
+    double ScreenDpi() const;
+    /// Makes ScreenDpi answer `dpi` (a display whose size is known to the caller).
+    void OverrideScreenDpi(std::optional<double> dpi) { screenDpi_ = dpi; }
+    /// The window's wheel event: zoom about `pointer` (image-control coordinates), or
+    /// scroll with Shift / Ctrl. Returns whether it was handled.
+    bool FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer);
+    bool FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers);
+    void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void Image1MouseMove(QPoint pos);
+    void Image1MouseUp();
+
+    // Colour reduction.
+    void ExecuteReduction();
+    void Button9Click() { ExecuteReduction(); }
+    void Button10Click();
+    void M1Click();
+    void G1Click();
+    void gomitori1Click();
+    void N7Click();
+    void RadioButton6Click();
+    void RadioButton7Click();
+    void RadioButton8Click();
+    void CheckBox2Click();
+    void TrackBar1Change();
+    void Edit1Change();
+    void BitBtn3MouseDown(Qt::MouseButton button);
+    void UpdateThresholdControls();
+    void ReloadImage(QObject* button);
+    /// Turns Real time off (the preview source is emptied with it).
+    void SwitchRealTimeOff();
+    /// Whether the left mouse button is down now; the slider computes nothing meanwhile.
+    std::function<bool()> LeftButtonHeld;
+
+    /// The crop frame's presets (0 hides the frame and ends crop mode) and its default.
+    void ApplyFramePreset(int preset);
+    void InitCropRect();
+    /// Converts the PDF at `FileName2` (kept in `OrgFName`) and leaves the path of the
+    /// TIFF to load in `FileName2`; false when the load must stop (the user has been told).
+    /// Unset: PDF files cannot be opened.
+    std::function<bool(TForm2&)> ConvertPdf;
+
+    /// The status line's text.
+    QString StatusText() const;
+    void SetStatusText(const QString& text);
+    /// Expands or collapses a tool panel with the events a user's click would bring.
+    void ExpandPanel(CategoryPanel* panel);
+    void CollapsePanel(CategoryPanel* panel);
+
+    /// Keeps the image control and its cache in step after Picture changed.
+    void PictureChanged();
+    /// The image control's size and the scroll positions, in screen pixels.
+    QSize ControlSize() const;
+    QPoint ScrollPosition() const;
+    void SetScrollPosition(QPoint position);
+
+signals:
+    /// The window has closed (its settings are saved).
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void customEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildViewPanel();
+    void BuildReductionPanel();
+    void BuildFilePanel();
+    void BuildMenus();
+    void ConnectControls();
+    /// Enables the commands that need a picture (after a load) or disables them (at show).
+    void SetPictureCommandsEnabled(bool enabled);
+    enum class MessageStyle { Plain, Confirmation, Information };
+    void ShowMessageText(const QString& text, MessageStyle style);
+    void PanelExpanded(CategoryPanel* panel);
+    void PanelCollapsed(CategoryPanel* panel);
+    void SetControlSize(int width, int height);
+    /// Zoom about the scroll box's client centre (true, pixel and double size).
+    void ZoomAboutCentre(double newScale);
+    void ThresholdToMono(int a);
+    void SetMonoColorTable(RgbQuad ink);
+    void DespeckleCommand();
+    /// Enabled state of the tool panels as UpdateCaption sets it.
+    void SetToolPanelsEnabled(bool enabled);
+    void LoadSettings();
+    void SaveSettings();
+    void CloseSettingsDialog();
+
+    TForm1& checker_;
+    TForm3* settingsDialog_ = nullptr;
+    std::optional<double> screenDpi_;
+    /// Set while a long command lets window messages run; commands that would change the
+    /// picture wait for it, and a close asked for meanwhile comes after.
+    bool busy_ = false;
+    bool closeAfterBusy_ = false;
+    bool firstShow_ = true;
+    /// Set while the text box moves the slider, so the slider leaves the typed text alone.
+    bool editDriving_ = false;
+    QLabel* statusText_ = nullptr;
+    QSize savedControlSize_;
+    QPoint savedScroll_;
+    double savedScale_ = 1.0;
+};
+
+}  // namespace vellumo
