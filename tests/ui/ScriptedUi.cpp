@@ -38,7 +38,13 @@ std::optional<FontChoice> ScriptedUi::ChooseFont(QWidget*, const FontChoice& ini
     return a;
 }
 
-std::optional<QColor> ScriptedUi::ChooseColor(QWidget*, const QColor&) { return std::nullopt; }
+std::optional<QColor> ScriptedUi::ChooseColor(QWidget*, const QColor&) {
+    ++colorRequests;
+    if (colorAnswers.empty()) return std::nullopt;
+    std::optional<QColor> answer = colorAnswers.front();
+    colorAnswers.pop_front();
+    return answer;
+}
 
 std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString&, const QString&) {
     return std::nullopt;

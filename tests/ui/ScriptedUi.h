@@ -26,10 +26,12 @@ public:
     std::vector<OpenFileRequest> openRequests;
     std::vector<FontChoice> fontRequests;
     int processEventsCalls = 0;
+    int colorRequests = 0;
 
     std::deque<BoxAnswer> answers;                     // for boxes; empty: OK / No
     std::deque<std::optional<OpenFileAnswer>> openAnswers;  // empty: cancel
     std::deque<std::optional<FontChoice>> fontAnswers;      // empty: cancel
+    std::deque<std::optional<QColor>> colorAnswers;         // empty: cancel
 };
 
 }  // namespace vellumo::test
