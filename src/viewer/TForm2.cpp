@@ -178,6 +178,9 @@ void TForm2::BuildControls() {
     StatusBar1->setFocusPolicy(Qt::ClickFocus);
     statusText_ = new QLabel(StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusText"));
+    // As high when empty as with text: a status bar that grew with its first text would
+    // shrink the scroll box under a picture just fitted into it.
+    statusText_->setMinimumHeight(statusText_->fontMetrics().height() + 4);
     StatusBar1->addWidget(statusText_, 1);
     setStatusBar(StatusBar1);
     ProgressBar1 = new QProgressBar(StatusBar1);
@@ -392,6 +395,13 @@ void TForm2::ShowMessageText(const QString& text, MessageStyle style) {
     Ui().ShowMessage(this, r);
 }
 
+void TForm2::setVisible(bool visible) {
+    // The stored frame is applied before the window is mapped, so that the window system
+    // has settled its size by the time the handed-off picture is fitted into it.
+    if (visible && firstShow_) LoadSettings();
+    QMainWindow::setVisible(visible);
+}
+
 void TForm2::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!firstShow_) return;
@@ -400,7 +410,7 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::FormShow() {
-    LoadSettings();
+    // The settings are loaded by then (setVisible).
     for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
         CollapsePanel(p);
     ExpandPanel(CategoryPanel5);

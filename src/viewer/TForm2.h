@@ -224,6 +224,8 @@ public:
     QPoint ScrollPosition() const;
     void SetScrollPosition(QPoint position);
 
+    void setVisible(bool visible) override;
+
 signals:
     /// The window has closed (its settings are saved).
     void Closed();
