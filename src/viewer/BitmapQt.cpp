@@ -8,7 +8,8 @@ namespace {
 
 QList<QRgb> ColourTable(const Bitmap& bitmap, int entries) {
     QList<QRgb> table(entries);
-    for (int i = 0; i < entries; ++i) table[i] = ToQRgb(PaletteColor(bitmap.Palette(), unsigned(i)));
+    for (int i = 0; i < entries; ++i)
+        table[i] = ToQRgb(PaletteColor(bitmap.Palette(), unsigned(i)));
     return table;
 }
 

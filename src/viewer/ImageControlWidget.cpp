@@ -4,8 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
 #include <new>
+#include <utility>
 
 #include "viewer/BitmapQt.h"
 
@@ -13,10 +13,11 @@ namespace vellumo {
 
 namespace {
 
-// Control pixels drawn past each side of the exposed rectangle, clipped away again: Qt's
-// bilinear filter clamps at the edge of the source rectangle it is given, so without them
-// the pixels along a repainted strip would differ from those a full repaint gives.
-constexpr double kMargin = 2.0;
+// Scales this close to a level's count as that level's: the control's size is the picture's
+// times the scale rounded to whole pixels, so 0.5 may come out as 0.4998 or 0.5002. A shrink
+// or stretch by less than a thousandth is drawn unfiltered (filtering would blur every pixel
+// of a line drawing by a fraction).
+constexpr double kNearlyOne = 0.999;
 
 }  // namespace
 
@@ -36,29 +37,33 @@ void ImageControlWidget::SetPicture(const Bitmap* picture) {
 void ImageControlWidget::PictureChanged() { Rebuild(); }
 
 void ImageControlWidget::Rebuild() {
-    // The wrapped images read the levels' memory: gone before the levels are.
+    // The wrapped images read the levels' memory, which Build may write over or free.
     images_.clear();
-    pyramid_.Clear();
     opaque_ = true;
-    if (HasPicture()) {
-        const Bitmap& picture = *picture_;
-        try {
-            pyramid_.Build(picture);
-        } catch (const std::bad_alloc&) {
-            // Drawn from the picture alone: every scale still works, the smallest ones
-            // with bilinear skipping over pixels.
+    if (!HasPicture()) {
+        pyramid_.Clear();
+        update();
+        return;
+    }
+    const Bitmap& picture = *picture_;
+    try {
+        pyramid_.Build(picture);
+    } catch (const std::bad_alloc&) {
+        // Drawn from the picture alone: every scale still works, the smallest ones with
+        // the bilinear filter skipping over pixels.
+    }
+    opaque_ = pyramid_.Empty() ? !(picture.Format() == PixelFormat::Bit32 && picture.HasAlpha())
+                               : pyramid_.PictureOpaque();
+    const AlphaUse alpha = opaque_ ? AlphaUse::KnownOpaque : AlphaUse::AsFlagged;
+    try {
+        images_.push_back(BitmapToQImage(picture, alpha));
+        for (int k = 1; k < pyramid_.LevelCount(); ++k) {
+            QImage level = BitmapToQImage(pyramid_.Level(k), alpha);
+            if (level.isNull()) break;  // Qt out of memory: the levels before still serve
+            images_.push_back(std::move(level));
         }
-        opaque_ = pyramid_.Empty()
-                      ? !(picture.Format() == PixelFormat::Bit32 && picture.HasAlpha())
-                      : pyramid_.PictureOpaque();
-        const AlphaUse alpha = opaque_ ? AlphaUse::KnownOpaque : AlphaUse::AsFlagged;
-        try {
-            images_.push_back(BitmapToQImage(picture, alpha));
-            for (int k = 1; k < pyramid_.LevelCount(); ++k)
-                images_.push_back(BitmapToQImage(pyramid_.Level(k), alpha));
-        } catch (const std::bad_alloc&) {
-            images_.clear();  // a 4-bit picture's copy: nothing to draw but white
-        }
+    } catch (const std::bad_alloc&) {
+        images_.clear();  // a 4-bit picture's copy: nothing to draw but white
     }
     update();
 }
@@ -72,26 +77,22 @@ void ImageControlWidget::paintEvent(QPaintEvent* event) {
     }
     const double sx = double(width()) / picture_->Width();
     const double sy = double(height()) / picture_->Height();
-    const int k = std::min(pyramid_.LevelFor(std::max(sx, sy)), int(images_.size()) - 1);
+    const int k =
+        std::min(pyramid_.LevelFor(std::max(sx, sy) * kNearlyOne), int(images_.size()) - 1);
     const QImage& image = images_[size_t(k)];
     // Control pixels per level pixel. The level's pixels map to the picture's exactly by
-    // 2^k (its odd last pixel reaches past the edge and is clipped), so nothing drifts.
+    // 2^k (an odd last pixel reaches past the edge and is clipped), so nothing drifts.
     const double fx = sx / ViewPyramid::NominalScale(k);
     const double fy = sy / ViewPyramid::NominalScale(k);
-    // The whole level pixels under the exposed rectangle and its margin.
-    const double left = std::max(0.0, std::floor((exposed.left() - kMargin) / fx));
-    const double top = std::max(0.0, std::floor((exposed.top() - kMargin) / fy));
-    const double right =
-        std::min(double(image.width()), std::ceil((exposed.right() + 1 + kMargin) / fx));
-    const double bottom =
-        std::min(double(image.height()), std::ceil((exposed.bottom() + 1 + kMargin) / fy));
-    if (!opaque_ || right <= left || bottom <= top) painter.fillRect(exposed, Qt::white);
-    if (right <= left || bottom <= top) return;
-    // Bilinear when shrinking; whole pixels as crisp squares when enlarging (and a plain
-    // copy at exactly 1).
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, fx < 1.0 || fy < 1.0);
-    painter.drawImage(QRectF(left * fx, top * fy, (right - left) * fx, (bottom - top) * fy), image,
-                      QRectF(left, top, right - left, bottom - top));
+    if (!opaque_) painter.fillRect(exposed, Qt::white);
+    // Bilinear when shrinking; whole pixels as crisp squares when enlarging. The whole level
+    // is drawn and the paint's clip keeps only the exposed area: Qt then maps from one
+    // origin whatever is exposed, so a strip uncovered by scrolling matches a full repaint
+    // (given a piece of the level, the filter clamps at the piece's edges and seams show;
+    // enlarged, Qt's fixed-point step can still put a rare pixel one over).
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, fx < kNearlyOne || fy < kNearlyOne);
+    painter.drawImage(QRectF(0, 0, image.width() * fx, image.height() * fy), image,
+                      QRectF(image.rect()));
 }
 
 void ImageControlWidget::mousePressEvent(QMouseEvent* event) {

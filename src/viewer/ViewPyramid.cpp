@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "imaging/RowTo24.h"
 
@@ -52,7 +53,7 @@ inline uint32_t WeightedMean4(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
 // both threads: everything in it is read-only once made, and each thread has its own
 // scratch rows.
 class Halver {
-public:
+  public:
     Halver(const Bitmap& source, Bitmap& target) : s_(source), t_(target) {
         switch (source.Format()) {
             case PixelFormat::Bit1:
@@ -69,11 +70,11 @@ public:
         }
     }
 
-    /// Scratch bytes one thread needs.
+    // Scratch bytes one thread needs.
     size_t ScratchBytes() const { return kind_ == Kind::Expanded ? size_t(s_.Width()) * 6 : 0; }
 
-    /// Makes target rows [y0, y1); returns the AND of every source pixel of 32 bits read
-    /// (its top byte tells whether all were opaque), or kOpaque for the other formats.
+    // Makes target rows [y0, y1); returns the AND of every source pixel of 32 bits read
+    // (its top byte tells whether all were opaque), or kOpaque for the other formats.
     uint32_t Rows(uint32_t y0, uint32_t y1, uint8_t* scratch) const noexcept {
         uint32_t all = ~0u;
         for (uint32_t y = y0; y < y1; ++y) {
@@ -100,7 +101,7 @@ public:
         return kind_ == Kind::Alpha32 ? all : kOpaque;
     }
 
-private:
+  private:
     enum class Kind { OneBit, Plain32, Alpha32, Expanded };
 
     // pairs_[top nibble << 4 | bottom nibble] is the two target pixels of those 4 × 2 source
@@ -129,7 +130,9 @@ private:
             std::memcpy(out + 4 * i + 2, pairs_[(a & 0x0F) << 4 | (b & 0x0F)], 8);
         }
         // The bits of the last, partial byte: the padding bits past the width must not count.
-        auto bit = [](const uint8_t* row, uint32_t x) { return unsigned(row[x >> 3] >> (7 - (x & 7)) & 1); };
+        auto bit = [](const uint8_t* row, uint32_t x) {
+            return unsigned(row[x >> 3] >> (7 - (x & 7)) & 1);
+        };
         for (uint32_t j = 4 * full; j < t_.Width(); ++j) {
             const uint32_t x0 = 2 * j, x1 = std::min(x0 + 1, w - 1);
             out[j] = mix_[bit(top, x0) + bit(top, x1) + bit(bottom, x0) + bit(bottom, x1)];
@@ -141,19 +144,29 @@ private:
         const uint32_t* top = reinterpret_cast<const uint32_t*>(topBytes);
         const uint32_t* bottom = reinterpret_cast<const uint32_t*>(bottomBytes);
         const uint32_t w = s_.Width(), pairs = w / 2;
+        // Every pixel averaged plainly first, in a loop the compiler vectorizes; a row with
+        // any pixel less than opaque is gone over again, weighting those by opacity. Without
+        // alpha the fourth byte means nothing and the level's is 255.
+        constexpr uint32_t fill = kAlpha ? 0 : kOpaque;
         uint32_t all = ~0u;
-        auto one = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
-            if constexpr (kAlpha) {
-                const uint32_t both = a & b & c & d;
-                all &= both;
-                return both >= kOpaque ? Mean4(a, b, c, d) : WeightedMean4(a, b, c, d);
-            } else {
-                return Mean4(a, b, c, d) | kOpaque;  // the fourth byte means nothing here
-            }
+        for (uint32_t j = 0; j < pairs; ++j) {
+            const uint32_t a = top[2 * j], b = top[2 * j + 1], c = bottom[2 * j],
+                           d = bottom[2 * j + 1];
+            all &= a & b & c & d;
+            out[j] = Mean4(a, b, c, d) | fill;
+        }
+        if (w & 1) {
+            all &= top[w - 1] & bottom[w - 1];
+            out[pairs] = Mean4(top[w - 1], top[w - 1], bottom[w - 1], bottom[w - 1]) | fill;
+        }
+        auto at = [&](uint32_t j, int i) {
+            const uint32_t x = std::min(2 * j + (i & 1), w - 1);
+            return i < 2 ? top[x] : bottom[x];
         };
-        for (uint32_t j = 0; j < pairs; ++j)
-            out[j] = one(top[2 * j], top[2 * j + 1], bottom[2 * j], bottom[2 * j + 1]);
-        if (w & 1) out[pairs] = one(top[w - 1], top[w - 1], bottom[w - 1], bottom[w - 1]);
+        if (kAlpha && all < kOpaque)
+            for (uint32_t j = 0; j < t_.Width(); ++j)
+                if ((at(j, 0) & at(j, 1) & at(j, 2) & at(j, 3)) < kOpaque)
+                    out[j] = WeightedMean4(at(j, 0), at(j, 1), at(j, 2), at(j, 3));
         return all;
     }
 
@@ -189,7 +202,8 @@ uint32_t MakeLevel(const Bitmap& source, Bitmap& target) {
         uint32_t lower = ~0u;
         std::optional<std::thread> helper;
         try {
-            helper.emplace([&] { lower = halver.Rows(middle, h, scratch.data() + halver.ScratchBytes()); });
+            helper.emplace(
+                [&] { lower = halver.Rows(middle, h, scratch.data() + halver.ScratchBytes()); });
         } catch (const std::system_error&) {
             // No thread to be had: the whole level on this one.
         }
@@ -215,19 +229,31 @@ uint32_t AndOfPixels(const Bitmap& picture) {
 }  // namespace
 
 void ViewPyramid::Build(const Bitmap& picture) {
-    Clear();
+    picture_ = nullptr;
+    opaque_ = false;
+    // The levels held keep their memory where the new sizes are the same (a picture changed
+    // in place, as the real-time preview does on every step): no fresh pages to fault in.
+    std::vector<Bitmap> old = std::move(levels_);
+    levels_.clear();
     if (picture.Empty()) return;
+    std::vector<std::pair<uint32_t, uint32_t>> sizes;
+    for (uint32_t w = picture.Width(), h = picture.Height(); std::max(w, h) > kSmallestSide;)
+        sizes.emplace_back(w = (w + 1) / 2, h = (h + 1) / 2);
+    for (size_t i = 0; i < old.size(); ++i)
+        if (i >= sizes.size() || old[i].Width() != sizes[i].first ||
+            old[i].Height() != sizes[i].second)
+            old[i] = Bitmap();  // freed before anything new is allocated
     const bool alpha = picture.Format() == PixelFormat::Bit32 && picture.HasAlpha();
-    std::vector<Bitmap> levels;
-    uint32_t w = picture.Width(), h = picture.Height();
     bool opaque = !alpha;
-    while (std::max(w, h) > kSmallestSide) {
-        w = (w + 1) / 2;
-        h = (h + 1) / 2;
-        const Bitmap& above = levels.empty() ? picture : levels.back();
-        Bitmap level(w, h, PixelFormat::Bit32);
+    std::vector<Bitmap> levels;
+    levels.reserve(sizes.size());
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const Bitmap& above = i == 0 ? picture : levels.back();
+        Bitmap level = i < old.size() && !old[i].Empty()
+                           ? std::move(old[i])
+                           : Bitmap(sizes[i].first, sizes[i].second, PixelFormat::Bit32);
         const uint32_t all = MakeLevel(above, level);
-        if (levels.empty()) opaque = opaque || all >= kOpaque;
+        if (i == 0) opaque = opaque || all >= kOpaque;
         level.SetHasAlpha(!opaque);
         levels.push_back(std::move(level));
     }

@@ -12,7 +12,7 @@
 namespace vellumo {
 
 class ViewPyramid {
-public:
+  public:
     /// Levels are made down to the first one whose larger side is at most this many pixels;
     /// a picture no larger than this has no level but itself.
     static constexpr uint32_t kSmallestSide = 1024;
@@ -26,7 +26,9 @@ public:
     ///
     /// The picture itself is level 0 and is not copied: it must stay alive, with the same
     /// size and pixels, until the next Build or Clear. An empty picture gives an empty
-    /// pyramid. Throws std::bad_alloc when memory runs out, leaving the pyramid empty.
+    /// pyramid. Levels of the same sizes as those held are made in their memory, so
+    /// whatever reads a level's memory (a QImage wrapping it) must be gone before. Throws
+    /// std::bad_alloc when memory runs out, leaving the pyramid empty.
     void Build(const Bitmap& picture);
     /// Forgets the picture and frees the levels.
     void Clear();
@@ -41,8 +43,9 @@ public:
     /// i covers picture pixels [i·2^k, (i+1)·2^k)); at an odd size the last level pixel
     /// reaches past the picture's edge.
     static double NominalScale(int k);
-    /// Level k's width over the picture's width and its height over the picture's height:
-    /// NominalScale(k), or a little more after odd sizes. 1 for level 0.
+    /// Level k's width over the picture's width and its height over the picture's height
+    /// (0 ≤ k < LevelCount()): NominalScale(k), or a little more after odd sizes; 1 for
+    /// level 0.
     double ScaleX(int k) const;
     double ScaleY(int k) const;
 
@@ -57,7 +60,7 @@ public:
     /// without transparency). False when empty.
     bool PictureOpaque() const { return picture_ && opaque_; }
 
-private:
+  private:
     const Bitmap* picture_ = nullptr;
     std::vector<Bitmap> levels_;
     bool opaque_ = false;

@@ -1,0 +1,262 @@
+// The viewer's paint: the image control in a scroll area with a 760 × 700 viewport, on a
+// B4 drawing at 400 dpi (5732 × 4047) and an A3 one at 600 dpi (9921 × 7016), each in one
+// bit and as a 32-bit picture with alpha flagged (as the decoder gives every colour file).
+// Prints, as the median of several runs in milliseconds: the smaller copies' making, a
+// full viewport repaint at a middle scroll position for each scale, a wheel-zoom step
+// (resize, scroll, repaint), and, for the B4 drawing saved as G4, the load to the first
+// fitted paint.
+//
+// Usage: bench_viewer_paint [RUNS]      (default 9; Qt's offscreen platform unless
+//                                        QT_QPA_PLATFORM says otherwise)
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "save/TiffWriter.h"
+#include "viewer/ImageControlWidget.h"
+#include "viewer/LoadPicture.h"
+#include "viewer/ViewPyramid.h"
+
+namespace {
+
+using namespace vellumo;
+
+constexpr int kViewportWidth = 760;
+constexpr int kViewportHeight = 700;
+constexpr double kRepaintTarget = 16;
+constexpr double kZoomStepTarget = 30;
+constexpr double kLoadTarget = 300;
+constexpr double kBuildTarget = 100;
+
+int g_runs = 9;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double TimeMs(const std::function<void()>& work) {
+    QElapsedTimer t;
+    t.start();
+    work();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double MedianMs(const std::function<void()>& work, int runs = g_runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) times.push_back(TimeMs(work));
+    return Median(times);
+}
+
+// A line drawing at `dpi` on white paper, ink as index 1 (black), so that it saves as G4
+// as it is: a frame, walls 4 to 8 pixels thick (at 400 dpi), diagonals, rows of text-like
+// blots and scattered dust.
+Bitmap MakeDrawing(uint32_t w, uint32_t h, int dpi) {
+    Bitmap b(w, h, PixelFormat::Bit1);
+    b.Palette() = {RgbQuad{255, 255, 255, 0}, RgbQuad{0, 0, 0, 0}};
+    auto ink = [&](int64_t x, int64_t y) {
+        if (x >= 0 && y >= 0 && x < int64_t(w) && y < int64_t(h))
+            b.Row(uint32_t(y))[x >> 3] |= uint8_t(0x80 >> (x & 7));
+    };
+    const double k = dpi / 400.0;
+    std::mt19937 rng{w};
+    for (int t = 0; t < int(6 * k); ++t)
+        for (uint32_t x = 0; x < w; ++x)
+            ink(x, int64_t(60 * k) + t), ink(x, h - int64_t(66 * k) + t);
+    const int area = int(double(w) * h / (5732.0 * 4047.0));
+    for (int wall = 0; wall < 40 * std::max(1, area); ++wall) {
+        const bool horizontal = wall % 2;
+        const int64_t at = 200 + int64_t(rng() % (horizontal ? h - 400 : w - 400));
+        const int thick = int((4 + rng() % 5) * k);
+        const int64_t from = rng() % (w / 3), to = from + int64_t((1500 + rng() % 3000) * k);
+        for (int64_t s = from; s < to; ++s)
+            for (int t = 0; t < thick; ++t) horizontal ? ink(s, at + t) : ink(at + t, s);
+    }
+    for (int line = 0; line < 30 * std::max(1, area); ++line) {
+        const int64_t x0 = rng() % w, y0 = rng() % h;
+        const double dx = (int(rng() % 200) - 100) / 100.0, dy = (int(rng() % 200) - 100) / 100.0;
+        for (int s = 0; s < int(2500 * k); ++s)
+            for (int t = 0; t < 2; ++t) ink(x0 + int64_t(s * dx) + t, y0 + int64_t(s * dy));
+    }
+    for (int text = 0; text < 250 * std::max(1, area); ++text) {
+        const int64_t x0 = rng() % (w - 1000), y0 = rng() % (h - 60);
+        for (int ch = 0; ch < 30; ++ch)
+            for (int dot = 0; dot < 40; ++dot)
+                ink(x0 + int64_t(ch * 26 * k) + rng() % int(20 * k), y0 + rng() % int(24 * k));
+    }
+    for (int dust = 0; dust < 20000 * std::max(1, area); ++dust) ink(rng() % w, rng() % h);
+    return b;
+}
+
+// The drawing as the decoder gives a colour file: 32 bits, alpha flagged, all opaque.
+Bitmap AsDecodedColour(const Bitmap& drawing) {
+    Bitmap b = ConvertTo32(drawing);
+    b.SetHasAlpha(true);
+    return b;
+}
+
+// The control in its scroll area, as the viewer window holds it.
+struct View {
+    QScrollArea area;
+    ImageControlWidget* image = new ImageControlWidget;
+
+    View() {
+        area.setFrameShape(QFrame::NoFrame);
+        area.setWidgetResizable(false);
+        area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        area.setWidget(image);
+        area.resize(kViewportWidth + area.verticalScrollBar()->sizeHint().width(),
+                    kViewportHeight + area.horizontalScrollBar()->sizeHint().height());
+        area.show();
+        QApplication::processEvents();
+    }
+
+    double Fitted() const {
+        const Bitmap& p = *image->Picture();
+        return std::min(double(area.viewport()->width()) / p.Width(),
+                        double(area.viewport()->height()) / p.Height());
+    }
+
+    // Sets the scale keeping the point at the viewport's centre where it was (the wheel).
+    void Zoom(double scale) {
+        const Bitmap& p = *image->Picture();
+        QScrollBar* h = area.horizontalScrollBar();
+        QScrollBar* v = area.verticalScrollBar();
+        const int vw = area.viewport()->width(), vh = area.viewport()->height();
+        const double cx = (h->value() + vw / 2.0) / std::max(1, image->width());
+        const double cy = (v->value() + vh / 2.0) / std::max(1, image->height());
+        image->resize(std::max(1, int(std::lround(p.Width() * scale))),
+                      std::max(1, int(std::lround(p.Height() * scale))));
+        h->setValue(int(std::lround(cx * image->width() - vw / 2.0)));
+        v->setValue(int(std::lround(cy * image->height() - vh / 2.0)));
+    }
+
+    void Middle() {
+        area.horizontalScrollBar()->setValue(area.horizontalScrollBar()->maximum() / 2);
+        area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum() / 2);
+    }
+
+    // The whole viewport painted, as an expose of the window makes it.
+    void Repaint() {
+        const QPixmap shot = area.viewport()->grab();
+        if (shot.isNull()) std::abort();
+    }
+};
+
+void PrintRow(const char* what, double ms, double target) {
+    std::printf("  %-28s %8.2f ms   (target %3.0f ms)%s\n", what, ms, target,
+                ms <= target ? "" : "   OVER");
+}
+
+void Measure(const char* name, const Bitmap& picture) {
+    std::printf("\n%s: %u x %u, %s%s\n", name, picture.Width(), picture.Height(),
+                BitmapFormatName(picture.Format()), picture.HasAlpha() ? " with alpha" : "");
+    ViewPyramid pyramid;
+    auto fresh = [&] {
+        pyramid.Clear();
+        pyramid.Build(picture);
+    };
+    PrintRow("copies made, new picture", MedianMs(fresh, 5), kBuildTarget);
+    PrintRow("copies made, same size", MedianMs([&] { pyramid.Build(picture); }, 5), kBuildTarget);
+    pyramid.Clear();
+
+    View view;
+    view.image->SetPicture(&picture);
+    const double fitted = view.Fitted();
+    // 0.7 is the slowest case: filtered straight from the picture itself.
+    const std::pair<const char*, double> scales[] = {
+        {"fitted", fitted}, {"0.25", 0.25}, {"0.5", 0.5}, {"0.7", 0.7},
+        {"1.0", 1.0},       {"2.0", 2.0},   {"3.3", 3.3}};
+    for (const auto& [label, scale] : scales) {
+        view.Zoom(scale);
+        view.Middle();
+        view.Repaint();  // first paint off the clock
+        char what[64];
+        std::snprintf(what, sizeof what, "repaint at %s (%.3f)", label, scale);
+        PrintRow(what, MedianMs([&] { view.Repaint(); }), kRepaintTarget);
+    }
+
+    // Wheel steps of 1.25 from fitted up to 3.3 and back down, around the middle.
+    std::vector<double> steps;
+    for (double s = fitted; s < 3.3; s *= 1.25) steps.push_back(s);
+    for (size_t i = steps.size(); i-- > 0;) steps.push_back(steps[i]);
+    view.Zoom(fitted);
+    view.Middle();
+    std::vector<double> times;
+    for (double s : steps)
+        times.push_back(TimeMs([&] {
+            view.Zoom(s);
+            view.Repaint();
+        }));
+    char what[64];
+    std::snprintf(what, sizeof what, "wheel step (median of %zu)", times.size());
+    PrintRow(what, Median(times), kZoomStepTarget);
+    std::printf("  %-28s %8.2f ms\n", "wheel step, slowest",
+                *std::max_element(times.begin(), times.end()));
+}
+
+void MeasureLoad(const Bitmap& drawing) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("drawing.tif").toStdString();
+    Bmp2Tif(drawing, path, TiffCompression::G4, 400);
+    std::printf("\nB4 drawing saved as G4 TIFF, loaded with the monochrome display on\n");
+    std::vector<double> decode, cache, paint, total;
+    for (int i = 0; i < std::max(3, g_runs / 2); ++i) {
+        View view;
+        QElapsedTimer t;
+        t.start();
+        LoadedPicture loaded = LoadPicture(path, true);
+        const double a = double(t.nsecsElapsed()) / 1e6;
+        view.image->SetPicture(&loaded.picture);
+        const double b = double(t.nsecsElapsed()) / 1e6;
+        view.Zoom(view.Fitted());
+        view.Repaint();
+        const double c = double(t.nsecsElapsed()) / 1e6;
+        decode.push_back(a);
+        cache.push_back(b - a);
+        paint.push_back(c - b);
+        total.push_back(c);
+        view.image->SetPicture(nullptr);
+    }
+    std::printf("  %-28s %8.2f ms\n", "decode (LoadPicture)", Median(decode));
+    std::printf("  %-28s %8.2f ms\n", "SetPicture", Median(cache));
+    std::printf("  %-28s %8.2f ms\n", "fit and first paint", Median(paint));
+    PrintRow("load to first fitted paint", Median(total), kLoadTarget);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc > 1) g_runs = std::max(1, std::atoi(argv[1]));
+    std::printf("viewer paint, viewport %d x %d, median of %d runs\n", kViewportWidth,
+                kViewportHeight, g_runs);
+
+    const Bitmap b4 = MakeDrawing(5732, 4047, 400);
+    Measure("B4 at 400 dpi, one bit", b4);
+    MeasureLoad(b4);
+    {
+        const Bitmap b4Colour = AsDecodedColour(b4);
+        Measure("B4 at 400 dpi, 32 bits", b4Colour);
+    }
+    const Bitmap a3 = MakeDrawing(9921, 7016, 600);
+    Measure("A3 at 600 dpi, one bit", a3);
+    const Bitmap a3Colour = AsDecodedColour(a3);
+    Measure("A3 at 600 dpi, 32 bits", a3Colour);
+    return 0;
+}
