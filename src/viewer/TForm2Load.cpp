@@ -1,0 +1,438 @@
+// The viewer window's events, its tool column, its settings, and the load of a file.
+
+#include "viewer/TForm2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <climits>
+#include <exception>
+#include <new>
+
+#include "app/UiServices.h"
+#include "app/WaitCursor.h"
+#include "checker_ui/TForm1.h"
+#include "imaging/Despeckle.h"
+#include "imaging/Dither.h"
+#include "imaging/Gray.h"
+#include "imaging/ReductionMessages.h"
+#include "imaging/Rotate.h"
+#include "imaging/Threshold.h"
+#include "platform/Error.h"
+#include "platform/ImageDecoder.h"
+#include "settings/SettingsFile.h"
+#include "settings/TForm3.h"
+#include "viewer/ArrangePanels.h"
+#include "viewer/CategoryPanelWidget.h"
+#include "viewer/ImageControlWidget.h"
+#include "viewer/LoadPicture.h"
+#include "viewer/ViewScaling.h"
+#include "viewer/ViewerTexts.h"
+#include "viewer/TForm2Support.h"
+
+namespace vellumo {
+
+namespace {
+
+/// The private message the window posts to itself at show to start loading the handed-off
+/// file once it is on screen.
+const QEvent::Type kHandOffEvent = QEvent::Type(QEvent::User + 1025);
+
+}  // namespace
+
+// ---- the window ------------------------------------------------------------------------
+
+QString TForm2::StatusText() const { return statusText_->text(); }
+
+void TForm2::SetStatusText(const QString& text) { statusText_->setText(text); }
+
+void TForm2::ShowMessageText(const QString& text, MessageStyle style) {
+    MessageBoxRequest r;
+    r.text = text;
+    switch (style) {
+        case MessageStyle::Plain: r.title = QStringLiteral("Vellumo"); break;
+        case MessageStyle::Confirmation:
+            r.title = QStringLiteral("確認");
+            r.icon = BoxIcon::Question;
+            break;
+        case MessageStyle::Information:
+            r.title = QStringLiteral("情報");
+            r.icon = BoxIcon::Information;
+            break;
+    }
+    Ui().ShowMessage(this, r);
+}
+
+void TForm2::setVisible(bool visible) {
+    // The stored frame is applied before the window is mapped, so that the window system
+    // has settled its size by the time the handed-off picture is fitted into it.
+    if (visible && firstShow_) LoadSettings();
+    QMainWindow::setVisible(visible);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstShow_) return;
+    firstShow_ = false;
+    FormShow();
+}
+
+void TForm2::FormShow() {
+    // The settings are loaded by then (setVisible).
+    for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
+        CollapsePanel(p);
+    ExpandPanel(CategoryPanel5);
+    ApplyFramePreset(0);
+    Image1->move(0, 0);
+    SetStatusText(QString());
+    QCoreApplication::postEvent(this, new QEvent(kHandOffEvent));
+    SetPictureCommandsEnabled(false);
+}
+
+void TForm2::customEvent(QEvent* event) {
+    if (event->type() != kHandOffEvent) return QMainWindow::customEvent(event);
+    if (!checker_.HandOffFileName.isEmpty()) LoadImage(&checker_);
+}
+
+void TForm2::FormActivate() {
+    if (FileName2.isEmpty()) {
+        UpdateCaption(QString());
+    } else {
+        ShowImageInfo(1);
+    }
+}
+
+void TForm2::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // The viewer does not go down on its own: the whole program does.
+        CloseSettingsDialog();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible() && !w->isMinimized() && w->isWindow() &&
+                qobject_cast<QMainWindow*>(w))
+                w->showMinimized();
+    }
+}
+
+void TForm2::Button5Click() { LoadImage(Button5); }
+
+void TForm2::Button10Click() { ReloadImage(Button10); }
+
+void TForm2::Button1Click() {
+    FileName2.clear();
+    close();
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        // A long command is letting messages run; close when it has finished.
+        closeAfterBusy_ = true;
+        event->ignore();
+        return;
+    }
+    try {
+        FormClose();
+    } catch (const Error& e) {
+        ShowErrorBox(this, e.what());
+    }
+    event->accept();
+    emit Closed();
+}
+
+void TForm2::FormClose() {
+    CloseSettingsDialog();
+    checker_.HandOffFileName.clear();
+    SaveSettings();
+}
+
+void TForm2::CloseSettingsDialog() {
+    if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
+}
+
+void TForm2::Button14Click() {
+    if (!settingsDialog_) return;
+    if (settingsDialog_->isVisible()) {
+        settingsDialog_->close();
+        return;
+    }
+    settingsDialog_->CheckBox1->setChecked(!PrtMs);
+    settingsDialog_->CheckBox2->setChecked(Waku);
+    settingsDialog_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    settingsDialog_->show();
+}
+
+void TForm2::LoadSettings() {
+    const ViewerSettings s =
+        LoadViewerSettings(Utf8(checker_.SettingsPath()), Utf8(checker_.LastFolder));
+    move(s.Left, s.Top);
+    resize(s.Width, s.Height);
+    if (s.State == 1)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else if (s.State == 2)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    Waku = s.Waku;
+    PrtMs = s.PrtMs;
+    F_Path2 = QString::fromStdString(s.F_Path2);
+    if (settingsDialog_) {
+        settingsDialog_->Edit1->setText(F_Path2);
+        settingsDialog_->PdfMono->setChecked(s.pdf_typ);
+        settingsDialog_->PdfColor->setChecked(!s.pdf_typ);
+        settingsDialog_->CheckBox4->setChecked(s.UseGs);
+        settingsDialog_->CheckBox4Click();
+    }
+}
+
+void TForm2::SaveSettings() {
+    ViewerSettings s;
+    s.State = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    const QRect normal = s.State == 0 ? QRect(pos(), size()) : normalGeometry();
+    s.Top = normal.top();
+    s.Left = normal.left();
+    s.Width = normal.width();
+    s.Height = normal.height();
+    s.Waku = Waku;
+    s.PrtMs = PrtMs;
+    SaveViewerSettings(Utf8(checker_.SettingsPath()), s);
+    if (s.State == 0 && (s.Top != normal.top() || s.Left != normal.left())) move(s.Left, s.Top);
+}
+
+void TForm2::SetPictureCommandsEnabled(bool enabled) {
+    for (QAction* a : {S1, Print}) a->setEnabled(enabled);
+    for (QMenu* m : {V1, N2, C1}) m->menuAction()->setEnabled(enabled);
+    if (enabled) Button8->setEnabled(true);
+}
+
+void TForm2::SetToolPanelsEnabled(bool enabled) {
+    for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
+        p->setEnabled(enabled);
+}
+
+void TForm2::UpdateCaption(const QString& name) {
+    setWindowTitle(QString::fromStdString(
+        ViewerCaption(Utf8(name), Utf8(OrgFName), PdfConverted)));
+    SetToolPanelsEnabled(!name.isEmpty());
+}
+
+bool TForm2::ShowImageInfo(int mode) {
+    QString pixelText;
+    bool wrote = false;
+    if (mode == 1) {
+        pixelText = PixelFormatName;
+        SetStatusText(QString::fromStdString(ImageInfoText(
+            1, Utf8(ImageTypeName), Utf8(PixelFormatName), Resolution.ShownDpi)));
+        wrote = true;
+    } else if (!Picture.Empty()) {
+        pixelText = QString::fromLatin1(BitmapFormatName(Picture.Format()));
+        SetStatusText(QString::fromStdString(
+            ImageInfoText(2, "Bitmap", Utf8(pixelText), Resolution.ShownDpi)));
+        wrote = true;
+    }
+    BitBtn3->setEnabled(pixelText == QLatin1String("1bit"));
+    return wrote;
+}
+
+void TForm2::ReadResolution(const QString& path) {
+    Resolution = vellumo::ReadResolution(Utf8(path));
+    checker_.Values.ShownDpi = Resolution.ShownDpi;
+}
+
+// ---- tool panels -----------------------------------------------------------------------
+
+void TForm2::ExpandPanel(CategoryPanel* panel) {
+    if (panel->Expanded()) return;
+    panel->SetExpanded(true);
+    PanelExpanded(panel);
+}
+
+void TForm2::CollapsePanel(CategoryPanel* panel) {
+    if (!panel->Expanded()) return;
+    panel->SetExpanded(false);
+    PanelCollapsed(panel);
+}
+
+void TForm2::PanelExpanded(CategoryPanel* panel) { ArrangePanels(panel); }
+
+void TForm2::PanelCollapsed(CategoryPanel* panel) {
+    if (panel == CategoryPanel2) CategoryPanel2Collapse();
+    if (panel == CategoryPanel4) CategoryPanel4Collapse();
+}
+
+void TForm2::ArrangePanels(CategoryPanel* expanded) {
+    CloseSettingsDialog();
+    const std::array<CategoryPanel*, kToolPanelCount> panels = {
+        CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5};
+    std::array<ToolPanelState, kToolPanelCount> states{};
+    int index = -1;
+    for (int i = 0; i < kToolPanelCount; ++i) {
+        states[i] = {panels[i]->ExpandedHeight(), panels[i]->HeaderHeight(), panels[i]->Expanded()};
+        if (panels[i] == expanded) index = i;
+    }
+    const PanelArrangement plan =
+        vellumo::ArrangePanels(CategoryPanelGroup1->AvailableHeight(), states, index);
+    for (int i = 0; i < kToolPanelCount; ++i)
+        if (!plan.expanded[i]) CollapsePanel(panels[i]);
+    CategoryPanelGroup1->SetScrollBarShown(plan.scrollBarVisible);
+}
+
+void TForm2::f1Click() {
+    CollapsePanel(CategoryPanel2);
+    CollapsePanel(CategoryPanel3);
+    ExpandPanel(CategoryPanel5);
+}
+
+void TForm2::V1Click() { ExpandPanel(CategoryPanel1); }
+
+void TForm2::N2Click() {
+    ExpandPanel(CategoryPanel2);
+    CollapsePanel(CategoryPanel3);
+    CollapsePanel(CategoryPanel5);
+}
+
+void TForm2::C1Click() {
+    CollapsePanel(CategoryPanel2);
+    ExpandPanel(CategoryPanel3);
+    CollapsePanel(CategoryPanel5);
+}
+
+void TForm2::CategoryPanel2Collapse() { SwitchRealTimeOff(); }
+
+void TForm2::CategoryPanel4Collapse() {
+    CropMode = false;
+    Shape1->hide();
+}
+
+void TForm2::ApplyFramePreset(int preset) {
+    if (preset == 0) {
+        Shape1->hide();
+        CropMode = false;
+    }
+}
+
+void TForm2::InitCropRect() {}
+
+// ---- loading ---------------------------------------------------------------------------
+
+void TForm2::LoadImage(QObject* asker) {
+    if (busy_) return;
+    CloseSettingsDialog();
+    PdfConverted = false;
+    ApplyFramePreset(0);
+    SwitchRealTimeOff();
+
+    const QString askerName = asker ? asker->objectName() : QString();
+    if (asker == &checker_) {
+        Ui().ProcessEvents();
+        FileName2 = checker_.HandOffFileName;
+    } else if (asker == this) {
+        FileName2 = DropFname;
+    } else if (askerName == QLatin1String("Button10") || askerName == QLatin1String("Button6")) {
+        // A reload reads the current file again.
+    } else {
+        const bool pdf = checker_.GhostscriptAvailable && settingsDialog_ && settingsDialog_->UseGs;
+        OpenFileRequest request;
+        request.filter = pdf ? QStringLiteral(
+                                   "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
+                                   "Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf|"
+                                   "すべてのfiles (*.*)|*.*")
+                             : QStringLiteral(
+                                   "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
+                                   "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
+        if (settingsDialog_ && settingsDialog_->CheckBox3->isChecked() && !F_Path2.isEmpty())
+            request.folder = F_Path2;
+        const std::optional<OpenFileAnswer> answer = Ui().ChooseOpenFile(this, request);
+        if (!answer) return;
+        FileName2 = answer->path;
+    }
+
+    const QFileInfo file(FileName2);
+    if (FileName2.isEmpty() || !file.exists() || file.isDir()) {
+        ShowMessageText(QString::fromStdString(MissingFileText(Utf8(FileName2))),
+                        MessageStyle::Confirmation);
+        return;
+    }
+    if (file.suffix().toLower() == QLatin1String("pdf")) {
+        const bool usable =
+            checker_.GhostscriptAvailable && settingsDialog_ && settingsDialog_->UseGs != 0;
+        if (!usable || !ConvertPdf) {
+            ShowMessageText(Q(kPdfUnsupportedText), MessageStyle::Information);
+            return;
+        }
+        OrgFName = FileName2;
+        if (!ConvertPdf(*this)) return;
+        PdfConverted = true;
+    }
+
+    const bool monoDisplay = !settingsDialog_ || settingsDialog_->CheckBox5->isChecked();
+    LoadedPicture loaded;
+    {
+        WaitCursor wait;
+        int threshold = kInitialThreshold;
+        bool numeric = false;
+        const int typed = Edit1->text().trimmed().toInt(&numeric);
+        if (numeric) threshold = typed;
+        loaded = LoadPicture(Utf8(FileName2), monoDisplay, threshold);
+        ImageTypeName = QString::fromStdString(loaded.imageTypeName);
+        PixelFormatName = QString::fromStdString(loaded.pixelFormatName);
+        Picture = std::move(loaded.picture);
+        PictureChanged();
+        Resolution = loaded.resolution;
+        checker_.Values.ShownDpi = Resolution.ShownDpi;
+        FitWhole();
+        InitCropRect();
+        Button10->setEnabled(false);
+        SetPictureCommandsEnabled(true);
+    }
+    ShowImageInfo(loaded.shownAsMono ? 2 : 1);
+    UpdateCaption(FileName2);
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    if (!paths.isEmpty()) DropFiles(paths);
+}
+
+void TForm2::DropFiles(const QStringList& paths) {
+    if (paths.size() >= 2) {
+        ShowMessageText(QString::fromStdString(TooManyDroppedText(int(paths.size()))),
+                        MessageStyle::Plain);
+        return;
+    }
+    if (paths.isEmpty()) return;
+    DropFname = paths.front();
+    try {
+        LoadImage(this);
+    } catch (const Error&) {
+        throw Error(DecodeErrorText(Utf8(FileName2)));
+    }
+    UpdateCaption(FileName2);
+}
+
+}  // namespace vellumo

@@ -1,0 +1,332 @@
+// The viewer's colour reduction: threshold with its real-time preview, gray, despeckle,
+// dither, the ink colour, and the reload that undoes them.
+
+#include "viewer/TForm2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <climits>
+#include <exception>
+#include <new>
+
+#include "app/UiServices.h"
+#include "app/WaitCursor.h"
+#include "checker_ui/TForm1.h"
+#include "imaging/Despeckle.h"
+#include "imaging/Dither.h"
+#include "imaging/Gray.h"
+#include "imaging/ReductionMessages.h"
+#include "imaging/Rotate.h"
+#include "imaging/Threshold.h"
+#include "platform/Error.h"
+#include "platform/ImageDecoder.h"
+#include "settings/SettingsFile.h"
+#include "settings/TForm3.h"
+#include "viewer/ArrangePanels.h"
+#include "viewer/CategoryPanelWidget.h"
+#include "viewer/ImageControlWidget.h"
+#include "viewer/LoadPicture.h"
+#include "viewer/ViewScaling.h"
+#include "viewer/ViewerTexts.h"
+#include "viewer/TForm2Support.h"
+
+namespace vellumo {
+
+namespace {
+
+/// The integer of a text box as the threshold reads it: optional leading blanks and sign,
+/// decimal digits. Anything else is an error for the application's error display.
+int IntegerOfText(const QString& text) {
+    bool ok = false;
+    const long long value = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || text.endsWith(QLatin1Char(' ')) || value < INT_MIN || value > INT_MAX)
+        throw Error("'" + Utf8(text) + "' は有効な整数値ではありません。");
+    return int(value);
+}
+
+/// Clears a flag on every way out of a scope.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+/// Tells the image control about the picture when a command fails after changing it in
+/// place (the gray conversion turns the picture into 24 bits before it makes the gray
+/// copy): the control must never draw from storage the picture no longer has.
+class RefreshOnFailure {
+public:
+    explicit RefreshOnFailure(TForm2& form) : form_(form), pending_(std::uncaught_exceptions()) {}
+    ~RefreshOnFailure() {
+        if (std::uncaught_exceptions() > pending_) form_.PictureChanged();
+    }
+    RefreshOnFailure(const RefreshOnFailure&) = delete;
+    RefreshOnFailure& operator=(const RefreshOnFailure&) = delete;
+
+private:
+    TForm2& form_;
+    int pending_;
+};
+
+}  // namespace
+
+// ---- colour reduction ------------------------------------------------------------------
+
+void TForm2::UpdateThresholdControls() {
+    bool enabled;
+    if (RadioButton6->isChecked())
+        enabled = true;
+    else if (RadioButton7->isChecked())
+        enabled = false;
+    else
+        return;
+    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, Label7, Edit1,
+                                                      TrackBar1, CheckBox2})
+        w->setEnabled(enabled);
+}
+
+void TForm2::RadioButton6Click() { UpdateThresholdControls(); }
+
+void TForm2::RadioButton7Click() {
+    SwitchRealTimeOff();
+    UpdateThresholdControls();
+}
+
+void TForm2::RadioButton8Click() { SwitchRealTimeOff(); }
+
+void TForm2::SwitchRealTimeOff() {
+    CheckBox2->setChecked(false);
+    Image2 = Bitmap();
+}
+
+void TForm2::ThresholdToMono(int a) {
+    Picture = vellumo::ThresholdToMono(CheckBox2->isChecked() ? Image2 : Picture, a);
+    vellumo::SetMonoColorTable(Picture, RgbQuad{});
+    PictureChanged();
+}
+
+void TForm2::ExecuteReduction() {
+    if (busy_) return;
+    Button9->setEnabled(false);
+    struct Restore {
+        TForm2& form;
+        ~Restore() {
+            form.ShowImageInfo(2);
+            form.Button9->setEnabled(true);
+        }
+    } restore{*this};
+    WaitCursor wait;
+    if (!ShowImageInfo(2)) {
+        ShowMessageText(Q(kUnprocessableFormatText), MessageStyle::Plain);
+        return;
+    }
+    if (RadioButton6->isChecked()) {
+        if (ThresholdRefusal(Picture)) {
+            ShowMessageText(Q(kAlreadyMonoText), MessageStyle::Plain);
+            return;
+        }
+        if (CheckBox2->isChecked()) return;
+        // Beyond 0 to 255 only the side matters; the bound keeps 255 − t in range.
+        const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
+        ThresholdToMono(255 - t);
+    } else if (RadioButton7->isChecked()) {
+        RefreshOnFailure refresh(*this);
+        Picture = ConvertToGray8(Picture);
+        PictureChanged();
+    } else if (RadioButton8->isChecked()) {
+        DespeckleCommand();
+    }
+    Image1->update();
+    Button10->setEnabled(true);
+}
+
+void TForm2::DespeckleCommand() {
+    const bool progress = DespeckleShowsProgress(Picture.Height());
+    struct HideProgress {
+        TForm2& form;
+        ~HideProgress() {
+            form.ProgressBar1->hide();
+            form.statusText_->setContentsMargins(0, 0, 0, 0);
+        }
+    } hide{*this};
+    if (progress) {
+        ProgressBar1->setGeometry(5, 3, 165, StatusBar1->height() - 5);
+        ProgressBar1->setRange(0, int(Picture.Height()) - 1);
+        ProgressBar1->setValue(0);
+        ProgressBar1->show();
+        ProgressBar1->raise();
+        // The text stands beside the bar rather than under it.
+        statusText_->setContentsMargins(175, 0, 0, 0);
+        SetStatusText(Q(kDespeckleProgressText));
+    }
+    Bitmap result;
+    {
+        BusyScope busy(busy_);
+        result = DespeckleBitmap(
+            Picture, kDespeckleStrength,
+            [this](uint32_t row) { ProgressBar1->setValue(int(row)); },
+            // Repaints and the bar run; clicks and keys wait, so nothing changes the
+            // picture under the filter.
+            [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    }
+    Picture = std::move(result);
+    PictureChanged();
+    if (closeAfterBusy_) {
+        closeAfterBusy_ = false;
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    }
+}
+
+void TForm2::M1Click() {
+    if (!RadioButton6->isChecked()) {
+        RadioButton6->setChecked(true);
+        RadioButton6Click();
+    }
+    ExecuteReduction();
+}
+
+void TForm2::G1Click() {
+    if (!RadioButton7->isChecked()) {
+        RadioButton7->setChecked(true);
+        RadioButton7Click();
+    }
+    ExecuteReduction();
+}
+
+void TForm2::gomitori1Click() {
+    if (!RadioButton8->isChecked()) {
+        RadioButton8->setChecked(true);
+        RadioButton8Click();
+    }
+    SwitchRealTimeOff();
+    ExecuteReduction();
+}
+
+void TForm2::N7Click() {
+    if (Picture.Empty() || busy_) return;
+    if (const auto refusal = DitherRefusal(Picture)) {
+        ShowMessageText(Q(*refusal), MessageStyle::Plain);
+        return;
+    }
+    WaitCursor wait;
+    Picture = DitherToMono(Picture);
+    PictureChanged();
+    Button10->setEnabled(true);
+    ShowImageInfo(2);
+}
+
+void TForm2::CheckBox2Click() {
+    if (!CheckBox2->isChecked()) {
+        Image2 = Bitmap();
+        return;
+    }
+    if (Picture.Empty() || busy_) {
+        SwitchRealTimeOff();
+        return;
+    }
+    if (ThresholdRefusal(Picture)) {
+        ShowMessageText(Q(kAlreadyMonoText), MessageStyle::Plain);
+        ShowImageInfo(2);
+        SwitchRealTimeOff();
+        return;
+    }
+    WaitCursor wait;
+    RefreshOnFailure refresh(*this);
+    Image2 = ConvertToGray8(Picture);  // leaves the picture itself in 24 bits, same look
+    PictureChanged();
+}
+
+void TForm2::TrackBar1Change() {
+    if (!editDriving_) Edit1->setText(QString::number(TrackBar1->value()));
+    if (RadioButton6->isChecked()) {
+        if (!CheckBox2->isChecked()) return;
+        if (!LeftButtonHeld() && !Image2.Empty() && !busy_) {
+            WaitCursor wait;
+            const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
+            ThresholdToMono(255 - t);
+        }
+    }
+    if (!Picture.Empty()) ShowImageInfo(2);
+    Button10->setEnabled(true);
+}
+
+void TForm2::Edit1Change() {
+    const QString text = Edit1->text();
+    if (text.isEmpty()) return;
+    bool ok = false;
+    const long long value = text.trimmed().toLongLong(&ok);
+    // A text that is not a whole number moves nothing here; 実行 reports it.
+    if (!ok || value < 0) return;
+    editDriving_ = true;
+    TrackBar1->setValue(int(std::min<long long>(value, 255)));
+    editDriving_ = false;
+}
+
+void TForm2::BitBtn3MouseDown(Qt::MouseButton button) {
+    if (const auto refusal = InkColorRefusal(Picture)) {
+        ShowMessageText(Q(*refusal), MessageStyle::Plain);
+        return;
+    }
+    SwitchRealTimeOff();
+    if (button == Qt::LeftButton) {
+        const std::optional<QColor> chosen =
+            Ui().ChooseColor(this, QColor(InkColor.r, InkColor.g, InkColor.b));
+        if (!chosen) return;
+        InkColor = RgbQuad{uint8_t(chosen->blue()), uint8_t(chosen->green()),
+                           uint8_t(chosen->red()), 0};
+    } else if (button == Qt::RightButton) {
+        InkColor = RgbQuad{};
+    } else {
+        return;  // no ink colour belongs to the other buttons
+    }
+    QPalette p = BitBtn3->palette();
+    p.setColor(QPalette::ButtonText, QColor(InkColor.r, InkColor.g, InkColor.b));
+    BitBtn3->setPalette(p);
+    SetMonoColorTable(InkColor);
+    StatusBar1->setFocus();
+}
+
+void TForm2::SetMonoColorTable(RgbQuad ink) {
+    vellumo::SetMonoColorTable(Picture, ink);
+    PictureChanged();
+}
+
+void TForm2::ReloadImage(QObject* button) {
+    if (busy_) return;
+    if (button == Button10) {
+        SwitchRealTimeOff();
+        TrackBar1->setValue(128);
+        Button10->setEnabled(false);
+    } else {
+        Shape1->hide();
+    }
+    Ui().ProcessEvents();
+    LoadImage(button);
+}
+
+}  // namespace vellumo

@@ -1,0 +1,213 @@
+// The viewer's view commands: fit, true and double size, the wheel, dragging, rotation.
+
+#include "viewer/TForm2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <climits>
+#include <exception>
+#include <new>
+
+#include "app/UiServices.h"
+#include "app/WaitCursor.h"
+#include "checker_ui/TForm1.h"
+#include "imaging/Despeckle.h"
+#include "imaging/Dither.h"
+#include "imaging/Gray.h"
+#include "imaging/ReductionMessages.h"
+#include "imaging/Rotate.h"
+#include "imaging/Threshold.h"
+#include "platform/Error.h"
+#include "platform/ImageDecoder.h"
+#include "settings/SettingsFile.h"
+#include "settings/TForm3.h"
+#include "viewer/ArrangePanels.h"
+#include "viewer/CategoryPanelWidget.h"
+#include "viewer/ImageControlWidget.h"
+#include "viewer/LoadPicture.h"
+#include "viewer/ViewScaling.h"
+#include "viewer/ViewerTexts.h"
+#include "viewer/TForm2Support.h"
+
+namespace vellumo {
+
+// ---- view ------------------------------------------------------------------------------
+
+QSize TForm2::ControlSize() const { return Image1->size(); }
+
+QPoint TForm2::ScrollPosition() const {
+    return {ScrollBox1->horizontalScrollBar()->value(), ScrollBox1->verticalScrollBar()->value()};
+}
+
+void TForm2::SetScrollPosition(QPoint position) {
+    ScrollBox1->horizontalScrollBar()->setValue(position.x());
+    ScrollBox1->verticalScrollBar()->setValue(position.y());
+}
+
+void TForm2::SetControlSize(int width, int height) { Image1->resize(width, height); }
+
+void TForm2::PictureChanged() { Image1->SetPicture(Picture.Empty() ? nullptr : &Picture); }
+
+void TForm2::ZoomAt(int x, int y, double newScale) {
+    const QPoint shown = Image1->mapTo(ScrollBox1->viewport(), QPoint(x, y));
+    const ZoomPlacement z = vellumo::ZoomAt(x, y, ViewScale, newScale, shown.x(), shown.y(),
+                                            Picture.Width(), Picture.Height());
+    SetControlSize(z.width, z.height);
+    SetScrollPosition({z.scrollX, z.scrollY});
+    ViewScale = newScale;
+}
+
+void TForm2::FitWhole() {
+    if (Picture.Empty()) return;
+    const QSize client = ScrollBox1->viewport()->size();
+    ViewScale = FitScale(client.width(), client.height(), Picture.Width(), Picture.Height());
+    SetControlSize(TruncatedSide(Picture.Width(), ViewScale),
+                   TruncatedSide(Picture.Height(), ViewScale));
+}
+
+void TForm2::ZoomAboutCentre(double newScale) {
+    if (Picture.Empty()) return;
+    const QSize client = ScrollBox1->viewport()->size();
+    const QPoint centre(RoundedSide(uint32_t(client.width()), 0.5),
+                        RoundedSide(uint32_t(client.height()), 0.5));
+    const QPoint anchor = Image1->mapFrom(ScrollBox1->viewport(), centre);
+    ZoomAt(anchor.x(), anchor.y(), newScale);
+}
+
+double TForm2::ScreenDpi() const {
+    if (screenDpi_) return *screenDpi_;
+    const QScreen* s = screen();
+    if (!s) return vellumo::ScreenDpi(0, 0);
+    return vellumo::ScreenDpi(s->geometry().width(), s->physicalSize().width());
+}
+
+void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 1.0)); }
+
+void TForm2::PixelSize() { ZoomAboutCentre(1.0); }
+
+void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 2.0)); }
+
+bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
+    if (!PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
+    const std::optional<double> next = WheelZoomScale(ViewScale, delta);
+    if (next && !Picture.Empty()) ZoomAt(pointer.x(), pointer.y(), *next);
+    return true;
+}
+
+bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
+    if (!PointerOverImage) return false;
+    const int step = down ? kWheelScrollStep : -kWheelScrollStep;
+    QScrollBar* bar = (modifiers & Qt::ControlModifier) ? ScrollBox1->horizontalScrollBar()
+                                                        : ScrollBox1->verticalScrollBar();
+    bar->setValue(bar->value() + step);
+    return true;
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && (watched == Image1 || watched == ScrollBox1->viewport())) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y()
+                                                       : wheel->angleDelta().x();
+        const QPoint pointer = Image1->mapFromGlobal(wheel->globalPosition().toPoint());
+        if (!FormMouseWheel(delta, wheel->modifiers(), pointer) && delta != 0)
+            FormMouseWheelScroll(delta < 0, wheel->modifiers());
+        // The scroll box never scrolls by the wheel on its own.
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == Button3) {
+        // The press runs before the click: a left click shows true size twice.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton)
+            PixelSize();
+        else
+            DeviceSize();
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == BitBtn3) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (BitBtn3->isEnabled()) BitBtn3MouseDown(mouse->button());
+        return mouse->button() != Qt::LeftButton;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm2::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
+    if (button == Qt::RightButton) return;
+    if (modifiers & Qt::AltModifier) {
+        if (!Magnified) {
+            savedControlSize_ = ControlSize();
+            savedScroll_ = ScrollPosition();
+            savedScale_ = ViewScale;
+            const QPoint onScreen = Image1->mapToGlobal(pos);
+            ShowMessageText(QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:%3,Y:%4")
+                                .arg(onScreen.x())
+                                .arg(onScreen.y())
+                                .arg(pos.x())
+                                .arg(pos.y()),
+                            MessageStyle::Plain);
+            ZoomAt(pos.x(), pos.y(), 2.0);
+            Magnified = true;
+        } else {
+            SetControlSize(savedControlSize_.width(), savedControlSize_.height());
+            SetScrollPosition(savedScroll_);
+            // The scale goes back with the size, so the next zoom starts from what is shown.
+            ViewScale = savedScale_;
+            Magnified = false;
+        }
+        return;
+    }
+    Dragging = true;
+    DragStart = pos;
+}
+
+void TForm2::Image1MouseMove(QPoint pos) {
+    if (!Dragging) return;
+    const QSize control = ControlSize();
+    if (control.width() > ScrollBox1->width() || control.height() > ScrollBox1->height())
+        Image1->setCursor(Qt::SizeAllCursor);
+    const QPoint scroll = ScrollPosition();
+    SetScrollPosition({scroll.x() + DragStart.x() - pos.x(), scroll.y() + DragStart.y() - pos.y()});
+}
+
+void TForm2::Image1MouseUp() {
+    Dragging = false;
+    Image1->unsetCursor();
+}
+
+void TForm2::RotateLeft() {
+    if (Picture.Empty() || busy_) return;
+    WaitCursor wait;
+    Picture = vellumo::RotateLeft(Picture);
+    PictureChanged();
+    SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
+}
+
+void TForm2::RotateRight() {
+    if (Picture.Empty() || busy_) return;
+    WaitCursor wait;
+    Picture = vellumo::RotateRight(Picture);
+    PictureChanged();
+    SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
+}
+
+}  // namespace vellumo
