@@ -24,6 +24,7 @@
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
 #include "viewer/CategoryPanelWidget.h"
+#include "viewer/ImageControlWidget.h"
 #include "viewer/TForm2.h"
 
 namespace vellumo {
@@ -270,6 +271,50 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(30, 20));
     viewer->Image1MouseUp();
     EXPECT_FALSE(viewer->Dragging);
+}
+
+TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
+    Open(Mono400("big.tif", 3000, 2000));
+    viewer->ZoomAt(0, 0, 0.25);
+    const QPoint screen = viewer->Image1->mapToGlobal(QPoint(100, 60));
+    viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {100, 60});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
+                                       .arg(screen.x())
+                                       .arg(screen.y()));
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+    EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
+    EXPECT_TRUE(viewer->Magnified);
+    viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {0, 0});
+    EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
+    EXPECT_EQ(viewer->ScrollPosition(), QPoint(0, 0));
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+    EXPECT_FALSE(viewer->Magnified);
+    EXPECT_FALSE(viewer->Dragging);
+}
+
+TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
+    Open(Colour("c.tif", 300));
+    viewer->N2Click();
+    EXPECT_TRUE(viewer->CategoryPanel2->Expanded());
+    EXPECT_FALSE(viewer->CategoryPanel3->Expanded());
+    EXPECT_FALSE(viewer->CategoryPanel5->Expanded());
+    viewer->CheckBox2->click();
+    EXPECT_TRUE(viewer->CheckBox2->isChecked());
+    // Leaving the colour-reduction panel ends Real time.
+    viewer->f1Click();
+    EXPECT_TRUE(viewer->CategoryPanel5->Expanded());
+    EXPECT_FALSE(viewer->CategoryPanel2->Expanded());
+    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_TRUE(viewer->Image2.Empty());
+    viewer->V1Click();
+    EXPECT_TRUE(viewer->CategoryPanel1->Expanded());
+    // The column never holds more than it shows without a scroll bar when it can.
+    int sum = 0;
+    for (CategoryPanel* p : {viewer->CategoryPanel1, viewer->CategoryPanel2, viewer->CategoryPanel3,
+                             viewer->CategoryPanel4, viewer->CategoryPanel5})
+        sum += p->height();
+    EXPECT_LE(sum, viewer->CategoryPanelGroup1->AvailableHeight());
 }
 
 TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
