@@ -278,6 +278,8 @@ private:
     QSize savedControlSize_;
     QPoint savedScroll_;
     double savedScale_ = 1.0;
+    /// Wheel movement short of a whole notch, kept for the next wheel event.
+    int wheelRest_ = 0;
 };
 
 }  // namespace vellumo

@@ -51,6 +51,10 @@
 
 namespace vellumo {
 
+namespace {
+constexpr int kWheelNotch = 120;
+}
+
 // ---- view ------------------------------------------------------------------------------
 
 QSize TForm2::ControlSize() const { return Image1->size(); }
@@ -128,9 +132,16 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y()
                                                        : wheel->angleDelta().x();
+        // A wheel notch is 120; touchpads and smooth wheels send it in small parts, which
+        // are gathered so that each whole notch is one step, as with a notched wheel.
+        wheelRest_ += delta;
         const QPoint pointer = Image1->mapFromGlobal(wheel->globalPosition().toPoint());
-        if (!FormMouseWheel(delta, wheel->modifiers(), pointer) && delta != 0)
-            FormMouseWheelScroll(delta < 0, wheel->modifiers());
+        while (wheelRest_ >= kWheelNotch || wheelRest_ <= -kWheelNotch) {
+            const int notch = wheelRest_ > 0 ? kWheelNotch : -kWheelNotch;
+            wheelRest_ -= notch;
+            if (!FormMouseWheel(notch, wheel->modifiers(), pointer))
+                FormMouseWheelScroll(notch < 0, wheel->modifiers());
+        }
         // The scroll box never scrolls by the wheel on its own.
         return true;
     }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "app/Startup.h"
@@ -249,6 +250,16 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
     EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
+
+    // Through the window's events: half notches add up to one step.
+    viewer->ZoomAt(0, 0, 1.0);
+    for (int i = 0; i < 2; ++i) {
+        QWheelEvent half(QPointF(5, 5), QPointF(viewer->Image1->mapToGlobal(QPoint(5, 5))),
+                         QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                         false);
+        QApplication::sendEvent(viewer->Image1, &half);
+    }
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
 
     // Shift and Ctrl scroll by ten pixels a notch instead.
     viewer->ZoomAt(0, 0, 1.0);
