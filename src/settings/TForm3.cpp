@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/NamedWidgets.h"
 #include "settings/SettingsFile.h"
 #include "viewer/FindGhostscript.h"
 
@@ -19,13 +20,6 @@ namespace vellumo {
 namespace {
 
 const QColor kSilver(192, 192, 192);
-
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    return label;
-}
 
 }  // namespace
 
@@ -56,7 +50,7 @@ void TForm3::BuildPdfPage(QWidget* page) {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(4, 4, 286, 190);
     Panel1->setAutoFillBackground(true);
-    AddLabel(Panel1, "Label9", QStringLiteral("PDF変換読込設定"), QRect(8, 6, 200, 16));
+    NamedLabel(Panel1, "Label9", QStringLiteral("PDF変換読込設定"), QRect(8, 6, 200, 16));
     RadioGroup2 = new QGroupBox(QStringLiteral("カラー"), Panel1);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setGeometry(8, 26, 130, 70);
@@ -65,14 +59,14 @@ void TForm3::BuildPdfPage(QWidget* page) {
     PdfMono->setChecked(true);
     PdfColor = new QRadioButton(QStringLiteral("24bitカラー"), RadioGroup2);
     PdfColor->setGeometry(8, 42, 116, 20);
-    AddLabel(Panel1, "Label10", QStringLiteral("解像度（dpi）"), QRect(150, 30, 120, 16));
+    NamedLabel(Panel1, "Label10", QStringLiteral("解像度（dpi）"), QRect(150, 30, 120, 16));
     ComboBox5 = new QComboBox(Panel1);
     ComboBox5->setObjectName(QStringLiteral("ComboBox5"));
     ComboBox5->addItems({QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("400"),
                          QStringLiteral("600"), QStringLiteral("指定しない")});
     ComboBox5->setCurrentIndex(2);
     ComboBox5->setGeometry(150, 50, 110, 22);
-    Label11 = AddLabel(Panel1, "Label11", QString::fromUtf8(kGhostscriptUnusableLabel.data(),
+    Label11 = NamedLabel(Panel1, "Label11", QString::fromUtf8(kGhostscriptUnusableLabel.data(),
                                                             qsizetype(kGhostscriptUnusableLabel.size())),
                        QRect(8, 110, 270, 18));
     CheckBox4 = new QCheckBox(QStringLiteral("利用"), Panel1);
@@ -92,7 +86,7 @@ void TForm3::BuildOtherPage(QWidget* page) {
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(260, 32, 26, 22);
     Button1->setToolTip(QStringLiteral("クリック：登録フォルダーを選択\n右ボタン：表示ファイルのフォルダを登録"));
-    AddLabel(page, "Label12", QStringLiteral("印刷設定"), QRect(8, 66, 200, 16));
+    NamedLabel(page, "Label12", QStringLiteral("印刷設定"), QRect(8, 66, 200, 16));
     CheckBox1 = new QCheckBox(QStringLiteral("印刷時に確認メッセージを表示しない"), page);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(8, 86, 280, 20);
@@ -100,7 +94,7 @@ void TForm3::BuildOtherPage(QWidget* page) {
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     CheckBox2->setGeometry(8, 108, 280, 20);
     CheckBox2->setChecked(true);
-    AddLabel(page, "Label13", QStringLiteral("モノクロ画像の表示"), QRect(8, 140, 200, 16));
+    NamedLabel(page, "Label13", QStringLiteral("モノクロ画像の表示"), QRect(8, 140, 200, 16));
     CheckBox5 = new QCheckBox(QStringLiteral("モノクロ画像は２値化して表示する"), page);
     CheckBox5->setObjectName(QStringLiteral("CheckBox5"));
     CheckBox5->setGeometry(8, 160, 280, 20);

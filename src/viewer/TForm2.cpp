@@ -47,6 +47,7 @@
 #include "viewer/LoadPicture.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
+#include "app/NamedWidgets.h"
 #include "viewer/TForm2Support.h"
 
 namespace vellumo {
@@ -54,20 +55,6 @@ namespace vellumo {
 namespace {
 
 const QColor kPanelColor(192, 220, 192);
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect place) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(place);
-    return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect place) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(place);
-    return l;
-}
 
 QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
     QAction* a = menu->addAction(caption);
@@ -168,10 +155,10 @@ void TForm2::BuildViewPanel() {
     CategoryPanel1 = new CategoryPanel(QStringLiteral("表示"), 124);
     CategoryPanel1->setObjectName(QStringLiteral("CategoryPanel1"));
     QWidget* c = CategoryPanel1->Content();
-    Button2 = MakeButton(c, "Button2", QStringLiteral("全体(&A)"), QRect(8, 6, 96, 25));
-    Button3 = MakeButton(c, "Button3", QStringLiteral("等倍"), QRect(8, 36, 46, 25));
+    Button2 = NamedButton(c, "Button2", QStringLiteral("全体(&A)"), QRect(8, 6, 96, 25));
+    Button3 = NamedButton(c, "Button3", QStringLiteral("等倍"), QRect(8, 36, 46, 25));
     Button3->setToolTip(QStringLiteral("L:device R:pixel"));
-    Button13 = MakeButton(c, "Button13", QStringLiteral("２倍"), QRect(58, 36, 46, 25));
+    Button13 = NamedButton(c, "Button13", QStringLiteral("２倍"), QRect(58, 36, 46, 25));
     Button13->setToolTip(QStringLiteral("L:device R:pixel"));
     BitBtn1 = new QToolButton(c);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -204,7 +191,7 @@ void TForm2::BuildReductionPanel() {
     RadioButton7 = radio("RadioButton7", QStringLiteral("グレイスケール"), 24);
     RadioButton8 = radio("RadioButton8", QStringLiteral("ゴミ取り"), 44);
     RadioButton6->setChecked(true);
-    Label4 = MakeLabel(c, "Label4", QStringLiteral("しきい値 ："), QRect(6, 70, 70, 16));
+    Label4 = NamedLabel(c, "Label4", QStringLiteral("しきい値 ："), QRect(6, 70, 70, 16));
     Edit1 = new QLineEdit(QStringLiteral("128"), c);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setAlignment(Qt::AlignRight);
@@ -221,15 +208,15 @@ void TForm2::BuildReductionPanel() {
     TrackBar1->setInvertedAppearance(true);
     TrackBar1->setInvertedControls(true);
     TrackBar1->setGeometry(6, 94, 30, 150);
-    Label5 = MakeLabel(c, "Label5", QStringLiteral("0 （白）"), QRect(40, 94, 70, 16));
-    Label6 = MakeLabel(c, "Label6", QStringLiteral("128（中）"), QRect(40, 161, 70, 16));
-    Label7 = MakeLabel(c, "Label7", QStringLiteral("255（黒）"), QRect(40, 228, 70, 16));
+    Label5 = NamedLabel(c, "Label5", QStringLiteral("0 （白）"), QRect(40, 94, 70, 16));
+    Label6 = NamedLabel(c, "Label6", QStringLiteral("128（中）"), QRect(40, 161, 70, 16));
+    Label7 = NamedLabel(c, "Label7", QStringLiteral("255（黒）"), QRect(40, 228, 70, 16));
     CheckBox2 = new QCheckBox(QStringLiteral("Real time"), c);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     CheckBox2->setGeometry(6, 250, 100, 20);
-    Button9 = MakeButton(c, "Button9", QStringLiteral("実行"), QRect(6, 274, 50, 25));
-    Button10 = MakeButton(c, "Button10", QStringLiteral("reLoad"), QRect(58, 274, 50, 25));
-    BitBtn3 = MakeButton(c, "BitBtn3", QStringLiteral("色"), QRect(6, 302, 50, 24));
+    Button9 = NamedButton(c, "Button9", QStringLiteral("実行"), QRect(6, 274, 50, 25));
+    Button10 = NamedButton(c, "Button10", QStringLiteral("reLoad"), QRect(58, 274, 50, 25));
+    BitBtn3 = NamedButton(c, "BitBtn3", QStringLiteral("色"), QRect(6, 302, 50, 24));
     BitBtn3->setToolTip(QStringLiteral("右ボタンクリックで黒"));
     BitBtn3->setEnabled(false);
     BitBtn3->installEventFilter(this);
@@ -239,11 +226,11 @@ void TForm2::BuildFilePanel() {
     CategoryPanel5 = new CategoryPanel(QStringLiteral("ファイル"), 126);
     CategoryPanel5->setObjectName(QStringLiteral("CategoryPanel5"));
     QWidget* c = CategoryPanel5->Content();
-    Button5 = MakeButton(c, "Button5", QStringLiteral("開く(&O)"), QRect(8, 4, 96, 25));
-    Button14 = MakeButton(c, "Button14", QStringLiteral("Option"), QRect(8, 34, 96, 25));
-    Button8 = MakeButton(c, "Button8", QStringLiteral("保存(&S)"), QRect(8, 64, 96, 25));
+    Button5 = NamedButton(c, "Button5", QStringLiteral("開く(&O)"), QRect(8, 4, 96, 25));
+    Button14 = NamedButton(c, "Button14", QStringLiteral("Option"), QRect(8, 34, 96, 25));
+    Button8 = NamedButton(c, "Button8", QStringLiteral("保存(&S)"), QRect(8, 64, 96, 25));
     Button8->setEnabled(false);
-    Button1 = MakeButton(c, "Button1", QStringLiteral("閉る(&X)"), QRect(8, 94, 96, 25));
+    Button1 = NamedButton(c, "Button1", QStringLiteral("閉る(&X)"), QRect(8, 94, 96, 25));
 }
 
 void TForm2::BuildMenus() {

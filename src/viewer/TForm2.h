@@ -255,6 +255,8 @@ private:
     void SetControlSize(int width, int height);
     /// Zoom about the scroll box's client centre (true, pixel and double size).
     void ZoomAboutCentre(double newScale);
+    /// A quarter turn of the picture by `turn`.
+    void Turn(Bitmap (*turn)(const Bitmap&));
     void ThresholdToMono(int a);
     void SetMonoColorTable(RgbQuad ink);
     void DespeckleCommand();

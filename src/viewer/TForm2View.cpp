@@ -205,20 +205,17 @@ void TForm2::Image1MouseUp() {
     Image1->unsetCursor();
 }
 
-void TForm2::RotateLeft() {
+void TForm2::Turn(Bitmap (*turn)(const Bitmap&)) {
     if (Picture.Empty() || busy_) return;
     WaitCursor wait;
-    Picture = vellumo::RotateLeft(Picture);
+    Picture = turn(Picture);
     PictureChanged();
+    // The scale and the scroll positions stay; the control takes the turned size.
     SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
 }
 
-void TForm2::RotateRight() {
-    if (Picture.Empty() || busy_) return;
-    WaitCursor wait;
-    Picture = vellumo::RotateRight(Picture);
-    PictureChanged();
-    SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
-}
+void TForm2::RotateLeft() { Turn(&vellumo::RotateLeft); }
+
+void TForm2::RotateRight() { Turn(&vellumo::RotateRight); }
 
 }  // namespace vellumo

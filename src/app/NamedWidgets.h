@@ -1,0 +1,27 @@
+#pragma once
+// Controls placed at their designed positions and named as the windows' code knows them
+// (object names are how a handler tells which control called it).
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
+#include <QString>
+
+namespace vellumo {
+
+inline QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption,
+                                QRect place) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(place);
+    return b;
+}
+
+inline QLabel* NamedLabel(QWidget* parent, const char* name, const QString& caption, QRect place) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(place);
+    return l;
+}
+
+}  // namespace vellumo
