@@ -274,6 +274,8 @@ private:
     bool busy_ = false;
     bool closeAfterBusy_ = false;
     bool firstShow_ = true;
+    /// The activation that comes with the first show has been handled already.
+    bool skipActivation_ = false;
     /// Set while the text box moves the slider, so the slider leaves the typed text alone.
     bool editDriving_ = false;
     QLabel* statusText_ = nullptr;

@@ -3,6 +3,7 @@
 #include "viewer/TForm2.h"
 
 #include <QAction>
+#include <QTimer>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -106,6 +107,14 @@ void TForm2::FormShow() {
     SetStatusText(QString());
     QCoreApplication::postEvent(this, new QEvent(kHandOffEvent));
     SetPictureCommandsEnabled(false);
+    // A window is active as soon as it is shown, before its posted load runs. The window
+    // system's own activation may come later, after the load, where it would put the
+    // decoder's names over the status of a picture shown in one bit: it is the same
+    // activation, so it is taken here and the first event of it is passed over.
+    FormActivate();
+    skipActivation_ = true;
+    // A window that was not made active at its show takes its next activation as a new one.
+    QTimer::singleShot(1000, this, [this] { skipActivation_ = false; });
 }
 
 void TForm2::customEvent(QEvent* event) {
@@ -124,7 +133,10 @@ void TForm2::FormActivate() {
 void TForm2::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        FormActivate();
+        if (skipActivation_)
+            skipActivation_ = false;
+        else
+            FormActivate();
     } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         // The viewer does not go down on its own: the whole program does.
         CloseSettingsDialog();
