@@ -108,6 +108,9 @@ void TForm3::SetGhostscriptAvailable(bool available) {
     Label11->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
     QPalette p = Panel1->palette();
     p.setColor(QPalette::Window, available ? palette().color(QPalette::Button) : kSilver);
+    // Disabled texts stay readable on silver, as grayed captions are on Windows.
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(112, 112, 112));
     Panel1->setPalette(p);
     if (!available) CheckBox4->setChecked(false);
     CheckBox4Click();

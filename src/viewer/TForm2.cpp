@@ -87,7 +87,12 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     resize(878, 703);
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+    // The settings dialog lives as long as the program: hand it back before Qt deletes this
+    // window's children.
+    if (settingsDialog_ && settingsDialog_->parentWidget() == this)
+        settingsDialog_->setParent(nullptr, settingsDialog_->windowFlags());
+}
 
 // ---- construction ----------------------------------------------------------------------
 

@@ -190,6 +190,9 @@ void TForm2::Button14Click() {
     }
     settingsDialog_->CheckBox1->setChecked(!PrtMs);
     settingsDialog_->CheckBox2->setChecked(Waku);
+    // The viewer is modal over the program; a window of its own is what it does not block.
+    if (settingsDialog_->parentWidget() != this)
+        settingsDialog_->setParent(this, settingsDialog_->windowFlags() | Qt::Dialog);
     settingsDialog_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     settingsDialog_->show();
 }

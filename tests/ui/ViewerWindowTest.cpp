@@ -488,16 +488,23 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     const std::string drawing = Mono400("tatemono2.tif");
     checker->DropFiles({Q(drawing)});
     QString caption;
+    bool dialogShown = false;
     QTimer::singleShot(50, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* v = qobject_cast<TForm2*>(w); v && v->isVisible()) {
                 caption = v->windowTitle();
+                v->Button14Click();
+                dialogShown = dialog.isVisible();
                 v->Button1Click();
             }
     });
     checker->Button4Click();
     EXPECT_EQ(caption, QStringLiteral("Pelmora Ｖiew 【 tatemono2.tif】"));
     EXPECT_TRUE(checker->HandOffFileName.isEmpty());
+    // The settings dialog was shown over the modal viewer, closed with it, and outlives it.
+    EXPECT_TRUE(dialogShown);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.parentWidget(), nullptr);
 }
 
 }  // namespace
