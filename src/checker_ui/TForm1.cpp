@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/DroppedFiles.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
 #include "inspect/ImageType.h"
@@ -273,9 +274,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
+    const QStringList paths = DroppedLocalFiles(*event->mimeData());
     event->acceptProposedAction();
     DropFiles(paths);
 }

@@ -80,8 +80,4 @@ void CategoryPanelGroup::SetScrollBarShown(bool shown) {
     setVerticalScrollBarPolicy(shown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
-bool CategoryPanelGroup::ScrollBarShown() const {
-    return verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
-}
-
 }  // namespace vellumo

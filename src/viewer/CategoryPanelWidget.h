@@ -50,7 +50,6 @@ public:
     /// The height the panels may take without scrolling.
     int AvailableHeight() const;
     void SetScrollBarShown(bool shown);
-    bool ScrollBarShown() const;
 
 private:
     QWidget* column_ = nullptr;

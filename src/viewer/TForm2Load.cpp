@@ -29,6 +29,7 @@
 #include <exception>
 #include <new>
 
+#include "app/DroppedFiles.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
@@ -427,9 +428,7 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm2::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
+    const QStringList paths = DroppedLocalFiles(*event->mimeData());
     event->acceptProposedAction();
     if (!paths.isEmpty()) DropFiles(paths);
 }
