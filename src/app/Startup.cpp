@@ -49,6 +49,7 @@ std::optional<RunningProgram> StartProgram(const QString& executablePath, const 
     program.aboutBox =
         std::make_unique<TAboutBox>(&program.form1->AboutmesVer, &program.form1->AboutmesDate);
     program.form3 = std::make_unique<TForm3>();
+    program.form3->SettingsPath = settingsPath;
     program.form1->SetAboutBox(program.aboutBox.get());
     program.form1->SetSettingsDialog(program.form3.get());
     program.form1->SetViewerOpener([dialog = program.form3.get()](TForm1& checker) {

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/Error.h"
 
@@ -110,6 +111,38 @@ public:
         answer.path = dialog.selectedFiles().first();
         answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
         if (answer.filterIndex < 1) answer.filterIndex = 1;
+        return answer;
+    }
+
+    std::optional<SaveFileAnswer> ChooseSaveFile(QWidget* parent, const SaveFileRequest& r,
+                                                 const SaveDialogEvent& events) override {
+        // Qt's own dialog: the platform one does not say when the user picks another type.
+        QFileDialog dialog(parent, r.title, r.folder);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        const QStringList filters = QtNameFilters(r.filter);
+        dialog.setNameFilters(filters);
+        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[r.filterIndex - 1]);
+        dialog.selectFile(r.fileName);
+        auto indexOf = [&](const QString& filter) {
+            return std::max(1, int(filters.indexOf(filter)) + 1);
+        };
+        if (events) {
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&](const QString& filter) { events(indexOf(filter), &dialog); });
+            // Told once the dialog is on screen, so a companion lands beside it.
+            QMetaObject::invokeMethod(
+                &dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); },
+                Qt::QueuedConnection);
+        }
+        const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+        std::optional<SaveFileAnswer> answer;
+        if (accepted)
+            answer = SaveFileAnswer{dialog.selectedFiles().first(),
+                                    indexOf(dialog.selectedNameFilter())};
+        if (events) events(0, &dialog);
         return answer;
     }
 

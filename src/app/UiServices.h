@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -39,6 +40,22 @@ struct OpenFileAnswer {
     int filterIndex = 1;
 };
 
+/// A save-file dialog request; the dialog asks nothing about an existing file (the caller
+/// does).
+struct SaveFileRequest {
+    QString title;
+    QString folder;    ///< start folder
+    QString fileName;  ///< proposed name, without folder
+    QString filter;    ///< Windows form, as for OpenFileRequest
+    int filterIndex = 1;
+};
+using SaveFileAnswer = OpenFileAnswer;
+/// What an open save dialog tells its caller: the filter index (1-based) when the dialog
+/// appears and whenever the user picks another type, and 0 once it has closed (confirmed
+/// or not), before it is gone. `dialog` is the dialog's window where there is one, so a
+/// companion window can be made usable beside the modal dialog; null otherwise.
+using SaveDialogEvent = std::function<void(int filterIndex, QWidget* dialog)>;
+
 /// A font with the colour the Windows font dialog also chooses.
 struct FontChoice {
     QFont font;
@@ -52,6 +69,11 @@ public:
     /// The chosen file, or nothing when the user cancelled.
     virtual std::optional<OpenFileAnswer> ChooseOpenFile(QWidget* parent,
                                                          const OpenFileRequest& request) = 0;
+    /// The chosen name and the filter index at the moment of confirming, or nothing when
+    /// the user cancelled. `events` may be empty.
+    virtual std::optional<SaveFileAnswer> ChooseSaveFile(QWidget* parent,
+                                                         const SaveFileRequest& request,
+                                                         const SaveDialogEvent& events) = 0;
     virtual std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) = 0;
     virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,

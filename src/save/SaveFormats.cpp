@@ -82,6 +82,23 @@ int InitialSaveFilterIndex(const std::string& viewedPath) {
     return 5;
 }
 
+std::string PathWithoutExtension(const std::string& path) {
+    return path.substr(0, std::min(ExtensionDot(path), path.size()));
+}
+
+SaveProposal ProposeSaveName(const std::string& viewedPath, const std::string& openedPath,
+                             bool pdfConverted) {
+    SaveProposal p;
+    const std::string& source = pdfConverted ? openedPath : viewedPath;
+    p.orgFName = PathWithoutExtension(source);
+    const std::string& named = pdfConverted ? p.orgFName : viewedPath;
+    const size_t start = NameStart(named);
+    p.folder = start == 0 ? std::string() : named.substr(0, start == 1 ? 1 : start - 1);
+    p.fileName = named.substr(start);
+    p.filterIndex = InitialSaveFilterIndex(viewedPath);
+    return p;
+}
+
 SaveTarget ResolveSaveTarget(const std::string& chosenPath, int filterIndex) {
     static constexpr struct {
         SaveType type;
@@ -94,8 +111,7 @@ SaveTarget ResolveSaveTarget(const std::string& chosenPath, int filterIndex) {
     if (filterIndex >= 1 && filterIndex <= 4) {
         const auto& entry = kTypes[filterIndex - 1];
         target.type = entry.type;
-        target.path = chosenPath.substr(0, std::min(ExtensionDot(chosenPath), chosenPath.size())) +
-                      entry.extension;
+        target.path = PathWithoutExtension(chosenPath) + entry.extension;
         return target;
     }
     target.path = chosenPath;

@@ -87,6 +87,23 @@ std::string LowerExtension(const std::string& path);
 /// ".bmp" 3, ".png" 4, anything else ("tiff", ".jpeg", ".gif" included) 5.
 int InitialSaveFilterIndex(const std::string& viewedPath);
 
+/// The path without the extension of its file name (from the last dot of the name).
+std::string PathWithoutExtension(const std::string& path);
+
+/// Where the save dialog starts for the viewed picture, and the `OrgFName` it leaves.
+struct SaveProposal {
+    std::string orgFName;  ///< the opened file's path without extension
+    std::string folder;    ///< the start folder (empty for a bare name)
+    std::string fileName;  ///< the proposed name, without folder
+    int filterIndex = 5;   ///< InitialSaveFilterIndex of the viewed file
+};
+/// The proposal for `viewedPath` (`FileName2`): a picture from a converted PDF
+/// (`pdfConverted`, `openedPath` the PDF) proposes the PDF's name without extension in the
+/// PDF's folder; any other proposes the viewed file's own name in its folder. The filter
+/// index always follows the viewed file (a converted PDF is a TIFF: the Tiff filter).
+SaveProposal ProposeSaveName(const std::string& viewedPath, const std::string& openedPath,
+                             bool pdfConverted);
+
 /// What a confirmed name means: the type (none when unsupported) and the final path.
 struct SaveTarget {
     std::optional<SaveType> type;

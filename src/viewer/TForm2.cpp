@@ -85,13 +85,16 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     InitCropRect();
     setMinimumSize(500, 505);
     resize(878, 703);
+    if (settingsDialog_) settingsDialog_->Viewer = this;
 }
 
 TForm2::~TForm2() {
     // The settings dialog lives as long as the program: hand it back before Qt deletes this
     // window's children.
-    if (settingsDialog_ && settingsDialog_->parentWidget() == this)
+    if (!settingsDialog_) return;
+    if (settingsDialog_->parentWidget() == this)
         settingsDialog_->setParent(nullptr, settingsDialog_->windowFlags());
+    if (settingsDialog_->Viewer == this) settingsDialog_->Viewer = nullptr;
 }
 
 // ---- construction ----------------------------------------------------------------------
@@ -324,6 +327,8 @@ void TForm2::ConnectControls() {
     connect(O1, &QAction::triggered, this, [this] { Button5Click(); });
     connect(Button14, &QPushButton::clicked, this, [this] { Button14Click(); });
     connect(N1, &QAction::triggered, this, [this] { Button14Click(); });
+    connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+    connect(S1, &QAction::triggered, this, [this] { Button8Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(tojiru1, &QAction::triggered, this, [this] { Button1Click(); });
     connect(Print, &QAction::triggered, this, [this] { ExpandPanel(CategoryPanel4); });

@@ -151,6 +151,12 @@ public:
     void Button1Click();
     void Button5Click();
     void Button14Click();
+    /// Chooses the settings dialog's tabs and shows it: 10 all (その他設定 in front), 5 the
+    /// three save tabs, 1 to 3 one save tab; 4 or any other kind closes it instead.
+    void ShowOptionTabs(int kind);
+    /// The save command (保存): the save dialog with the settings dialog beside it, then the
+    /// file written in the chosen type.
+    void Button8Click();
     void f1Click();
     void V1Click();
     void N2Click();
@@ -262,6 +268,11 @@ private:
     void DespeckleCommand();
     /// Enabled state of the tool panels as UpdateCaption sets it.
     void SetToolPanelsEnabled(bool enabled);
+    /// Shows the settings dialog as a window of `owner` (the viewer, or the open save
+    /// dialog), since a modal window blocks every window that is not its own.
+    void ShowSettingsDialog(QWidget* owner);
+    /// The save dialog's events: the type shown, or 0 when it has closed.
+    void SaveDialogEvent(int filterIndex, QWidget* dialog);
     void LoadSettings();
     void SaveSettings();
     void CloseSettingsDialog();
@@ -269,6 +280,8 @@ private:
     TForm1& checker_;
     TForm3* settingsDialog_ = nullptr;
     std::optional<double> screenDpi_;
+    /// The open save dialog's window, the settings dialog's owner meanwhile.
+    QWidget* saveDialog_ = nullptr;
     /// Set while a long command lets window messages run; commands that would change the
     /// picture wait for it, and a close asked for meanwhile comes after.
     bool busy_ = false;

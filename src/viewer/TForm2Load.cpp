@@ -183,21 +183,6 @@ void TForm2::CloseSettingsDialog() {
     if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
 }
 
-void TForm2::Button14Click() {
-    if (!settingsDialog_) return;
-    if (settingsDialog_->isVisible()) {
-        settingsDialog_->close();
-        return;
-    }
-    settingsDialog_->CheckBox1->setChecked(!PrtMs);
-    settingsDialog_->CheckBox2->setChecked(Waku);
-    // The viewer is modal over the program; a window of its own is what it does not block.
-    if (settingsDialog_->parentWidget() != this)
-        settingsDialog_->setParent(this, settingsDialog_->windowFlags() | Qt::Dialog);
-    settingsDialog_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    settingsDialog_->show();
-}
-
 void TForm2::LoadSettings() {
     const ViewerSettings s =
         LoadViewerSettings(Utf8(checker_.SettingsPath()), Utf8(checker_.LastFolder));
@@ -212,8 +197,11 @@ void TForm2::LoadSettings() {
     F_Path2 = QString::fromStdString(s.F_Path2);
     if (settingsDialog_) {
         settingsDialog_->Edit1->setText(F_Path2);
-        settingsDialog_->PdfMono->setChecked(s.pdf_typ);
-        settingsDialog_->PdfColor->setChecked(!s.pdf_typ);
+        settingsDialog_->RadioButton1->setChecked(s.pdf_typ);
+        settingsDialog_->RadioButton2->setChecked(!s.pdf_typ);
+        JpegChoice jpeg{settingsDialog_->RadioButton3->isChecked(), settingsDialog_->JpegGray()};
+        SetJpegGray(jpeg, s.mono_typ);
+        settingsDialog_->SetJpegChoices(jpeg.color, jpeg.gray);
         settingsDialog_->CheckBox4->setChecked(s.UseGs);
         settingsDialog_->CheckBox4Click();
     }

@@ -35,6 +35,24 @@ TEST(SaveNames, StartsTheDialogOnTheViewedFilesType) {
     EXPECT_EQ(InitialSaveFilterIndex("/d.tif/plan"), 5);
 }
 
+TEST(SaveNames, ProposesTheViewedOrTheOpenedPdfsName) {
+    SaveProposal p = ProposeSaveName("/d/scan.tiff", "", false);
+    EXPECT_EQ(p.folder, "/d");
+    EXPECT_EQ(p.fileName, "scan.tiff");
+    EXPECT_EQ(p.orgFName, "/d/scan");
+    EXPECT_EQ(p.filterIndex, 5);
+    // A converted PDF: its name without extension in its folder, on the Tiff filter.
+    p = ProposeSaveName("/prog/tmp.tif", "/w/plan.rev.pdf", true);
+    EXPECT_EQ(p.folder, "/w");
+    EXPECT_EQ(p.fileName, "plan.rev");
+    EXPECT_EQ(p.orgFName, "/w/plan.rev");
+    EXPECT_EQ(p.filterIndex, 1);
+    p = ProposeSaveName("/a.png", "", false);
+    EXPECT_EQ(p.folder, "/");
+    EXPECT_EQ(p.fileName, "a.png");
+    EXPECT_EQ(p.filterIndex, 4);
+}
+
 TEST(SaveNames, ResolvesTheTypeAndFinalPath) {
     struct Case {
         const char* chosen;

@@ -46,8 +46,30 @@ std::optional<QColor> ScriptedUi::ChooseColor(QWidget*, const QColor&) {
     return answer;
 }
 
-std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString&, const QString&) {
-    return std::nullopt;
+std::optional<SaveFileAnswer> ScriptedUi::ChooseSaveFile(QWidget*, const SaveFileRequest& request,
+                                                       const SaveDialogEvent& events) {
+    saveRequests.push_back(request);
+    SaveScript script;
+    if (!saveScripts.empty()) {
+        script = saveScripts.front();
+        saveScripts.pop_front();
+    }
+    auto tell = [&](int index) {
+        if (events) events(index, nullptr);
+        if (seen) seen(index);
+    };
+    tell(request.filterIndex);
+    for (int index : script.filterChanges) tell(index);
+    tell(0);
+    return script.answer;
+}
+
+std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString& title, const QString&) {
+    folderTitles.push_back(title);
+    if (folderAnswers.empty()) return std::nullopt;
+    std::optional<QString> answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
 }
 
 void ScriptedUi::ProcessEvents() {

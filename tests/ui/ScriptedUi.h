@@ -17,6 +17,8 @@ public:
 
     BoxAnswer ShowMessage(QWidget*, const MessageBoxRequest& request) override;
     std::optional<OpenFileAnswer> ChooseOpenFile(QWidget*, const OpenFileRequest& request) override;
+    std::optional<SaveFileAnswer> ChooseSaveFile(QWidget*, const SaveFileRequest& request,
+                                                 const SaveDialogEvent& events) override;
     std::optional<FontChoice> ChooseFont(QWidget*, const FontChoice& initial) override;
     std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
     std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override;
@@ -27,6 +29,18 @@ public:
     std::vector<FontChoice> fontRequests;
     int processEventsCalls = 0;
     int colorRequests = 0;
+
+    /// One run of the save dialog: the types the user picks in turn, then the answer
+    /// (nothing: cancel). `seen` is called after each event with its filter index.
+    struct SaveScript {
+        std::vector<int> filterChanges;
+        std::optional<SaveFileAnswer> answer;
+    };
+    std::vector<SaveFileRequest> saveRequests;
+    std::deque<SaveScript> saveScripts;  // empty: cancel
+    std::function<void(int filterIndex)> seen;
+    std::vector<QString> folderTitles;
+    std::deque<std::optional<QString>> folderAnswers;  // empty: cancel
 
     std::deque<BoxAnswer> answers;                     // for boxes; empty: OK / No
     std::deque<std::optional<OpenFileAnswer>> openAnswers;  // empty: cancel

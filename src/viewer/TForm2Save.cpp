@@ -1,0 +1,147 @@
+// The viewer's save command and the settings dialog it shows: on its own from "Option",
+// or beside the save dialog with the tabs of the type being saved.
+
+#include "viewer/TForm2.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "app/UiServices.h"
+#include "app/WaitCursor.h"
+#include "platform/Error.h"
+#include "save/SaveFormats.h"
+#include "settings/TForm3.h"
+#include "viewer/TForm2Support.h"
+
+namespace vellumo {
+
+namespace {
+
+/// The options the settings dialog holds now; a list without a selection gives a value
+/// the writers refuse (resolution 0, quality 0), so the save fails as it should.
+SaveOptions DialogSaveOptions(const TForm3* dialog) {
+    SaveOptions o;
+    if (!dialog) return o;
+    const int code = dialog->CompressionIndex();
+    o.compression = TiffCompression(code >= 0 && code <= 4 ? code : 0);
+    o.dpi = dialog->ComboBox2->currentText().toDouble();
+    o.jpegQuality = dialog->ComboBox3->currentText().toInt();
+    o.jpegGray = dialog->JpegGray();
+    return o;
+}
+
+}  // namespace
+
+void TForm2::Button14Click() {
+    if (!settingsDialog_) return;
+    if (settingsDialog_->isVisible()) {
+        settingsDialog_->close();
+        return;
+    }
+    settingsDialog_->CheckBox1->setChecked(!PrtMs);
+    settingsDialog_->CheckBox2->setChecked(Waku);
+    ShowOptionTabs(10);
+}
+
+void TForm2::ShowOptionTabs(int kind) {
+    if (!settingsDialog_) return;
+    QTabWidget* tabs = settingsDialog_->PageControl1;
+    int front = 0;
+    if (kind == 10) {
+        front = TForm3::OtherTab;
+    } else if (kind == 5) {
+        front = TForm3::TiffTab;
+    } else if (kind >= 1 && kind <= 3) {
+        front = kind - 1;
+    } else {
+        CloseSettingsDialog();
+        return;
+    }
+    for (int i = 0; i < tabs->count(); ++i) {
+        const bool shown = kind == 10 || (kind == 5 && i <= TForm3::BitmapTab) || i == front;
+        tabs->setTabVisible(i, shown);
+    }
+    tabs->setCurrentIndex(front);
+    ShowSettingsDialog(SaveDialogAct_Chk && saveDialog_ ? saveDialog_ : this);
+}
+
+void TForm2::ShowSettingsDialog(QWidget* owner) {
+    if (settingsDialog_->parentWidget() != owner) {
+        settingsDialog_->hide();
+        settingsDialog_->setParent(owner, settingsDialog_->windowFlags() | Qt::Dialog);
+    }
+    settingsDialog_->show();
+    settingsDialog_->raise();
+}
+
+void TForm2::SaveDialogEvent(int filterIndex, QWidget* dialog) {
+    saveDialog_ = dialog;
+    if (filterIndex != 0) {
+        SaveType = filterIndex;
+        ShowOptionTabs(filterIndex);
+        return;
+    }
+    // The save dialog has closed: the settings dialog goes, and comes home before the save
+    // dialog, its owner meanwhile, is gone.
+    CloseSettingsDialog();
+    if (settingsDialog_ && dialog && settingsDialog_->parentWidget() == dialog)
+        settingsDialog_->setParent(this, settingsDialog_->windowFlags());
+    saveDialog_ = nullptr;
+}
+
+void TForm2::Button8Click() {
+    CloseSettingsDialog();
+    SaveDialogAct_Chk = true;
+    if (FileName2.isEmpty()) {
+        // Cleared here too: left set, the dialog would never read or write its settings.
+        SaveDialogAct_Chk = false;
+        ShowErrorBox(this, kNoPictureText);
+        return;
+    }
+    const SaveProposal proposal = ProposeSaveName(Utf8(FileName2), Utf8(OrgFName), PdfConverted);
+    OrgFName = Q(proposal.orgFName);
+    SaveFileRequest request;
+    request.folder = Q(proposal.folder);
+    request.fileName = Q(proposal.fileName);
+    request.filter = QString::fromUtf8(kSaveFilter);
+    request.filterIndex = proposal.filterIndex;
+    const std::optional<SaveFileAnswer> answer = Ui().ChooseSaveFile(
+        this, request, [this](int index, QWidget* dialog) { SaveDialogEvent(index, dialog); });
+    SaveDialogAct_Chk = false;
+    if (!answer) return;
+
+    SaveType = answer->filterIndex;
+    const SaveTarget target = ResolveSaveTarget(Utf8(answer->path), answer->filterIndex);
+    if (!target.type) {
+        ShowMessageText(Q(WithLfLineEnds(UnsupportedExtensionText(target.path))),
+                        MessageStyle::Information);
+        return;
+    }
+    if (QFileInfo::exists(Q(target.path))) {
+        MessageBoxRequest r;
+        r.title = QStringLiteral("確認");
+        r.text = QString::fromUtf8(kOverwriteQuestionText);
+        r.icon = BoxIcon::Question;
+        r.buttons = BoxButtons::YesNo;
+        if (Ui().ShowMessage(this, r) != BoxAnswer::Yes) return;
+    }
+    const SaveOptions options = DialogSaveOptions(settingsDialog_);
+    std::string caption;
+    try {
+        const WaitCursor wait;
+        if (*target.type == vellumo::SaveType::Tiff || *target.type == vellumo::SaveType::Bmp) Ui().ProcessEvents();
+        caption = SavePicture(Picture, target.path, *target.type, options);
+    } catch (const SaveFailure& failure) {
+        if (failure.Display() == FailureDisplay::ErrorBox)
+            ShowErrorBox(this, failure.what());
+        else
+            ShowMessageText(Q(failure.what()), MessageStyle::Plain);
+        return;
+    }
+    setWindowTitle(Q(caption));
+}
+
+}  // namespace vellumo
