@@ -74,7 +74,6 @@ void TForm2::ShowSettingsDialog(QWidget* owner) {
         settingsDialog_->setParent(owner, settingsDialog_->windowFlags() | Qt::Dialog);
     }
     settingsDialog_->show();
-    settingsDialog_->raise();
 }
 
 void TForm2::SaveDialogEvent(int filterIndex, QWidget* dialog) {

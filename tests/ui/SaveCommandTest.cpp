@@ -1,0 +1,404 @@
+// The viewer's save command and the settings dialog, driven through their handlers with a
+// scripted save dialog; every file written is read back with the libraries themselves.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "checker_ui/TForm1.h"
+#include "save/SaveTestSupport.h"
+#include "save/TiffWriter.h"
+#include "settings/SettingsFile.h"
+#include "settings/TForm3.h"
+#include "support/TempDir.h"
+#include "ui/ScriptedUi.h"
+#include "viewer/TForm2.h"
+
+namespace vellumo {
+namespace {
+
+using test::ReadAll;
+using test::ScriptedUi;
+using test::TempDir;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+struct TiffShape {
+    int bits = 0, samples = 0, compression = 0;
+    float xres = 0;
+    uint32_t width = 0, height = 0;
+};
+
+TiffShape ReadTiffShape(const std::string& path) {
+    TiffShape s;
+    TIFF* t = TIFFOpen(path.c_str(), "r");
+    if (!t) return s;
+    uint16_t bits = 0, samples = 0, compression = 0;
+    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(t, TIFFTAG_XRESOLUTION, &s.xres);
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &s.width);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &s.height);
+    s.bits = bits, s.samples = samples, s.compression = compression;
+    TIFFClose(t);
+    return s;
+}
+
+/// A one-bit picture, black left half, white right half ([black, white] colour table).
+Bitmap HalfBlack(uint32_t w, uint32_t h) {
+    Bitmap b(w, h, PixelFormat::Bit1);
+    b.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
+    b.Fill(0xFF);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w / 2; ++x) b.SetPixelIndex(x, y, 0);
+    return b;
+}
+
+class SaveCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini = dir.File("vellumo.ini");
+        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
+        dialog.SettingsPath = Q(ini);
+    }
+    void TearDown() override {
+        if (viewer) viewer->close();
+        viewer.reset();
+    }
+    void Open(const std::string& path) {
+        checker->HandOffFileName = Q(path);
+        checker->CheckedFileName = Q(path);
+        viewer = std::make_unique<TForm2>(*checker, &dialog);
+        viewer->show();
+        QApplication::processEvents();  // the posted hand-off
+    }
+    std::string Mono(const std::string& name, uint32_t w = 64, uint32_t h = 40) {
+        const std::string path = dir.File(name);
+        Bmp2Tif(HalfBlack(w, h), path, TiffCompression::G4, 400);
+        return path;
+    }
+    std::string Colour(const std::string& name, uint32_t w = 40, uint32_t h = 30) {
+        const std::string path = dir.File(name);
+        WriteRgbTiff(test::Pattern(PixelFormat::Bit24, w, h), path, TiffCompression::Lzw, 200);
+        return path;
+    }
+    /// Saves through the scripted dialog, answering `name` (in the temporary folder) with
+    /// filter `index`.
+    void Save(const std::string& name, int index, std::vector<int> changes = {}) {
+        ui.saveScripts.push_back({std::move(changes), SaveFileAnswer{Q(dir.File(name)), index}});
+        viewer->Button8Click();
+    }
+    QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
+
+    TempDir dir;
+    std::string ini;
+    ScriptedUi ui;
+    std::unique_ptr<TForm1> checker;
+    TForm3 dialog;
+    std::unique_ptr<TForm2> viewer;
+};
+
+TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
+    const std::string path = Mono("scan.tiff");
+    Open(path);
+    const auto before = ReadAll(path);
+    Save("scan.tiff", 5);
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    const SaveFileRequest& r = ui.saveRequests[0];
+    EXPECT_EQ(r.filterIndex, 5);
+    EXPECT_EQ(r.fileName, QStringLiteral("scan.tiff"));
+    EXPECT_EQ(r.folder.toStdString(), std::filesystem::path(path).parent_path().string());
+    EXPECT_TRUE(r.filter.startsWith(QStringLiteral("Tiff （Tagged Image）|*.tif;tiff|")));
+    EXPECT_EQ(viewer->OrgFName.toStdString(), dir.File("scan"));
+    // Refused at once, without the overwrite question; nothing written.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, BoxIcon::Information);
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+}
+
+TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
+    Open(Mono("a.gif.tif"));
+    viewer->move(200, 150);
+    struct Seen {
+        int index;
+        bool visible;
+        std::vector<bool> tabs;
+        int front;
+        QPoint place;
+        bool flag;
+    };
+    std::vector<Seen> seen;
+    ui.seen = [&](int index) {
+        std::vector<bool> tabs;
+        for (int i = 0; i < dialog.PageControl1->count(); ++i)
+            tabs.push_back(dialog.PageControl1->isTabVisible(i));
+        seen.push_back({index, dialog.isVisible(), tabs, dialog.PageControl1->currentIndex(),
+                        dialog.pos(), viewer->SaveDialogAct_Chk});
+    };
+    ui.saveScripts.push_back({{5, 2, 4, 3}, std::nullopt});  // picks types, then cancels
+    viewer->Button8Click();
+    ASSERT_EQ(seen.size(), 6u);
+    const std::vector<bool> T = {true, false, false, false, false};
+    EXPECT_EQ(seen[0].index, 1);  // ".tif": the Tiff filter
+    EXPECT_TRUE(seen[0].visible);
+    EXPECT_EQ(seen[0].tabs, T);
+    EXPECT_TRUE(seen[0].flag);
+    EXPECT_EQ(seen[0].place, viewer->pos() + QPoint(50, 70));
+    EXPECT_EQ(seen[1].tabs, (std::vector<bool>{true, true, true, false, false}));
+    EXPECT_EQ(seen[1].front, TForm3::TiffTab);
+    EXPECT_EQ(seen[2].tabs, (std::vector<bool>{false, true, false, false, false}));
+    EXPECT_EQ(seen[2].front, TForm3::JpgTab);
+    EXPECT_FALSE(seen[3].visible);  // PNG has no options
+    EXPECT_TRUE(seen[4].visible);
+    EXPECT_EQ(seen[4].front, TForm3::BitmapTab);
+    EXPECT_FALSE(seen[5].visible);  // the dialog closed
+    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+    EXPECT_EQ(viewer->SaveType, 3);
+    // Beside the save dialog the settings dialog wrote nothing.
+    EXPECT_FALSE(test::ReadText(ini).find("Fm_opt") != std::string::npos);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
+    Open(Colour("c.tif"));
+    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
+    // A colour picture with CCITT G4 (the default at 400 dpi) becomes a one-bit G4 drawing.
+    Save("g4.tif", 1);
+    TiffShape s = ReadTiffShape(dir.File("g4.tif"));
+    EXPECT_EQ(s.bits, 1);
+    EXPECT_EQ(s.compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(s.xres, 400.f);
+    EXPECT_EQ(s.width, 40u);
+    EXPECT_EQ(viewer->windowTitle(), Q("Tiff 保存完了：" + dir.File("g4.tif")));
+    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);  // the picture is untouched
+
+    // A one-bit picture with LZW becomes 24-bit RGB; the name's extension is replaced.
+    viewer->M1Click();
+    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    dialog.SetCompressionIndex(1);
+    dialog.ComboBox2->setCurrentIndex(0);
+    Save("lzw.png", 1);
+    s = ReadTiffShape(dir.File("lzw.tif"));
+    EXPECT_EQ(s.bits, 8);
+    EXPECT_EQ(s.samples, 3);
+    EXPECT_EQ(s.compression, COMPRESSION_LZW);
+    EXPECT_EQ(s.xres, 200.f);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lzw.png")));
+
+    // No resolution chosen (a damaged settings file): the save fails in the error box.
+    dialog.ComboBox2->setCurrentIndex(-1);
+    const QString before = viewer->windowTitle();
+    Save("none.tif", 1);
+    EXPECT_EQ(LastMessage(), QStringLiteral("保存出来ませんでした。 'none.tif'"));
+    EXPECT_EQ(ui.messages.back().icon, BoxIcon::Critical);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.tif")));
+    EXPECT_EQ(viewer->windowTitle(), before);
+}
+
+TEST_F(SaveCommandTest, JpegPngAndBmpFromTheFilterOrTheTypedExtension) {
+    Open(Colour("c.tif"));
+    // The JPEG filter wins over a typed .png; gray gives one component.
+    dialog.SetJpegChoices(false, true);
+    dialog.ComboBox3->setCurrentIndex(0);
+    Save("out.png", 2);
+    test::JpegFile j = test::ReadJpegFile(dir.File("out.jpg"));
+    ASSERT_TRUE(j.ok);
+    EXPECT_EQ(j.components, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
+    EXPECT_EQ(viewer->windowTitle(), Q("Jpeg 保存完了：" + dir.File("out.jpg")));
+    dialog.SetJpegChoices(true, false);
+    Save("colour.jpg", 2);
+    EXPECT_EQ(test::ReadJpegFile(dir.File("colour.jpg")).components, 3);
+
+    // All Graphics keeps a typed upper-case .PNG; a fresh colour picture is RGBA.
+    Save("OUT.PNG", 5);
+    test::PngFile p = test::ReadPngFile(dir.File("OUT.PNG"));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.colorType, 6);
+    EXPECT_EQ(viewer->windowTitle(), Q(" 保存完了：" + dir.File("OUT.PNG")));
+
+    // BMP keeps the picture's 32 bits.
+    Save("out.bmp", 3);
+    const auto bmp = ReadAll(dir.File("out.bmp"));
+    ASSERT_GE(bmp.size(), 30u);
+    EXPECT_EQ(bmp[28], 32);
+    EXPECT_EQ(viewer->windowTitle(), Q("bmp 保存完了：" + dir.File("out.bmp")));
+
+    // A BMP that cannot be written: the plain message, the caption as it was.
+    const QString before = viewer->windowTitle();
+    Save("missing/out.bmp", 3);
+    EXPECT_EQ(LastMessage(), QStringLiteral("保存失敗。 "));
+    EXPECT_EQ(ui.messages.back().icon, BoxIcon::None);
+    EXPECT_EQ(viewer->windowTitle(), before);
+}
+
+TEST_F(SaveCommandTest, AnExistingFileIsReplacedOnlyAfterYes) {
+    Open(Mono("m.tif"));
+    const std::string target = dir.File("old.png");
+    { std::ofstream(target) << "keep me"; }
+    Save("old.png", 4);  // the scripted answer is No
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("　同名のファイルがあります。上書きしますか？　"));
+    EXPECT_EQ(ui.messages[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(test::ReadText(target), "keep me");
+    ui.answers.push_back(BoxAnswer::Yes);
+    Save("old.png", 4);
+    test::PngFile p = test::ReadPngFile(target);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.colorType, 3);  // one bit: a palette PNG
+    EXPECT_EQ(p.bitDepth, 1);
+}
+
+TEST_F(SaveCommandTest, APdfPictureProposesThePdfsNameOnTheTiffFilter) {
+    Open(Mono("tmp.tif"));
+    viewer->OrgFName = Q(dir.File("plan.rev.pdf"));
+    viewer->PdfConverted = true;
+    Save("plan.rev", 1);
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].fileName, QStringLiteral("plan.rev"));
+    EXPECT_EQ(ui.saveRequests[0].filterIndex, 1);
+    EXPECT_EQ(viewer->OrgFName.toStdString(), dir.File("plan.rev"));
+    EXPECT_EQ(ReadTiffShape(dir.File("plan.tif")).compression, COMPRESSION_CCITTFAX4);
+}
+
+TEST_F(SaveCommandTest, WithoutAPictureNothingIsAsked) {
+    Open("");
+    viewer->Button8Click();
+    EXPECT_TRUE(ui.saveRequests.empty());
+    EXPECT_EQ(LastMessage(), QStringLiteral("　画像データがありません。　."));
+    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+}
+
+// ---- the settings dialog --------------------------------------------------------------
+
+using DialogOptionsTest = SaveCommandTest;
+
+TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
+    Open(Mono("m.tif"));
+    viewer->PrtMs = false;
+    viewer->Waku = false;
+    viewer->Button14Click();
+    ASSERT_TRUE(dialog.isVisible());
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(dialog.PageControl1->isTabVisible(i));
+    EXPECT_EQ(dialog.PageControl1->currentIndex(), TForm3::OtherTab);
+    EXPECT_TRUE(dialog.CheckBox1->isChecked());
+    EXPECT_FALSE(dialog.CheckBox2->isChecked());
+    // The defaults of a missing file.
+    EXPECT_EQ(dialog.CompressionIndex(), 4);
+    EXPECT_EQ(dialog.ComboBox2->currentText(), QStringLiteral("400"));
+    EXPECT_EQ(dialog.ComboBox3->currentText(), QStringLiteral("80"));
+    EXPECT_TRUE(dialog.JpegGray());
+    // The printing boxes write the viewer's fields at once.
+    dialog.CheckBox1->setChecked(false);
+    dialog.CheckBox2->setChecked(true);
+    EXPECT_TRUE(viewer->PrtMs);
+    EXPECT_TRUE(viewer->Waku);
+
+    dialog.SetCompressionIndex(1);
+    dialog.ComboBox2->setCurrentIndex(3);
+    dialog.SetJpegChoices(true, false);
+    dialog.ComboBox3->setCurrentIndex(4);
+    dialog.RadioButton6->setChecked(true);
+    dialog.CheckBox3->setChecked(true);
+    dialog.RadioButton2->setChecked(true);
+    dialog.Edit1->setText(QStringLiteral("/typed/folder"));
+    EXPECT_NE(viewer->F_Path2, QStringLiteral("/typed/folder"));  // not while typing
+    const DialogSettings chosen = dialog.Values();
+    viewer->Button14Click();  // pressed again: closed and saved
+    EXPECT_FALSE(dialog.isVisible());
+    DialogSettings stored = LoadDialogSettings(ini);
+    EXPECT_EQ(stored.tif_typ, 1);
+    EXPECT_EQ(stored.tif_rez, 3);
+    EXPECT_TRUE(stored.jpg_typ);
+    EXPECT_FALSE(stored.mono_typ);
+    EXPECT_EQ(stored.jpg_rez, 4);
+    EXPECT_FALSE(stored.bmp_typ);
+    EXPECT_TRUE(stored.inidir);
+    EXPECT_FALSE(stored.pdf_typ);
+    EXPECT_NE(test::ReadText(ini).find("F_Path2=/typed/folder"), std::string::npos);
+
+    // Another dialog on the same file shows the same choices.
+    TForm3 again;
+    again.SettingsPath = Q(ini);
+    again.show();
+    const DialogSettings shown = again.Values();
+    EXPECT_EQ(shown.tif_typ, chosen.tif_typ);
+    EXPECT_EQ(shown.tif_rez, chosen.tif_rez);
+    EXPECT_EQ(shown.jpg_rez, chosen.jpg_rez);
+    EXPECT_EQ(shown.mono_typ, chosen.mono_typ);
+    EXPECT_EQ(shown.bmp_typ, chosen.bmp_typ);
+    EXPECT_EQ(shown.inidir, chosen.inidir);
+    EXPECT_EQ(shown.pdf_typ, chosen.pdf_typ);
+    again.hide();
+}
+
+TEST_F(DialogOptionsTest, KeepsItselfOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    auto showAt = [&](int top, int left) {
+        DialogSettings s;
+        s.Top = top;
+        s.Left = left;
+        SaveDialogSettings(ini, s);
+        dialog.show();
+        const QPoint p = dialog.pos();
+        dialog.hide();
+        return p;
+    };
+    EXPECT_EQ(showAt(10, 10), QPoint(60, 100));
+    EXPECT_EQ(showAt(150, 120), QPoint(120, 150));
+    const QPoint low = showAt(screen.height() - 20, screen.width() - 20);
+    EXPECT_EQ(low.y(), screen.height() - dialog.height() - 100);
+    EXPECT_EQ(low.x(), screen.width() - dialog.width() - 100);
+}
+
+TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
+    Open("");
+    dialog.Button1MouseDown(Qt::RightButton);  // no picture: nothing
+    EXPECT_TRUE(ui.messages.empty());
+    ui.folderAnswers.push_back(QStringLiteral("/data/plans"));
+    dialog.Button1Click();
+    ASSERT_EQ(ui.folderTitles.size(), 1u);
+    EXPECT_EQ(ui.folderTitles[0], QStringLiteral("登録フォルダの指定"));
+    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/data/plans/"));
+    EXPECT_EQ(viewer->F_Path2, QStringLiteral("/data/plans/"));
+    dialog.Button1Click();  // cancelled: unchanged
+    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/data/plans/"));
+
+    viewer->close();
+    const std::string path = Mono("m.tif");
+    Open(path);
+    dialog.Button1MouseDown(Qt::LeftButton);
+    EXPECT_TRUE(ui.messages.empty());
+    dialog.Button1MouseDown(Qt::RightButton);
+    const QString folder = Q(std::filesystem::path(path).parent_path().string());
+    EXPECT_EQ(dialog.Edit1->text(), folder);
+    EXPECT_EQ(viewer->F_Path2, folder);
+    EXPECT_EQ(LastMessage(), folder + QStringLiteral("\nフォルダーを登録しました。"));
+}
+
+TEST_F(DialogOptionsTest, TheViewerLoadSetsTheGrayChoiceAndPdfOptions) {
+    { std::ofstream(ini) << "[Options]\nmono_typ=0\npdf_typ=0\nUseGs=1\nF_Path2=/reg\n"; }
+    dialog.SetJpegChoices(false, true);
+    Open("");
+    EXPECT_FALSE(dialog.JpegGray());
+    EXPECT_TRUE(dialog.RadioButton2->isChecked());
+    EXPECT_EQ(dialog.UseGs, -1);  // read even where Ghostscript is missing
+    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/reg"));
+}
+
+}  // namespace
+}  // namespace vellumo
