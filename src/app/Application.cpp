@@ -1,8 +1,11 @@
 #include "app/Application.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 #include "app/AppIcon.h"
 #include "app/UiServices.h"
@@ -50,6 +53,14 @@ void InitializeApplication(QApplication& app) {
                                {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
                                 QStringLiteral("Sans Serif")});
     app.setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    // Qt's own dialogs and buttons (the save dialog, Yes / No) in Japanese, as the rest of
+    // the program; without the translations package they stay in English.
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtTexts);
+    else
+        delete qtTexts;
     app.setStyle(new ToolTipDelayStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 }
 

@@ -70,10 +70,14 @@ void SetExclusiveChoice(QButtonGroup* group, const std::function<bool(QAbstractB
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("設定"));
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed dialog with a close button only, above all other windows.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    // All five tabs in one row: the dialog widens to them rather than scrolling the row.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setElideMode(Qt::ElideNone);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -103,6 +103,7 @@ void TForm2::Button8Click() {
     const SaveProposal proposal = ProposeSaveName(Utf8(FileName2), Utf8(OrgFName), PdfConverted);
     OrgFName = Q(proposal.orgFName);
     SaveFileRequest request;
+    request.title = QStringLiteral("名前を付けて保存");
     request.folder = Q(proposal.folder);
     request.fileName = Q(proposal.fileName);
     request.filter = QString::fromUtf8(kSaveFilter);
