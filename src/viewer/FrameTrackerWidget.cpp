@@ -129,8 +129,11 @@ void FrameTracker::Attach(QWidget* target) {
 void FrameTracker::Attach(QWidget* target, const HeldMouse& held) {
     if (!target || target->isWindow() || !target->parentWidget()) return;
     if (target != target_) {
-        RemoveParts();
+        Detach();
         target_ = target;
+        // The press that attaches goes on with the target holding the mouse: its moves and
+        // its release are the outline's.
+        target->installEventFilter(this);
     }
     if (!outline_) CreateParts(target->parentWidget());
     state_ = DragState::None;
@@ -155,8 +158,23 @@ void FrameTracker::Attach(QWidget* target, const HeldMouse& held) {
 }
 
 void FrameTracker::Detach() {
+    if (target_) target_->removeEventFilter(this);
     target_ = nullptr;
     RemoveParts();
+}
+
+bool FrameTracker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != target_ || !outline_) return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            OutlineMove(mouse->modifiers(), mouse->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseButtonRelease:
+            OutlineRelease(mouse->button(), mouse->modifiers(), mouse->globalPosition().toPoint());
+            return true;
+        default: return false;
+    }
 }
 
 void FrameTracker::CreateParts(QWidget* parent) {
@@ -273,7 +291,6 @@ void FrameTracker::OutlinePress(Qt::MouseButton button, Qt::KeyboardModifiers mo
         state_ = DragState::Move;
         press_ = global - outline_->mapToGlobal(QPoint(0, 0));
         CreateFixedOutline();
-        outline_->grabMouse();
         ConfineCursor();
     } else if (button == Qt::RightButton) {
         if (PopupMenu) PopupMenu->popup(global);
@@ -309,7 +326,6 @@ void FrameTracker::OutlineRelease(Qt::MouseButton button, Qt::KeyboardModifiers 
     RemoveFixedOutline();
     PlaceHandles();
     if (target_) target_->setGeometry(ToQRect(ReleasedBounds(bounds_)));
-    if (outline_) outline_->releaseMouse();
     LiftConfinement();
     state_ = DragState::None;
     emit MouseUp(button, modifiers, ToParent(global));
@@ -324,7 +340,6 @@ void FrameTracker::HandlePress(int index, Qt::MouseButton button,
         const QRect target = target_ ? target_->geometry() : ToQRect(bounds_);
         ratio_ = ResizeRatio(target.width(), target.height());
         CreateFixedOutline();
-        handles_[size_t(index)]->grabMouse();
         ConfineCursor();
     }
     emit MouseDown(button, modifiers, ToParent(global));
@@ -348,7 +363,7 @@ void FrameTracker::HandleMove(int index, Qt::KeyboardModifiers modifiers, QPoint
     press_ = ToParent(to);
 }
 
-void FrameTracker::HandleRelease(int index, Qt::MouseButton button,
+void FrameTracker::HandleRelease(int, Qt::MouseButton button,
                                  Qt::KeyboardModifiers modifiers, QPoint global) {
     if (state_ == DragState::Resize) {
         RemoveFixedOutline();
@@ -356,7 +371,6 @@ void FrameTracker::HandleRelease(int index, Qt::MouseButton button,
         ShowOutlineAt(bounds_);
         if (target_) target_->setGeometry(ToQRect(bounds_));
         PlaceHandles();
-        if (TrackerPart* h = handles_[size_t(index)]) h->releaseMouse();
         LiftConfinement();
     }
     state_ = DragState::None;
@@ -369,9 +383,6 @@ void FrameTracker::PartLeft() {
     // could not go on.
     if (state_ != DragState::None) {
         RemoveFixedOutline();
-        if (outline_) outline_->releaseMouse();
-        if (activeHandle_ >= 0 && handles_[size_t(activeHandle_)])
-            handles_[size_t(activeHandle_)]->releaseMouse();
         LiftConfinement();
     }
     state_ = DragState::None;

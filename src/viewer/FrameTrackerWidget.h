@@ -6,8 +6,10 @@
 // gives the frame the new bounds, then reports the release. The frame itself keeps its place
 // until the release.
 //
-// While a move or resize lasts the outline or the handle holds the mouse, and the cursor is
-// kept inside the screen rectangle of the scroll area that shows the frame: X11 has no
+// While a move or resize lasts, the control that took the press holds the mouse: the
+// outline, a handle, or the frame itself for the press that attached the tracker (Qt gives
+// every event of a press to the control that took it, also outside the window). The cursor
+// is kept inside the screen rectangle of the scroll area that shows the frame: X11 has no
 // general confinement of the pointer, so a pointer that goes past that rectangle is put back
 // on its edge (QCursor::setPos) and the drag goes on from there.
 
@@ -76,6 +78,9 @@ signals:
     /// The release after a press on the outline or a handle, once the target has its new
     /// bounds.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TrackerPart;

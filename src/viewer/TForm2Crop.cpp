@@ -41,9 +41,9 @@ QAction* CropAction(QMenu* menu, const char* name, const QString& caption) {
 void TForm2::BuildCrop() {
     QWidget* c = CategoryPanel3->Content();
     Button11 = NamedButton(c, "Button11", QStringLiteral("位置指定"), QRect(8, 6, 96, 25));
-    Button12 = NamedButton(c, "Button12", QStringLiteral("実行"), QRect(8, 36, 46, 25));
-    Button4 = NamedButton(c, "Button4", QStringLiteral("Cancel"), QRect(58, 36, 46, 25));
-    Button6 = NamedButton(c, "Button6", QStringLiteral("reLoad"), QRect(8, 66, 96, 25));
+    Button12 = NamedButton(c, "Button12", QStringLiteral("実行"), QRect(8, 36, 96, 25));
+    Button4 = NamedButton(c, "Button4", QStringLiteral("Cancel"), QRect(8, 66, 96, 25));
+    Button6 = NamedButton(c, "Button6", QStringLiteral("reLoad"), QRect(8, 110, 96, 25));
     for (QPushButton* b : {Button4, Button12, Button6}) b->setEnabled(false);
     c->installEventFilter(this);
 
