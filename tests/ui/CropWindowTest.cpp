@@ -246,6 +246,22 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
         EXPECT_EQ(t->Lock(), AxisLock::None);
     }
 
+    // Locked, a pointer that leaves the outline comes back to its centre, and the outline
+    // goes on from there without a jump.
+    {
+        const QRect before = Frame();
+        const QPoint p = before.topLeft() + QPoint(20, 20);
+        Mouse(QTest::MousePress, content, p);
+        Mouse(QTest::MouseMove, content, p + QPoint(5, 5), Qt::NoButton, Qt::ShiftModifier);
+        Mouse(QTest::MouseMove, content, p + QPoint(5, 150), Qt::NoButton, Qt::ShiftModifier);
+        const QPoint centre = t->Outline()->geometry().topLeft() + QPoint(100, 50);
+        EXPECT_EQ(content->mapFromGlobal(QCursor::pos()), centre);
+        Mouse(QTest::MouseMove, content, centre + QPoint(10, 0), Qt::NoButton, Qt::ShiftModifier);
+        Mouse(QTest::MouseRelease, content, centre + QPoint(10, 0), Qt::LeftButton,
+              Qt::ShiftModifier);
+        EXPECT_EQ(Frame(), before.translated(15, 0));
+    }
+
     // While a move lasts the cursor stays inside the scroll box.
     const QRect box(viewer->ScrollBox1->mapToGlobal(QPoint(0, 0)), viewer->ScrollBox1->size());
     const QPoint p = Frame().center();
@@ -363,6 +379,19 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
     EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
     onItsPixels("wheel");
+    // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
+    const QPoint grip = Frame().topLeft() + QPoint(10, 10);
+    Mouse(QTest::MousePress, viewer->ScrollContent, grip);
+    ASSERT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::Move);
+    QWheelEvent back(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
+                     QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&back);
+    QApplication::instance()->notify(viewer->ScrollBox1->viewport(), &back);
+    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    Mouse(QTest::MouseMove, viewer->ScrollContent, grip + QPoint(40, 30));
+    Mouse(QTest::MouseRelease, viewer->ScrollContent, grip + QPoint(40, 30));
+    EXPECT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::None);
+    onItsPixels("wheel during a move");
     viewer->DeviceSize();
     onItsPixels("device size");
     viewer->DoubleSize();
