@@ -165,16 +165,17 @@ void FrameTracker::Detach() {
 
 bool FrameTracker::eventFilter(QObject* watched, QEvent* event) {
     if (watched != target_ || !outline_) return false;
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
-        case QEvent::MouseMove:
-            OutlineMove(mouse->modifiers(), mouse->globalPosition().toPoint());
-            return true;
-        case QEvent::MouseButtonRelease:
-            OutlineRelease(mouse->button(), mouse->modifiers(), mouse->globalPosition().toPoint());
-            return true;
-        default: return false;
+    if (event->type() == QEvent::MouseMove) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        OutlineMove(mouse->modifiers(), mouse->globalPosition().toPoint());
+        return true;
     }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        OutlineRelease(mouse->button(), mouse->modifiers(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    return false;
 }
 
 void FrameTracker::CreateParts(QWidget* parent) {

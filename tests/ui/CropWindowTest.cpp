@@ -105,60 +105,23 @@ protected:
     std::unique_ptr<TForm2> viewer;
 };
 
-QStringList Captions(const QMenu* menu) {
-    QStringList out;
-    for (const QAction* a : menu->actions()) out << (a->isSeparator() ? QString() : a->text());
-    return out;
-}
-
-TEST_F(CropWindowTest, PanelMenusAndPopupStartTheFrame) {
-    Open(Colour("c.tif", 600, 400));
-    EXPECT_EQ(viewer->Button11->text(), QStringLiteral("位置指定"));
-    EXPECT_TRUE(viewer->Button11->isEnabled());
+TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
+    Open(Colour("wide.tif", 3000, 2000));
+    QStringList popup;
+    for (const QAction* a : viewer->PopupMenu1->actions())
+        popup << (a->isSeparator() ? QString() : a->text());
+    EXPECT_EQ(popup, (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
+                                  QStringLiteral("A4 210×297mm"), QStringLiteral("縦横比   4：3"),
+                                  QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
+                                  QStringLiteral("範囲拡大 120%"), QString(),
+                                  QStringLiteral("🔄 縦横変更"), QString(),
+                                  QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
     for (QPushButton* b : {viewer->Button4, viewer->Button12, viewer->Button6})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
-    EXPECT_EQ(Captions(viewer->C1), (QStringList{QStringLiteral("切出位置"), QStringLiteral("Cancel"),
-                                                 QStringLiteral("実行"),
-                                                 QStringLiteral("reLoad（再読込）")}));
-    EXPECT_EQ(Captions(viewer->PopupMenu1),
-              (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
-                           QStringLiteral("A4 210×297mm"), QStringLiteral("縦横比   4：3"),
-                           QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
-                           QStringLiteral("範囲拡大 120%"), QString(),
-                           QStringLiteral("🔄 縦横変更"), QString(),
-                           QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
-
-    viewer->N2Click();
-    viewer->C1Click();
-    EXPECT_FALSE(viewer->CategoryPanel2->Expanded());
-    EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
-    EXPECT_FALSE(viewer->CategoryPanel5->Expanded());
 
     // The picture's popup expands the panel and starts the frame, only while it is hidden.
-    viewer->CollapsePanel(viewer->CategoryPanel3);
     viewer->Img_Ccut->trigger();
     EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
-    EXPECT_TRUE(viewer->CropMode);
-    EXPECT_FALSE(viewer->Shape1->isHidden());
-    EXPECT_EQ(viewer->CropRect, (CropRect{166, 100, 433, 300}));  // 166.5 to even
-    viewer->CropRect = {1, 2, 3, 4};
-    viewer->Img_Ccut->trigger();
-    EXPECT_EQ(viewer->CropRect, (CropRect{1, 2, 3, 4}));
-    // Collapsing the print panel ends crop mode.
-    viewer->ExpandPanel(viewer->CategoryPanel4);
-    viewer->CollapsePanel(viewer->CategoryPanel4);
-    EXPECT_FALSE(viewer->CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
-}
-
-TEST_F(CropWindowTest, DefaultFrameCancelAndThePopupsCancel) {
-    Open("");
-    viewer->Button11Click();
-    EXPECT_FALSE(viewer->CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
-
-    Open(Colour("wide.tif", 3000, 2000));
-    viewer->Button11Click();
     EXPECT_TRUE(viewer->CropMode);
     EXPECT_EQ(viewer->CropRect, (CropRect{834, 500, 2167, 1500}));
     const QPoint scroll = viewer->ScrollPosition();
@@ -166,6 +129,10 @@ TEST_F(CropWindowTest, DefaultFrameCancelAndThePopupsCancel) {
                                              scroll.y())));
     EXPECT_TRUE(viewer->Button4->isEnabled());
     EXPECT_TRUE(viewer->Button12->isEnabled());
+    viewer->CropRect = {1, 2, 3, 4};
+    viewer->Img_Ccut->trigger();
+    EXPECT_EQ(viewer->CropRect, (CropRect{1, 2, 3, 4}));
+
     viewer->Button4Click();
     EXPECT_FALSE(viewer->CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
@@ -177,34 +144,31 @@ TEST_F(CropWindowTest, DefaultFrameCancelAndThePopupsCancel) {
     viewer->Cancel2->trigger();
     EXPECT_FALSE(viewer->CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
-    EXPECT_TRUE(viewer->Button12->isEnabled());
     viewer->Button12Click();
     viewer->Button4Click();
     EXPECT_EQ(viewer->Picture.Width(), 3000u);
     EXPECT_TRUE(viewer->Button4->isEnabled());
+    EXPECT_TRUE(viewer->Button12->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
 
-    Open(Colour("tall.tif", 2000, 3000));
+    // Collapsing the print panel ends crop mode.
     viewer->Button11Click();
-    EXPECT_EQ(viewer->CropRect, (CropRect{500, 834, 1500, 2167}));
+    viewer->ExpandPanel(viewer->CategoryPanel4);
+    viewer->CollapsePanel(viewer->CategoryPanel4);
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Shape1->isHidden());
 }
 
 TEST_F(CropWindowTest, PresetsFollowTheResolutionAndMayReachBeyondThePicture) {
     OpenWithFrame({100, 100, 200, 200});
     viewer->L6w->trigger();
-    // 127 × 89 mm at 400 dpi around the centre (150, 150).
+    // 127 × 89 mm at 400 dpi around the centre (150, 150), in picture pixels too.
     EXPECT_EQ(Frame(), QRect(150 - 1000, 150 - 701, 2000, 1402));
     EXPECT_EQ(viewer->CropRect, (CropRect{-850, -551, 1150, 851}));
-    // The part beyond the picture's right and bottom edges can be scrolled to.
+    // The part beyond the picture's right and bottom edges can be scrolled to; the cancel
+    // gives the scroll range back to the picture.
     EXPECT_EQ(viewer->ScrollContent->size(), QSize(1150, 851));
     EXPECT_GT(viewer->ScrollBox1->horizontalScrollBar()->maximum(), 0);
-    viewer->WHchange->trigger();
-    EXPECT_EQ(Frame().size(), QSize(1402, 2000));
-    viewer->WHchange->trigger();
-    EXPECT_EQ(Frame(), QRect(-850, -551, 2000, 1402));
-    viewer->N801->trigger();
-    EXPECT_EQ(Frame().size(), QSize(1600, 1122));  // Round(1121.6)
-    // The cancel gives the scroll range back to the picture.
     viewer->Cancel2->trigger();
     EXPECT_EQ(viewer->ScrollContent->size(), QSize(600, 400));
 }
@@ -394,8 +358,6 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     onItsPixels("wheel during a move");
     viewer->DeviceSize();
     onItsPixels("device size");
-    viewer->DoubleSize();
-    onItsPixels("double size");
     viewer->FitWhole();
     onItsPixels("fit");
     EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->ViewScale, 0, 0)));
