@@ -5,10 +5,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
 #include <QFrame>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -408,6 +410,18 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     EXPECT_EQ(viewer->Picture.Width(), 600u);
     EXPECT_FALSE(viewer->Button6->isEnabled());
     EXPECT_FALSE(viewer->CropMode);
+
+    // Real time previews from a copy of the picture before the cut-out: it ends with it, so
+    // the next slider move cannot bring the whole picture back.
+    viewer->CheckBox2->click();
+    ASSERT_FALSE(viewer->Image2.Empty());
+    viewer->ZoomAt(0, 0, 1.0);
+    viewer->Button11Click();
+    viewer->Button12Click();
+    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_TRUE(viewer->Image2.Empty());
+    viewer->TrackBar1->setValue(100);
+    EXPECT_EQ(viewer->Picture.Width(), 267u);
 }
 
 TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
