@@ -7,13 +7,11 @@
 
 namespace vellumo {
 
-/// The message the viewer shows when the cut-out or its file fails.
-inline constexpr const char* kCutOutFailedText = "枠座標切出失敗";
-
 /// Writes `cutOut` as "Tmp.png" in `folder` (the program's folder), replacing the one
 /// there, with a pHYs of 400 dots per inch both ways; the layout and compression are those
 /// of WritePng. Returns the file's path. Throws Error (the writer's message) on failure;
-/// the viewer then shows kCutOutFailedText. A failure leaves the previous file untouched.
+/// the viewer then shows kCutOutFailedText (crop/CutOut.h). A failure leaves the previous
+/// file untouched.
 std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder);
 
 }  // namespace vellumo

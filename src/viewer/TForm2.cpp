@@ -45,6 +45,7 @@
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
+#include "viewer/ScrollContentWidget.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
 #include "app/NamedWidgets.h"
@@ -71,6 +72,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     BuildControls();
     BuildMenus();
     ConnectControls();
+    BuildCrop();
     // FormCreate.
     Magnified = false;
     SaveDialogAct_Chk = false;
@@ -108,14 +110,20 @@ void TForm2::BuildControls() {
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setWidgetResizable(false);
     ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1 = new ImageControlWidget();
+    // Image1 and the crop frame lie side by side in the content, so that a frame beyond the
+    // picture is still shown and widens the scroll range.
+    ScrollContent = new ScrollContentWidget();
+    ScrollContent->setObjectName(QStringLiteral("ScrollContent"));
+    Image1 = new ImageControlWidget(ScrollContent);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->resize(0, 0);
-    ScrollBox1->setWidget(Image1);
-    Shape1 = new QFrame(Image1);
+    Shape1 = new QFrame(ScrollContent);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setStyleSheet(QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
     Shape1->hide();
+    ScrollContent->Follow(Image1);
+    ScrollContent->Follow(Shape1);
+    ScrollBox1->setWidget(ScrollContent);
     ScrollBox1->viewport()->installEventFilter(this);
     Image1->installEventFilter(this);
     row->addWidget(ScrollBox1, 1);
@@ -295,7 +303,7 @@ void TForm2::ConnectControls() {
     connect(N10, &QAction::triggered, this, [this] { DoubleSize(); });
     connect(turn_left, &QAction::triggered, this, [this] { RotateLeft(); });
     connect(turn_Right, &QAction::triggered, this, [this] { RotateRight(); });
-    connect(Img_Ccut, &QAction::triggered, this, [this] { ExpandPanel(CategoryPanel3); });
+    connect(Img_Ccut, &QAction::triggered, this, [this] { Img_CcutClick(); });
     connect(Image1, &ImageControlWidget::MouseDown, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) { Image1MouseDown(b, m, p); });
     connect(Image1, &ImageControlWidget::MouseMove, this,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+#include "crop/CropFrame.h"
 #include "platform/Bitmap.h"
 #include "viewer/ReadResolution.h"
 
@@ -29,7 +30,9 @@ namespace vellumo {
 
 class CategoryPanel;
 class CategoryPanelGroup;
+class FrameTracker;
 class ImageControlWidget;
+class ScrollContentWidget;
 class TForm1;
 class TForm3;
 
@@ -211,6 +214,52 @@ public:
     /// The crop frame's presets (0 hides the frame and ends crop mode) and its default.
     void ApplyFramePreset(int preset);
     void InitCropRect();
+
+    // Crop: the frame, its presets and the cut-out (TForm2Crop.cpp).
+    /// The frame in picture pixels, so it stays on the same pixels when the scale changes.
+    vellumo::CropRect CropRect;
+    /// The scroll box's content: Image1 and, over it, Shape1 and the tracker's parts.
+    ScrollContentWidget* ScrollContent = nullptr;
+    vellumo::FrameTracker* FrameTracker = nullptr;
+    QPushButton* Button11 = nullptr;  // 位置指定
+    QPushButton* Button12 = nullptr;  // 実行
+    QPushButton* Button4 = nullptr;   // Cancel
+    QPushButton* Button6 = nullptr;   // reLoad
+    QAction* N3 = nullptr;            // 切出位置
+    QAction* Cancel1 = nullptr;
+    QAction* N4 = nullptr;            // 実行
+    QAction* reLoad1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;      // the frame's popup menu
+    QAction* L6w = nullptr;
+    QAction* B6 = nullptr;
+    QAction* A41 = nullptr;
+    QAction* Hiritu43 = nullptr;
+    QAction* Hiritu16_9 = nullptr;
+    QAction* N801 = nullptr;
+    QAction* N802 = nullptr;
+    QAction* WHchange = nullptr;
+    QAction* N6 = nullptr;            // 〓切出実行〓
+    QAction* Cancel2 = nullptr;       // ✖ Cancel
+    /// Shape1 from CropRect at the current scale and scroll positions, shown; detaches the
+    /// tracker first.
+    void PlaceCropFrame();
+    /// CropRect from Shape1 at the current scale and scroll positions.
+    void ReadCropFrame();
+    /// Shape1's bounds relative to the visible part of the scroll box.
+    FrameBounds ShownCropFrame() const;
+    /// Starts the frame (位置指定).
+    void Button11Click();
+    /// Cuts the framed part out (実行): it replaces the picture and is written as "Tmp.png"
+    /// beside the program.
+    void Button12Click();
+    /// Cancels the frame.
+    void Button4Click();
+    void Button6Click();
+    void Img_CcutClick();
+    void CategoryPanel3Click();
+    void Shape1MouseDown(QPoint globalPos, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
+    void FrameTrackerMouseDown();
+    void FrameTrackerMouseUp();
     /// Converts the PDF at `FileName2` (kept in `OrgFName`) and leaves the path of the
     /// TIFF to load in `FileName2`; false when the load must stop (the user has been told).
     /// Unset: PDF files cannot be opened.
@@ -252,6 +301,14 @@ private:
     void BuildFilePanel();
     void BuildMenus();
     void ConnectControls();
+    /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.
+    void BuildCrop();
+    /// The crop frame's and the scroll box's events; true when the event is taken.
+    bool CropEvent(QObject* watched, QEvent* event);
+    /// Shape1 at `bounds`, relative to the visible part of the scroll box.
+    void SetShownCropFrame(const FrameBounds& bounds);
+    /// The folder "Tmp.png" is written to: the program's, where its settings file is.
+    QString ProgramFolder() const;
     /// Enables the commands that need a picture (after a load) or disables them (at show).
     void SetPictureCommandsEnabled(bool enabled);
     enum class MessageStyle { Plain, Confirmation, Information };

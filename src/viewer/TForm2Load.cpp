@@ -45,6 +45,7 @@
 #include "settings/TForm3.h"
 #include "viewer/ArrangePanels.h"
 #include "viewer/CategoryPanelWidget.h"
+#include "viewer/FrameTrackerWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
 #include "viewer/ViewScaling.h"
@@ -323,17 +324,9 @@ void TForm2::CategoryPanel2Collapse() { SwitchRealTimeOff(); }
 
 void TForm2::CategoryPanel4Collapse() {
     CropMode = false;
+    FrameTracker->Detach();
     Shape1->hide();
 }
-
-void TForm2::ApplyFramePreset(int preset) {
-    if (preset == 0) {
-        Shape1->hide();
-        CropMode = false;
-    }
-}
-
-void TForm2::InitCropRect() {}
 
 // ---- loading ---------------------------------------------------------------------------
 

@@ -44,6 +44,7 @@
 #include "settings/TForm3.h"
 #include "viewer/ArrangePanels.h"
 #include "viewer/CategoryPanelWidget.h"
+#include "viewer/FrameTrackerWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
 #include "viewer/ViewScaling.h"
@@ -323,7 +324,9 @@ void TForm2::ReloadImage(QObject* button) {
         TrackBar1->setValue(128);
         Button10->setEnabled(false);
     } else {
+        FrameTracker->Detach();
         Shape1->hide();
+        Button6->setEnabled(false);
     }
     Ui().ProcessEvents();
     LoadImage(button);

@@ -87,6 +87,7 @@ void TForm2::FitWhole() {
     ViewScale = FitScale(client.width(), client.height(), Picture.Width(), Picture.Height());
     SetControlSize(TruncatedSide(Picture.Width(), ViewScale),
                    TruncatedSide(Picture.Height(), ViewScale));
+    if (CropMode) PlaceCropFrame();
 }
 
 void TForm2::ZoomAboutCentre(double newScale) {
@@ -96,6 +97,7 @@ void TForm2::ZoomAboutCentre(double newScale) {
                         RoundedSide(uint32_t(client.height()), 0.5));
     const QPoint anchor = Image1->mapFrom(ScrollBox1->viewport(), centre);
     ZoomAt(anchor.x(), anchor.y(), newScale);
+    if (CropMode) PlaceCropFrame();
 }
 
 double TForm2::ScreenDpi() const {
@@ -114,7 +116,10 @@ void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.
 bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
     if (!PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
     const std::optional<double> next = WheelZoomScale(ViewScale, delta);
-    if (next && !Picture.Empty()) ZoomAt(pointer.x(), pointer.y(), *next);
+    if (next && !Picture.Empty()) {
+        ZoomAt(pointer.x(), pointer.y(), *next);
+        if (CropMode) PlaceCropFrame();
+    }
     return true;
 }
 
@@ -128,6 +133,7 @@ bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (CropEvent(watched, event)) return true;
     if (event->type() == QEvent::Wheel && (watched == Image1 || watched == ScrollBox1->viewport())) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y()

@@ -1,0 +1,236 @@
+// The viewer's crop panel: the red frame laid over the picture, moved and resized through
+// the frame tracker, set to a paper size or an aspect ratio from its popup menu, and the
+// cut-out that replaces the picture with the framed part and writes it as "Tmp.png". The
+// geometry is in crop/CropFrame; this file moves its numbers into the controls.
+
+#include <QAction>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <new>
+
+#include "app/NamedWidgets.h"
+#include "app/UiServices.h"
+#include "app/WaitCursor.h"
+#include "checker_ui/TForm1.h"
+#include "crop/CutOut.h"
+#include "platform/Error.h"
+#include "save/TmpPng.h"
+#include "viewer/CategoryPanelWidget.h"
+#include "viewer/FrameTrackerWidget.h"
+#include "viewer/ScrollContentWidget.h"
+#include "viewer/TForm2.h"
+#include "viewer/TForm2Support.h"
+
+namespace vellumo {
+
+namespace {
+
+QAction* CropAction(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+}  // namespace
+
+void TForm2::BuildCrop() {
+    QWidget* c = CategoryPanel3->Content();
+    Button11 = NamedButton(c, "Button11", QStringLiteral("位置指定"), QRect(8, 6, 96, 25));
+    Button12 = NamedButton(c, "Button12", QStringLiteral("実行"), QRect(8, 36, 96, 25));
+    Button4 = NamedButton(c, "Button4", QStringLiteral("Cancel"), QRect(8, 66, 96, 25));
+    Button6 = NamedButton(c, "Button6", QStringLiteral("reLoad"), QRect(8, 110, 96, 25));
+    for (QPushButton* b : {Button4, Button12, Button6}) b->setEnabled(false);
+    c->installEventFilter(this);
+
+    N3 = CropAction(C1, "N3", QStringLiteral("切出位置"));
+    Cancel1 = CropAction(C1, "Cancel1", QStringLiteral("Cancel"));
+    N4 = CropAction(C1, "N4", QStringLiteral("実行"));
+    reLoad1 = CropAction(C1, "reLoad1", QStringLiteral("reLoad（再読込）"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    L6w = CropAction(PopupMenu1, "L6w", QStringLiteral("L版 127 x 89 mm"));
+    B6 = CropAction(PopupMenu1, "B6", QStringLiteral("B６ 182 x128 mm"));
+    A41 = CropAction(PopupMenu1, "A41", QStringLiteral("A4 210×297mm"));
+    Hiritu43 = CropAction(PopupMenu1, "Hiritu43", QStringLiteral("縦横比   4：3"));
+    Hiritu16_9 = CropAction(PopupMenu1, "Hiritu16_9", QStringLiteral("縦横比 16：9"));
+    N801 = CropAction(PopupMenu1, "N801", QStringLiteral("範囲縮小   80%"));
+    N802 = CropAction(PopupMenu1, "N802", QStringLiteral("範囲拡大 120%"));
+    PopupMenu1->addSeparator();
+    WHchange = CropAction(PopupMenu1, "WHchange", QStringLiteral("🔄 縦横変更"));
+    PopupMenu1->addSeparator();
+    N6 = CropAction(PopupMenu1, "N6", QStringLiteral("〓切出実行〓"));
+    Cancel2 = CropAction(PopupMenu1, "Cancel2", QStringLiteral("✖ Cancel"));
+
+    FrameTracker = new vellumo::FrameTracker(this);
+    FrameTracker->setObjectName(QStringLiteral("FrameTracker"));
+    FrameTracker->PopupMenu = PopupMenu1;
+    connect(FrameTracker, &vellumo::FrameTracker::MouseDown, this, [this] { FrameTrackerMouseDown(); });
+    connect(FrameTracker, &vellumo::FrameTracker::MouseUp, this, [this] { FrameTrackerMouseUp(); });
+    Shape1->installEventFilter(this);
+    ScrollBox1->installEventFilter(this);
+
+    connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
+    connect(N3, &QAction::triggered, this, [this] { Button11Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Cancel1, &QAction::triggered, this, [this] { Button4Click(); });
+    for (QAction* a : {N4, N6}) connect(a, &QAction::triggered, this, [this] { Button12Click(); });
+    connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    connect(reLoad1, &QAction::triggered, this, [this] { Button6Click(); });
+    const std::pair<QAction*, int> presets[] = {
+        {L6w, kPresetL},           {B6, kPresetB6},        {A41, kPresetA4},
+        {Hiritu43, kPresetRatio4x3}, {Hiritu16_9, kPresetRatio16x9}, {N801, kPresetShrink},
+        {N802, kPresetEnlarge},    {WHchange, kPresetSwap}, {Cancel2, kPresetCancel}};
+    for (const auto& [action, preset] : presets)
+        connect(action, &QAction::triggered, this, [this, p = preset] { ApplyFramePreset(p); });
+}
+
+bool TForm2::CropEvent(QObject* watched, QEvent* event) {
+    if (watched == Shape1) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                Shape1MouseDown(mouse->globalPosition().toPoint(), mouse->buttons(),
+                                mouse->modifiers());
+                return true;
+            }
+            case QEvent::Enter: PointerOverImage = true; break;
+            case QEvent::Leave: PointerOverImage = false; break;
+            default: break;
+        }
+    } else if (watched == ScrollBox1 && event->type() == QEvent::Leave) {
+        FrameTracker->Detach();
+    } else if (watched == CategoryPanel3->Content() &&
+               event->type() == QEvent::MouseButtonRelease) {
+        CategoryPanel3Click();
+    }
+    return false;
+}
+
+// ---- the frame --------------------------------------------------------------------------
+
+FrameBounds TForm2::ShownCropFrame() const {
+    // The content lies at minus the scroll positions in the visible part of the scroll box.
+    const QRect r = Shape1->geometry().translated(ScrollContent->pos());
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+void TForm2::SetShownCropFrame(const FrameBounds& b) {
+    Shape1->setGeometry(QRect(b.left, b.top, b.width, b.height).translated(-ScrollContent->pos()));
+}
+
+void TForm2::InitCropRect() { CropRect = vellumo::InitCropRect(Picture.Width(), Picture.Height()); }
+
+void TForm2::PlaceCropFrame() {
+    FrameTracker->Detach();
+    const QPoint scroll = ScrollPosition();
+    SetShownCropFrame(vellumo::PlaceCropFrame(CropRect, ViewScale, scroll.x(), scroll.y()));
+    Shape1->show();
+}
+
+void TForm2::ReadCropFrame() {
+    const QPoint scroll = ScrollPosition();
+    CropRect = vellumo::ReadCropFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
+}
+
+void TForm2::ApplyFramePreset(int preset) {
+    FrameTracker->Detach();
+    if (preset == kPresetCancel) {
+        Shape1->hide();
+        CropMode = false;
+        return;
+    }
+    // The next press on the frame attaches the tracker again.
+    SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), ViewScale,
+                                                Resolution.PixPerMmX, Resolution.PixPerMmY));
+    ReadCropFrame();
+}
+
+void TForm2::Shape1MouseDown(QPoint globalPos, Qt::MouseButtons buttons,
+                             Qt::KeyboardModifiers mods) {
+    if (CropMode) FrameTracker->Attach(Shape1, {globalPos, buttons, mods});
+}
+
+void TForm2::FrameTrackerMouseDown() { PointerOverImage = true; }
+
+void TForm2::FrameTrackerMouseUp() { ReadCropFrame(); }
+
+// ---- commands ---------------------------------------------------------------------------
+
+void TForm2::Button11Click() {
+    if (Picture.Empty()) {
+        CropMode = false;
+        Shape1->hide();
+        return;
+    }
+    InitCropRect();
+    CropMode = true;
+    PlaceCropFrame();
+    Button4->setEnabled(true);
+    Button12->setEnabled(true);
+}
+
+void TForm2::Button4Click() {
+    if (!CropMode) return;
+    FrameTracker->Detach();
+    Shape1->hide();
+    InitCropRect();
+    CropMode = false;
+    Button4->setEnabled(false);
+    Button12->setEnabled(false);
+}
+
+QString TForm2::ProgramFolder() const {
+    return QFileInfo(checker_.SettingsPath()).absolutePath();
+}
+
+void TForm2::Button12Click() {
+    if (!CropMode || busy_) return;
+    Button12->setEnabled(false);
+    const QPoint scroll = ScrollPosition();
+    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
+    CropMode = false;
+    FrameTracker->Detach();
+    Shape1->hide();
+    bool failed = false;
+    try {
+        WaitCursor wait;
+        // A frame below one pixel is refused before the picture is touched.
+        if (const auto refusal = CutOutRefusal(area.w, area.h)) throw Error(std::string(*refusal));
+        Bitmap cut = CutOut(Picture, area.x, area.y, area.w, area.h);
+        Picture = std::move(cut);
+        PictureChanged();
+        // The real-time preview works from a copy of the picture before the cut-out; a
+        // slider move would bring that back over the cut-out.
+        SwitchRealTimeOff();
+        FitWhole();
+        ShowImageInfo(2);
+        WriteTmpPng(Picture, Utf8(ProgramFolder()));
+        Button4->setEnabled(false);
+        Button12->setEnabled(false);
+    } catch (const Error&) {
+        failed = true;
+    } catch (const std::bad_alloc&) {
+        failed = true;
+    }
+    if (failed) ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
+    if (!Button6->isEnabled()) Button6->setEnabled(true);
+}
+
+void TForm2::Button6Click() { ReloadImage(Button6); }
+
+void TForm2::Img_CcutClick() {
+    ExpandPanel(CategoryPanel3);
+    if (Shape1->isHidden()) Button11Click();
+}
+
+void TForm2::CategoryPanel3Click() { ExpandPanel(CategoryPanel3); }
+
+}  // namespace vellumo

@@ -1,0 +1,453 @@
+// The viewer's crop panel in the real window: the frame started, cancelled and set from its
+// popup menu, moved and resized through the tracker with mouse events delivered as the
+// window system delivers them (grabs included), kept over its pixels while zooming, and cut
+// out into the picture and "Tmp.png".
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QFrame>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QWheelEvent>
+#include <QWindow>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "checker_ui/TForm1.h"
+#include "crop/CropFrame.h"
+#include "platform/ImageDecoder.h"
+#include "platform/ResolutionReader.h"
+#include "save/TiffWriter.h"
+#include "settings/TForm3.h"
+#include "support/TempDir.h"
+#include "ui/ScriptedUi.h"
+#include "viewer/CategoryPanelWidget.h"
+#include "viewer/FrameTrackerWidget.h"
+#include "viewer/ScrollContentWidget.h"
+#include "viewer/TForm2.h"
+
+namespace vellumo {
+namespace {
+
+using test::ScriptedUi;
+using test::TempDir;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+Bitmap ColourPicture(uint32_t w, uint32_t h) {
+    Bitmap b(w, h, PixelFormat::Bit24);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = b.Row(y) + 3 * x;
+            p[0] = uint8_t(x * 7), p[1] = uint8_t(y * 5), p[2] = uint8_t(x + y);
+        }
+    return b;
+}
+
+QRect Bounds(const FrameBounds& b) { return QRect(b.left, b.top, b.width, b.height); }
+
+class CropWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        checker = std::make_unique<TForm1>(Q(dir.File("vellumo.ini")), QStringList{});
+    }
+    void TearDown() override {
+        if (viewer) viewer->close();
+        viewer.reset();
+    }
+
+    std::string Colour(const std::string& name, uint32_t w, uint32_t h, double dpi = 400) {
+        const std::string path = dir.File(name);
+        WriteRgbTiff(ColourPicture(w, h), path, TiffCompression::Lzw, dpi);
+        return path;
+    }
+
+    void Open(const std::string& path) {
+        checker->HandOffFileName = Q(path);
+        checker->CheckedFileName = Q(path);
+        viewer = std::make_unique<TForm2>(*checker, &dialog);
+        viewer->show();
+        QApplication::processEvents();  // the posted hand-off
+    }
+
+    /// A 600 × 400 picture at 400 dpi shown at scale 1, unscrolled, with the frame started
+    /// at `r` (picture pixels, here the same as the scroll box's pixels).
+    void OpenWithFrame(CropRect r) {
+        Open(Colour("c.tif", 600, 400));
+        viewer->ZoomAt(0, 0, 1.0);
+        viewer->SetScrollPosition({0, 0});
+        viewer->Button11Click();
+        viewer->CropRect = r;
+        viewer->PlaceCropFrame();
+    }
+
+    /// A mouse event at `pos` of `w`, delivered through the window as the window system
+    /// delivers it, so mouse grabs decide who gets it; then the cursor warps it caused.
+    void Mouse(QTest::MouseAction action, QWidget* w, QPoint pos,
+               Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {}) {
+        QWindow* window = viewer->windowHandle();
+        QTest::mouseEvent(action, window, button, mods,
+                          window->mapFromGlobal(w->mapToGlobal(pos)));
+        QApplication::processEvents();
+    }
+
+    QRect Frame() const { return viewer->Shape1->geometry(); }
+
+    TempDir dir;
+    ScriptedUi ui;
+    std::unique_ptr<TForm1> checker;
+    TForm3 dialog;
+    std::unique_ptr<TForm2> viewer;
+};
+
+TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
+    Open(Colour("wide.tif", 3000, 2000));
+    QStringList popup;
+    for (const QAction* a : viewer->PopupMenu1->actions())
+        popup << (a->isSeparator() ? QString() : a->text());
+    EXPECT_EQ(popup, (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
+                                  QStringLiteral("A4 210×297mm"), QStringLiteral("縦横比   4：3"),
+                                  QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
+                                  QStringLiteral("範囲拡大 120%"), QString(),
+                                  QStringLiteral("🔄 縦横変更"), QString(),
+                                  QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
+    for (QPushButton* b : {viewer->Button4, viewer->Button12, viewer->Button6})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+
+    // The picture's popup expands the panel and starts the frame, only while it is hidden.
+    viewer->Img_Ccut->trigger();
+    EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
+    EXPECT_TRUE(viewer->CropMode);
+    EXPECT_EQ(viewer->CropRect, (CropRect{834, 500, 2167, 1500}));
+    const QPoint scroll = viewer->ScrollPosition();
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->CropRect, viewer->ViewScale, scroll.x(),
+                                             scroll.y())));
+    EXPECT_TRUE(viewer->Button4->isEnabled());
+    EXPECT_TRUE(viewer->Button12->isEnabled());
+    viewer->CropRect = {1, 2, 3, 4};
+    viewer->Img_Ccut->trigger();
+    EXPECT_EQ(viewer->CropRect, (CropRect{1, 2, 3, 4}));
+
+    viewer->Button4Click();
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Shape1->isHidden());
+    EXPECT_FALSE(viewer->Button4->isEnabled());
+    EXPECT_FALSE(viewer->Button12->isEnabled());
+
+    // The popup's cancel leaves the buttons enabled; they do nothing until the next start.
+    viewer->Button11Click();
+    viewer->Cancel2->trigger();
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Shape1->isHidden());
+    viewer->Button12Click();
+    viewer->Button4Click();
+    EXPECT_EQ(viewer->Picture.Width(), 3000u);
+    EXPECT_TRUE(viewer->Button4->isEnabled());
+    EXPECT_TRUE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Collapsing the print panel ends crop mode.
+    viewer->Button11Click();
+    viewer->ExpandPanel(viewer->CategoryPanel4);
+    viewer->CollapsePanel(viewer->CategoryPanel4);
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Shape1->isHidden());
+}
+
+TEST_F(CropWindowTest, PresetsFollowTheResolutionAndMayReachBeyondThePicture) {
+    OpenWithFrame({100, 100, 200, 200});
+    viewer->L6w->trigger();
+    // 127 × 89 mm at 400 dpi around the centre (150, 150), in picture pixels too.
+    EXPECT_EQ(Frame(), QRect(150 - 1000, 150 - 701, 2000, 1402));
+    EXPECT_EQ(viewer->CropRect, (CropRect{-850, -551, 1150, 851}));
+    // The part beyond the picture's right and bottom edges can be scrolled to; the cancel
+    // gives the scroll range back to the picture.
+    EXPECT_EQ(viewer->ScrollContent->size(), QSize(1150, 851));
+    EXPECT_GT(viewer->ScrollBox1->horizontalScrollBar()->maximum(), 0);
+    viewer->Cancel2->trigger();
+    EXPECT_EQ(viewer->ScrollContent->size(), QSize(600, 400));
+}
+
+TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
+    OpenWithFrame({100, 100, 300, 200});
+    const QPoint start = Frame().center();
+    QWidget* content = viewer->ScrollContent;
+    // The press that attaches the tracker moves the frame; the frame stays until release.
+    Mouse(QTest::MousePress, content, start);
+    FrameTracker* t = viewer->FrameTracker;
+    ASSERT_EQ(t->Target(), viewer->Shape1);
+    EXPECT_EQ(t->State(), FrameTracker::DragState::Move);
+    EXPECT_TRUE(viewer->PointerOverImage);
+    Mouse(QTest::MouseMove, content, start + QPoint(30, 20));
+    EXPECT_EQ(t->Outline()->geometry(), QRect(130, 120, 200, 100));
+    EXPECT_EQ(Frame(), QRect(100, 100, 200, 100));
+    ASSERT_NE(t->FixedOutline(), nullptr);
+    EXPECT_EQ(t->FixedOutline()->geometry(), QRect(100, 100, 200, 100));
+    Mouse(QTest::MouseRelease, content, start + QPoint(30, 20));
+    EXPECT_EQ(Frame(), QRect(130, 120, 200, 100));
+    EXPECT_EQ(viewer->CropRect, (CropRect{130, 120, 330, 220}));
+    EXPECT_EQ(t->FixedOutline(), nullptr);
+    EXPECT_TRUE(t->Handle(0)->isVisible());
+    EXPECT_FALSE(t->Handle(1)->isVisible());
+    EXPECT_EQ(t->Handle(4)->geometry(), QRect(326, 216, 8, 8));
+
+    for (auto [first, lock, moved] : {std::tuple{QPoint(3, 5), AxisLock::Vertical, QPoint(0, 15)},
+                                      {QPoint(5, 5), AxisLock::Horizontal, QPoint(45, 0)}}) {
+        SCOPED_TRACE(int(lock));
+        const QRect before = Frame();
+        const QPoint p = before.center();
+        Mouse(QTest::MousePress, content, p);
+        Mouse(QTest::MouseMove, content, p + first, Qt::NoButton, Qt::ShiftModifier);
+        EXPECT_EQ(t->Lock(), lock);
+        Mouse(QTest::MouseMove, content, p + QPoint(45, 15), Qt::NoButton, Qt::ShiftModifier);
+        Mouse(QTest::MouseRelease, content, p + QPoint(45, 15), Qt::LeftButton, Qt::ShiftModifier);
+        EXPECT_EQ(Frame(), before.translated(moved));
+        EXPECT_EQ(t->Lock(), AxisLock::None);
+    }
+
+    // Locked, a pointer that leaves the outline comes back to its centre, and the outline
+    // goes on from there without a jump.
+    {
+        const QRect before = Frame();
+        const QPoint p = before.topLeft() + QPoint(20, 20);
+        Mouse(QTest::MousePress, content, p);
+        Mouse(QTest::MouseMove, content, p + QPoint(5, 5), Qt::NoButton, Qt::ShiftModifier);
+        Mouse(QTest::MouseMove, content, p + QPoint(5, 150), Qt::NoButton, Qt::ShiftModifier);
+        const QPoint centre = t->Outline()->geometry().topLeft() + QPoint(100, 50);
+        EXPECT_EQ(content->mapFromGlobal(QCursor::pos()), centre);
+        Mouse(QTest::MouseMove, content, centre + QPoint(10, 0), Qt::NoButton, Qt::ShiftModifier);
+        Mouse(QTest::MouseRelease, content, centre + QPoint(10, 0), Qt::LeftButton,
+              Qt::ShiftModifier);
+        EXPECT_EQ(Frame(), before.translated(15, 0));
+    }
+
+    // While a move lasts the cursor stays inside the scroll box.
+    const QRect box(viewer->ScrollBox1->mapToGlobal(QPoint(0, 0)), viewer->ScrollBox1->size());
+    const QPoint p = Frame().center();
+    Mouse(QTest::MousePress, content, p);
+    ASSERT_TRUE(t->Confinement());
+    EXPECT_EQ(*t->Confinement(), box);
+    const QPoint outside = content->mapFromGlobal(QPoint(box.right() + 40, box.top() + 50));
+    Mouse(QTest::MouseMove, content, outside);
+    EXPECT_EQ(QCursor::pos(), QPoint(box.right(), box.top() + 50));
+    EXPECT_EQ(t->Outline()->geometry().center().x(),
+              content->mapFromGlobal(QPoint(box.right(), 0)).x());
+    Mouse(QTest::MouseRelease, content, content->mapFromGlobal(QCursor::pos()));
+    EXPECT_FALSE(t->Confinement());
+
+    // Leaving the scroll box detaches the tracker.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(viewer->ScrollBox1, &leave);
+    EXPECT_EQ(t->Target(), nullptr);
+    EXPECT_EQ(t->Outline(), nullptr);
+}
+
+TEST_F(CropWindowTest, CornerResizeKeepsTheRatioWithShiftAndTurnsOver) {
+    OpenWithFrame({100, 100, 300, 200});
+    QWidget* content = viewer->ScrollContent;
+    FrameTracker* t = viewer->FrameTracker;
+    auto attach = [&] {
+        Mouse(QTest::MousePress, content, Frame().center());
+        Mouse(QTest::MouseRelease, content, Frame().center());
+        ASSERT_EQ(t->Target(), viewer->Shape1);
+    };
+    attach();
+    QWidget* handle = t->Handle(4);
+    ASSERT_TRUE(handle);
+    EXPECT_EQ(handle->geometry(), QRect(296, 196, 8, 8));
+    const QPoint corner(300, 200);
+    Mouse(QTest::MousePress, handle, {4, 4});
+    EXPECT_EQ(t->State(), FrameTracker::DragState::Resize);
+    Mouse(QTest::MouseMove, content, corner + QPoint(50, 0), Qt::NoButton, Qt::ShiftModifier);
+    EXPECT_EQ(t->OutlineBounds(), (FrameBounds{100, 100, 250, 125}));
+    // The corner did not follow the pointer down: the pointer went to the corner.
+    EXPECT_EQ(content->mapFromGlobal(QCursor::pos()), QPoint(350, 225));
+    EXPECT_EQ(Frame(), QRect(100, 100, 200, 100));  // until the release
+    Mouse(QTest::MouseRelease, content, {350, 225}, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(Frame(), QRect(100, 100, 250, 125));
+    EXPECT_EQ(viewer->CropRect, (CropRect{100, 100, 350, 225}));
+
+    // Past the left edge the frame turns over and extends to the left of it.
+    attach();
+    Mouse(QTest::MousePress, t->Handle(4), {4, 4});
+    Mouse(QTest::MouseMove, content, {350 - 300, 225});
+    EXPECT_EQ(t->OutlineBounds(), (FrameBounds{100, 100, -50, 125}));
+    EXPECT_EQ(t->Outline()->geometry(), QRect(50, 100, 50, 125));
+    EXPECT_EQ(t->Handle(4)->cursor().shape(), Qt::SizeBDiagCursor);
+    Mouse(QTest::MouseRelease, content, {50, 225});
+    EXPECT_EQ(Frame(), QRect(50, 100, 50, 125));
+
+    // Onto the opposite corner exactly: released 1 × 1, never 0.
+    attach();
+    Mouse(QTest::MousePress, t->Handle(4), {4, 4});
+    Mouse(QTest::MouseMove, content, {50, 100});
+    Mouse(QTest::MouseRelease, content, {50, 100});
+    EXPECT_EQ(Frame(), QRect(50, 100, 1, 1));
+    EXPECT_EQ(viewer->CropRect, (CropRect{50, 100, 51, 101}));
+}
+
+TEST_F(CropWindowTest, RightPressOpensTheFramesPopupAtTheCursor) {
+    OpenWithFrame({100, 100, 300, 200});
+    const QPoint at = Frame().center();
+    Mouse(QTest::MousePress, viewer->ScrollContent, at, Qt::RightButton);
+    EXPECT_TRUE(viewer->PopupMenu1->isVisible());
+    EXPECT_EQ(viewer->PopupMenu1->pos(), viewer->ScrollContent->mapToGlobal(at));
+    EXPECT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::None);
+    viewer->PopupMenu1->hide();
+    Mouse(QTest::MouseRelease, viewer->ScrollContent, at, Qt::RightButton);
+    // A preset from the menu detaches the tracker; the next press attaches it again.
+    viewer->Hiritu16_9->trigger();
+    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    EXPECT_EQ(Frame(), QRect(100, 94, 200, 112));  // Round(112.5), re-centred by Round(−6)
+}
+
+TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
+    Open(Colour("wide.tif", 3000, 2000));
+    viewer->OverrideScreenDpi(96.0);
+    viewer->ZoomAt(0, 0, 1.0);
+    viewer->Button11Click();
+    viewer->CropRect = {100, 100, 400, 300};
+    viewer->PlaceCropFrame();
+    const CropRect rect = viewer->CropRect;
+    auto onItsPixels = [&](const char* step) {
+        SCOPED_TRACE(step);
+        const QPoint scroll = viewer->ScrollPosition();
+        const CropRect shown = ReadCropFrame({Frame().x() + viewer->ScrollContent->x(),
+                                              Frame().y() + viewer->ScrollContent->y(),
+                                              Frame().width(), Frame().height()},
+                                             viewer->ViewScale, scroll.x(), scroll.y());
+        const double slack = 1.0 / viewer->ViewScale;
+        EXPECT_NEAR(shown.left, rect.left, slack);
+        EXPECT_NEAR(shown.top, rect.top, slack);
+        EXPECT_NEAR(shown.right, rect.right, slack);
+        EXPECT_NEAR(shown.bottom, rect.bottom, slack);
+        EXPECT_EQ(viewer->CropRect, rect);
+    };
+    // The wheel over the frame: attached, then zoomed about the pointer, which detaches.
+    Mouse(QTest::MousePress, viewer->ScrollContent, Frame().topLeft() + QPoint(10, 10));
+    Mouse(QTest::MouseRelease, viewer->ScrollContent, Frame().topLeft() + QPoint(10, 10));
+    ASSERT_EQ(viewer->FrameTracker->Target(), viewer->Shape1);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(viewer->Shape1, &enter);
+    EXPECT_TRUE(viewer->PointerOverImage);
+    QWheelEvent wheel(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    // As the window system sends it: passed on from the frame to the scroll box.
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    QApplication::instance()->notify(viewer->Shape1, &wheel);
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    onItsPixels("wheel");
+    // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
+    const QPoint grip = Frame().topLeft() + QPoint(10, 10);
+    Mouse(QTest::MousePress, viewer->ScrollContent, grip);
+    ASSERT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::Move);
+    QWheelEvent back(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
+                     QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&back);
+    QApplication::instance()->notify(viewer->ScrollBox1->viewport(), &back);
+    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    Mouse(QTest::MouseMove, viewer->ScrollContent, grip + QPoint(40, 30));
+    Mouse(QTest::MouseRelease, viewer->ScrollContent, grip + QPoint(40, 30));
+    EXPECT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::None);
+    onItsPixels("wheel during a move");
+    viewer->DeviceSize();
+    onItsPixels("device size");
+    viewer->FitWhole();
+    onItsPixels("fit");
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->ViewScale, 0, 0)));
+}
+
+TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
+    OpenWithFrame({100, 50, 300, 150});
+    const Bitmap before = viewer->Picture;
+    viewer->Button12Click();
+    EXPECT_EQ(viewer->Picture.Width(), 200u);
+    EXPECT_EQ(viewer->Picture.Height(), 100u);
+    EXPECT_EQ(viewer->Picture.PixelColor(0, 0), before.PixelColor(100, 50));
+    EXPECT_EQ(viewer->Picture.PixelColor(199, 99), before.PixelColor(299, 149));
+    // Fitted, out of crop mode, and the buttons as after every cut-out.
+    const QSize client = viewer->ScrollBox1->viewport()->size();
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
+    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->ViewScale), int(100 * viewer->ViewScale)));
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Shape1->isHidden());
+    EXPECT_FALSE(viewer->Button4->isEnabled());
+    EXPECT_FALSE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(viewer->Button6->isEnabled());
+    EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("Bitmap"))) << viewer->StatusText().toStdString();
+    EXPECT_TRUE(ui.messages.empty());
+    const std::string tmp = dir.File("Tmp.png");
+    const FileResolution dpi = ReadFileResolution(tmp);
+    EXPECT_NEAR(dpi.dpiX, 400.0f, 0.1f);
+    EXPECT_NEAR(dpi.dpiY, 400.0f, 0.1f);
+    const DecodedImage png = DecodeImage(tmp);
+    ASSERT_EQ(png.picture.Width(), 200u);
+    ASSERT_EQ(png.picture.Height(), 100u);
+    EXPECT_EQ(png.picture.PixelColor(7, 3), viewer->Picture.PixelColor(7, 3));
+
+    // A frame reaching beyond the picture: white there.
+    viewer->ZoomAt(0, 0, 1.0);
+    viewer->SetScrollPosition({0, 0});
+    viewer->Button11Click();
+    viewer->CropRect = {-10, -10, 20, 20};
+    viewer->PlaceCropFrame();
+    const Bitmap small = viewer->Picture;
+    viewer->Button12Click();
+    ASSERT_EQ(viewer->Picture.Width(), 30u);
+    EXPECT_EQ(viewer->Picture.PixelColor(0, 0), (RgbQuad{255, 255, 255, 255}));
+    EXPECT_EQ(viewer->Picture.PixelColor(10, 10), small.PixelColor(0, 0));
+
+    // The reload for the crop side goes back to the file and disables itself.
+    viewer->Button6Click();
+    EXPECT_EQ(viewer->Picture.Width(), 600u);
+    EXPECT_FALSE(viewer->Button6->isEnabled());
+    EXPECT_FALSE(viewer->CropMode);
+
+    // Real time previews from a copy of the picture before the cut-out: it ends with it, so
+    // the next slider move cannot bring the whole picture back.
+    viewer->CheckBox2->click();
+    ASSERT_FALSE(viewer->Image2.Empty());
+    viewer->ZoomAt(0, 0, 1.0);
+    viewer->Button11Click();
+    viewer->Button12Click();
+    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_TRUE(viewer->Image2.Empty());
+    viewer->TrackBar1->setValue(100);
+    EXPECT_EQ(viewer->Picture.Width(), 267u);
+}
+
+TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
+    // A frame below one picture pixel: refused before the picture changes.
+    OpenWithFrame({0, 0, 2, 2});
+    viewer->ZoomAt(0, 0, 0.1);
+    viewer->PlaceCropFrame();
+    viewer->Button12Click();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("枠座標切出失敗"));
+    EXPECT_EQ(viewer->Picture.Width(), 600u);
+    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_TRUE(viewer->Button6->isEnabled());
+    EXPECT_FALSE(viewer->Button12->isEnabled());
+
+    // "Tmp.png" cannot be written: the cut-out stands, and the failure is told.
+    std::filesystem::create_directory(dir.File("Tmp.png"));
+    viewer->ZoomAt(0, 0, 1.0);
+    viewer->Button11Click();
+    viewer->Button12Click();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral("枠座標切出失敗"));
+    EXPECT_EQ(viewer->Picture.Width(), 267u);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Tmp.png")));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace vellumo
