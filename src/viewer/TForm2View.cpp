@@ -214,7 +214,11 @@ void TForm2::Image1MouseUp() {
 void TForm2::Turn(Bitmap (*turn)(const Bitmap&)) {
     if (Picture.Empty() || busy_) return;
     WaitCursor wait;
-    Picture = turn(Picture);
+    Bitmap turned = turn(Picture);
+    // The real-time preview source turns with the picture, or the next slider move would
+    // bring back the unturned picture.
+    if (!Image2.Empty()) Image2 = turn(Image2);
+    Picture = std::move(turned);
     PictureChanged();
     // The scale and the scroll positions stay; the control takes the turned size.
     SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));

@@ -384,6 +384,12 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("　モノクロ（２値）画像です。　"));
 
+    // A turn while the preview runs turns its source too: the next preview stays turned.
+    viewer->RotateRight();
+    viewer->TrackBar1->setValue(120);
+    EXPECT_EQ(viewer->Picture.Width(), 8u);
+    EXPECT_EQ(viewer->Picture.Height(), 16u);
+
     viewer->Button10Click();
     EXPECT_EQ(viewer->TrackBar1->value(), 128);
     EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("128"));
