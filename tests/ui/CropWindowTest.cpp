@@ -28,6 +28,7 @@
 #include "settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
+#include "ui/ViewerFixture.h"
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/FrameTrackerWidget.h"
 #include "viewer/ScrollContentWidget.h"
@@ -36,45 +37,19 @@
 namespace vellumo {
 namespace {
 
+using test::ColourPicture;
+using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-Bitmap ColourPicture(uint32_t w, uint32_t h) {
-    Bitmap b(w, h, PixelFormat::Bit24);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t* p = b.Row(y) + 3 * x;
-            p[0] = uint8_t(x * 7), p[1] = uint8_t(y * 5), p[2] = uint8_t(x + y);
-        }
-    return b;
-}
-
 QRect Bounds(const FrameBounds& b) { return QRect(b.left, b.top, b.width, b.height); }
 
-class CropWindowTest : public ::testing::Test {
+class CropWindowTest : public test::ViewerFixture {
 protected:
-    void SetUp() override {
-        checker = std::make_unique<TForm1>(Q(dir.File("vellumo.ini")), QStringList{});
-    }
-    void TearDown() override {
-        if (viewer) viewer->close();
-        viewer.reset();
-    }
-
     std::string Colour(const std::string& name, uint32_t w, uint32_t h, double dpi = 400) {
         const std::string path = dir.File(name);
         WriteRgbTiff(ColourPicture(w, h), path, TiffCompression::Lzw, dpi);
         return path;
-    }
-
-    void Open(const std::string& path) {
-        checker->HandOffFileName = Q(path);
-        checker->CheckedFileName = Q(path);
-        viewer = std::make_unique<TForm2>(*checker, &dialog);
-        viewer->show();
-        QApplication::processEvents();  // the posted hand-off
     }
 
     /// A 600 × 400 picture at 400 dpi shown at scale 1, unscrolled, with the frame started
@@ -99,12 +74,6 @@ protected:
     }
 
     QRect Frame() const { return viewer->Shape1->geometry(); }
-
-    TempDir dir;
-    ScriptedUi ui;
-    std::unique_ptr<TForm1> checker;
-    TForm3 dialog;
-    std::unique_ptr<TForm2> viewer;
 };
 
 TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {

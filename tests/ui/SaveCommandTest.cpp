@@ -22,16 +22,17 @@
 #include "settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
+#include "ui/ViewerFixture.h"
 #include "viewer/TForm2.h"
 
 namespace vellumo {
 namespace {
 
 using test::ReadAll;
+using test::ColourPicture;
+using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct TiffShape {
     int bits = 0, samples = 0, compression = 0;
@@ -65,23 +66,11 @@ Bitmap HalfBlack(uint32_t w, uint32_t h) {
     return b;
 }
 
-class SaveCommandTest : public ::testing::Test {
+class SaveCommandTest : public test::ViewerFixture {
 protected:
     void SetUp() override {
-        ini = dir.File("vellumo.ini");
-        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
+        ViewerFixture::SetUp();
         dialog.SettingsPath = Q(ini);
-    }
-    void TearDown() override {
-        if (viewer) viewer->close();
-        viewer.reset();
-    }
-    void Open(const std::string& path) {
-        checker->HandOffFileName = Q(path);
-        checker->CheckedFileName = Q(path);
-        viewer = std::make_unique<TForm2>(*checker, &dialog);
-        viewer->show();
-        QApplication::processEvents();  // the posted hand-off
     }
     std::string Mono(const std::string& name, uint32_t w = 64, uint32_t h = 40) {
         const std::string path = dir.File(name);
@@ -100,13 +89,6 @@ protected:
         viewer->Button8Click();
     }
     QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
-
-    TempDir dir;
-    std::string ini;
-    ScriptedUi ui;
-    std::unique_ptr<TForm1> checker;
-    TForm3 dialog;
-    std::unique_ptr<TForm2> viewer;
 };
 
 TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {

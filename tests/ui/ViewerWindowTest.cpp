@@ -24,6 +24,7 @@
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
+#include "ui/ViewerFixture.h"
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/TForm2.h"
@@ -31,10 +32,10 @@
 namespace vellumo {
 namespace {
 
+using test::ColourPicture;
+using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 /// A one-bit picture with a black diagonal on white ([black, white] colour table).
 Bitmap MonoPicture(uint32_t w, uint32_t h) {
@@ -42,16 +43,6 @@ Bitmap MonoPicture(uint32_t w, uint32_t h) {
     b.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
     b.Fill(0xFF);
     for (uint32_t y = 0; y < h; ++y) b.SetPixelIndex(y % w, y, 0);
-    return b;
-}
-
-Bitmap ColourPicture(uint32_t w, uint32_t h) {
-    Bitmap b(w, h, PixelFormat::Bit24);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t* p = b.Row(y) + 3 * x;
-            p[0] = uint8_t(x * 7), p[1] = uint8_t(y * 5), p[2] = uint8_t(x + y);
-        }
     return b;
 }
 
@@ -76,16 +67,8 @@ void SetYResolution(std::string& bytes, uint32_t dpi) {
     FAIL() << "no YResolution";
 }
 
-class ViewerWindowTest : public ::testing::Test {
+class ViewerWindowTest : public test::ViewerFixture {
 protected:
-    void SetUp() override {
-        checker = std::make_unique<TForm1>(Q(dir.File("vellumo.ini")), QStringList{});
-    }
-    void TearDown() override {
-        if (viewer) viewer->close();
-        viewer.reset();
-    }
-
     std::string Mono400(const std::string& name, uint32_t w = 200, uint32_t h = 100) {
         const std::string path = dir.File(name);
         Bmp2Tif(MonoPicture(w, h), path, TiffCompression::G4, 400);
@@ -96,21 +79,6 @@ protected:
         WriteRgbTiff(ColourPicture(w, h), path, TiffCompression::Lzw, dpi);
         return path;
     }
-
-    /// Opens the viewer from the checker on `path` (empty: without a file).
-    void Open(const std::string& path) {
-        checker->HandOffFileName = Q(path);
-        checker->CheckedFileName = Q(path);
-        viewer = std::make_unique<TForm2>(*checker, &dialog);
-        viewer->show();
-        QApplication::processEvents();  // the posted hand-off
-    }
-
-    TempDir dir;
-    ScriptedUi ui;
-    std::unique_ptr<TForm1> checker;
-    TForm3 dialog;
-    std::unique_ptr<TForm2> viewer;
 };
 
 TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {

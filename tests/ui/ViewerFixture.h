@@ -1,0 +1,62 @@
+#pragma once
+// The viewer window tests' common ground: a checker on a settings file in a temporary
+// folder, the settings dialog, scripted dialogs, and the viewer opened as the checker's
+// "Ｖiewer" opens it.
+
+#include <QApplication>
+#include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include "checker_ui/TForm1.h"
+#include "platform/Bitmap.h"
+#include "settings/TForm3.h"
+#include "support/TempDir.h"
+#include "ui/ScriptedUi.h"
+#include "viewer/TForm2.h"
+
+namespace vellumo::test {
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+/// A 24-bit picture whose every pixel differs from its neighbours.
+inline Bitmap ColourPicture(uint32_t w, uint32_t h) {
+    Bitmap b(w, h, PixelFormat::Bit24);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = b.Row(y) + 3 * x;
+            p[0] = uint8_t(x * 7), p[1] = uint8_t(y * 5), p[2] = uint8_t(x + y);
+        }
+    return b;
+}
+
+class ViewerFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini = dir.File("vellumo.ini");
+        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
+    }
+    void TearDown() override {
+        if (viewer) viewer->close();
+        viewer.reset();
+    }
+
+    /// Opens the viewer from the checker on `path` (empty: without a file).
+    void Open(const std::string& path) {
+        checker->HandOffFileName = Q(path);
+        checker->CheckedFileName = Q(path);
+        viewer = std::make_unique<TForm2>(*checker, &dialog);
+        viewer->show();
+        QApplication::processEvents();  // the posted hand-off
+    }
+
+    TempDir dir;
+    std::string ini;
+    ScriptedUi ui;
+    std::unique_ptr<TForm1> checker;
+    TForm3 dialog;
+    std::unique_ptr<TForm2> viewer;
+};
+
+}  // namespace vellumo::test
