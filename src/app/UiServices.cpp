@@ -76,6 +76,14 @@ private:
     QColor color_;
 };
 
+/// Puts a Windows-form filter on `dialog` with entry `index` (1-based) chosen.
+QStringList SetFilters(QFileDialog& dialog, const QString& filter, int index) {
+    const QStringList filters = QtNameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters[index - 1]);
+    return filters;
+}
+
 class QtUiServices : public UiServices {
 public:
     BoxAnswer ShowMessage(QWidget* parent, const MessageBoxRequest& r) override {
@@ -101,10 +109,7 @@ public:
         QFileDialog dialog(parent, r.title, r.folder);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        const QStringList filters = QtNameFilters(r.filter);
-        dialog.setNameFilters(filters);
-        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters[r.filterIndex - 1]);
+        const QStringList filters = SetFilters(dialog, r.filter, r.filterIndex);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         OpenFileAnswer answer;
@@ -121,10 +126,7 @@ public:
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        const QStringList filters = QtNameFilters(r.filter);
-        dialog.setNameFilters(filters);
-        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
-            dialog.selectNameFilter(filters[r.filterIndex - 1]);
+        const QStringList filters = SetFilters(dialog, r.filter, r.filterIndex);
         dialog.selectFile(r.fileName);
         auto indexOf = [&](const QString& filter) {
             return std::max(1, int(filters.indexOf(filter)) + 1);
