@@ -2,7 +2,9 @@
 // Controls placed at their designed positions and named as the windows' code knows them
 // (object names are how a handler tells which control called it).
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -22,6 +24,12 @@ inline QLabel* NamedLabel(QWidget* parent, const char* name, const QString& capt
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(place);
     return l;
+}
+
+inline QAction* NamedAction(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
 }
 
 }  // namespace vellumo

@@ -57,12 +57,6 @@ namespace {
 
 const QColor kPanelColor(192, 220, 192);
 
-QAction* MakeAction(QMenu* menu, const char* name, const QString& caption) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
 }  // namespace
 
 TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
@@ -254,38 +248,38 @@ void TForm2::BuildMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
     f1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     f1->setObjectName(QStringLiteral("f1"));
-    O1 = MakeAction(f1, "O1", QStringLiteral("開く(&O)"));
-    N1 = MakeAction(f1, "N1", QStringLiteral("option"));
-    S1 = MakeAction(f1, "S1", QStringLiteral("保存(&S)"));
-    Print = MakeAction(f1, "Print", QStringLiteral("印刷(&P)"));
-    tojiru1 = MakeAction(f1, "tojiru1", QStringLiteral("閉じる(&Q)"));
+    O1 = NamedAction(f1, "O1", QStringLiteral("開く(&O)"));
+    N1 = NamedAction(f1, "N1", QStringLiteral("option"));
+    S1 = NamedAction(f1, "S1", QStringLiteral("保存(&S)"));
+    Print = NamedAction(f1, "Print", QStringLiteral("印刷(&P)"));
+    tojiru1 = NamedAction(f1, "tojiru1", QStringLiteral("閉じる(&Q)"));
     V1 = bar->addMenu(QStringLiteral(" 表示 (&V)"));
     V1->setObjectName(QStringLiteral("V1"));
-    A1 = MakeAction(V1, "A1", QStringLiteral("全体表示(&A)"));
-    E1 = MakeAction(V1, "E1", QStringLiteral("pixel等倍(&E)"));
-    R1 = MakeAction(V1, "R1", QStringLiteral("左回転(&R)"));
-    R2 = MakeAction(V1, "R2", QStringLiteral("右回転(&R)"));
+    A1 = NamedAction(V1, "A1", QStringLiteral("全体表示(&A)"));
+    E1 = NamedAction(V1, "E1", QStringLiteral("pixel等倍(&E)"));
+    R1 = NamedAction(V1, "R1", QStringLiteral("左回転(&R)"));
+    R2 = NamedAction(V1, "R2", QStringLiteral("右回転(&R)"));
     N2 = bar->addMenu(QStringLiteral("減色編集(&E)"));
     N2->setObjectName(QStringLiteral("N2"));
-    M1 = MakeAction(N2, "M1", QStringLiteral("モノクロ２値変換(&M)"));
-    G1 = MakeAction(N2, "G1", QStringLiteral("8bitグレイスケール(&G)"));
-    gomitori1 = MakeAction(N2, "gomitori1", QStringLiteral("ゴミ取(&D)"));
-    N7 = MakeAction(N2, "N7", QStringLiteral("モノクロ（ディザ）変換"));
+    M1 = NamedAction(N2, "M1", QStringLiteral("モノクロ２値変換(&M)"));
+    G1 = NamedAction(N2, "G1", QStringLiteral("8bitグレイスケール(&G)"));
+    gomitori1 = NamedAction(N2, "gomitori1", QStringLiteral("ゴミ取(&D)"));
+    N7 = NamedAction(N2, "N7", QStringLiteral("モノクロ（ディザ）変換"));
     N2->addSeparator();
-    r3 = MakeAction(N2, "r3", QStringLiteral("reLoad（再読込）"));
+    r3 = NamedAction(N2, "r3", QStringLiteral("reLoad（再読込）"));
     C1 = bar->addMenu(QStringLiteral("画像切出(&C)"));
     C1->setObjectName(QStringLiteral("C1"));
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    View_whole = MakeAction(PopupMenu2, "View_whole", QStringLiteral("全体表示"));
-    View_Equal = MakeAction(PopupMenu2, "View_Equal", QStringLiteral("等倍表示"));
-    N10 = MakeAction(PopupMenu2, "N10", QStringLiteral("２倍表示"));
+    View_whole = NamedAction(PopupMenu2, "View_whole", QStringLiteral("全体表示"));
+    View_Equal = NamedAction(PopupMenu2, "View_Equal", QStringLiteral("等倍表示"));
+    N10 = NamedAction(PopupMenu2, "N10", QStringLiteral("２倍表示"));
     PopupMenu2->addSeparator();
-    turn_left = MakeAction(PopupMenu2, "turn_left", QStringLiteral("左回転"));
-    turn_Right = MakeAction(PopupMenu2, "turn_Right", QStringLiteral("右回転"));
+    turn_left = NamedAction(PopupMenu2, "turn_left", QStringLiteral("左回転"));
+    turn_Right = NamedAction(PopupMenu2, "turn_Right", QStringLiteral("右回転"));
     PopupMenu2->addSeparator();
-    Img_Ccut = MakeAction(PopupMenu2, "Img_Ccut", QStringLiteral("画像切出"));
+    Img_Ccut = NamedAction(PopupMenu2, "Img_Ccut", QStringLiteral("画像切出"));
 }
 
 void TForm2::ConnectControls() {

@@ -28,16 +28,6 @@
 
 namespace vellumo {
 
-namespace {
-
-QAction* CropAction(QMenu* menu, const char* name, const QString& caption) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
-}  // namespace
-
 void TForm2::BuildCrop() {
     QWidget* c = CategoryPanel3->Content();
     Button11 = NamedButton(c, "Button11", QStringLiteral("位置指定"), QRect(8, 6, 96, 25));
@@ -47,25 +37,25 @@ void TForm2::BuildCrop() {
     for (QPushButton* b : {Button4, Button12, Button6}) b->setEnabled(false);
     c->installEventFilter(this);
 
-    N3 = CropAction(C1, "N3", QStringLiteral("切出位置"));
-    Cancel1 = CropAction(C1, "Cancel1", QStringLiteral("Cancel"));
-    N4 = CropAction(C1, "N4", QStringLiteral("実行"));
-    reLoad1 = CropAction(C1, "reLoad1", QStringLiteral("reLoad（再読込）"));
+    N3 = NamedAction(C1, "N3", QStringLiteral("切出位置"));
+    Cancel1 = NamedAction(C1, "Cancel1", QStringLiteral("Cancel"));
+    N4 = NamedAction(C1, "N4", QStringLiteral("実行"));
+    reLoad1 = NamedAction(C1, "reLoad1", QStringLiteral("reLoad（再読込）"));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    L6w = CropAction(PopupMenu1, "L6w", QStringLiteral("L版 127 x 89 mm"));
-    B6 = CropAction(PopupMenu1, "B6", QStringLiteral("B６ 182 x128 mm"));
-    A41 = CropAction(PopupMenu1, "A41", QStringLiteral("A4 210×297mm"));
-    Hiritu43 = CropAction(PopupMenu1, "Hiritu43", QStringLiteral("縦横比   4：3"));
-    Hiritu16_9 = CropAction(PopupMenu1, "Hiritu16_9", QStringLiteral("縦横比 16：9"));
-    N801 = CropAction(PopupMenu1, "N801", QStringLiteral("範囲縮小   80%"));
-    N802 = CropAction(PopupMenu1, "N802", QStringLiteral("範囲拡大 120%"));
+    L6w = NamedAction(PopupMenu1, "L6w", QStringLiteral("L版 127 x 89 mm"));
+    B6 = NamedAction(PopupMenu1, "B6", QStringLiteral("B６ 182 x128 mm"));
+    A41 = NamedAction(PopupMenu1, "A41", QStringLiteral("A4 210×297mm"));
+    Hiritu43 = NamedAction(PopupMenu1, "Hiritu43", QStringLiteral("縦横比   4：3"));
+    Hiritu16_9 = NamedAction(PopupMenu1, "Hiritu16_9", QStringLiteral("縦横比 16：9"));
+    N801 = NamedAction(PopupMenu1, "N801", QStringLiteral("範囲縮小   80%"));
+    N802 = NamedAction(PopupMenu1, "N802", QStringLiteral("範囲拡大 120%"));
     PopupMenu1->addSeparator();
-    WHchange = CropAction(PopupMenu1, "WHchange", QStringLiteral("🔄 縦横変更"));
+    WHchange = NamedAction(PopupMenu1, "WHchange", QStringLiteral("🔄 縦横変更"));
     PopupMenu1->addSeparator();
-    N6 = CropAction(PopupMenu1, "N6", QStringLiteral("〓切出実行〓"));
-    Cancel2 = CropAction(PopupMenu1, "Cancel2", QStringLiteral("✖ Cancel"));
+    N6 = NamedAction(PopupMenu1, "N6", QStringLiteral("〓切出実行〓"));
+    Cancel2 = NamedAction(PopupMenu1, "Cancel2", QStringLiteral("✖ Cancel"));
 
     FrameTracker = new vellumo::FrameTracker(this);
     FrameTracker->setObjectName(QStringLiteral("FrameTracker"));
