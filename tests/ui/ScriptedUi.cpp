@@ -61,13 +61,18 @@ std::optional<SaveFileAnswer> ScriptedUi::ChooseSaveFile(QWidget*, const SaveFil
     tell(request.filterIndex);
     for (int index : script.filterChanges) tell(index);
     tell(0);
-    return script.answer;
+    if (!script.answer) return std::nullopt;
+    SaveFileAnswer answer = *script.answer;
+    return answer;
 }
 
 std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString& title, const QString&) {
     folderTitles.push_back(title);
-    if (folderAnswers.empty()) return std::nullopt;
-    std::optional<QString> answer = folderAnswers.front();
+    if (folderAnswers.empty() || !folderAnswers.front()) {
+        if (!folderAnswers.empty()) folderAnswers.pop_front();
+        return std::nullopt;
+    }
+    QString answer = *folderAnswers.front();  // from the value: see ChooseOpenFile
     folderAnswers.pop_front();
     return answer;
 }
