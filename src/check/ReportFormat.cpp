@@ -48,15 +48,6 @@ std::string FormatShortest(double value) {
     return buf;
 }
 
-double RoundHalfEven(double value) {
-    if (!std::isfinite(value)) return value;
-    const double down = std::floor(value);
-    const double diff = value - down;
-    if (diff > 0.5) return down + 1;
-    if (diff < 0.5) return down;
-    return std::fmod(down, 2.0) == 0 ? down : down + 1;
-}
-
 std::string FormatFloatShortest(float value) {
     char buf[64];
     const auto result = std::to_chars(buf, buf + sizeof buf, value);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Rounding.h"
+
 namespace vellumo {
 
 /// "#,##0": 307712 -> "307,712", -5 -> "-5".
@@ -15,8 +17,6 @@ std::string FormatFixed(double value, int decimals);
 std::string FormatUpToTwoDecimals(double value);
 /// printf "%g".
 std::string FormatShortest(double value);
-/// Rounds to the nearest whole number, halves to the even neighbour.
-double RoundHalfEven(double value);
 /// A float as the shortest decimal text that reads back as the same float ("400", "72.5").
 std::string FormatFloatShortest(float value);
 

@@ -26,18 +26,6 @@ double PerMm(float pixPerMm) {
 
 }  // namespace
 
-int32_t RoundHalfEvenToInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= double(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (value <= double(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    double r = std::floor(value);
-    const double fraction = value - r;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
-    return int32_t(r);
-}
-
 CropRect InitCropRect(uint32_t W, uint32_t H) {
     int32_t w = 0;
     int32_t h = 0;

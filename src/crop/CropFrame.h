@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/Rounding.h"
+
 namespace vellumo {
 
 /// The crop frame in picture pixels; right and bottom are exclusive.
@@ -47,10 +49,6 @@ enum FramePreset : int {
     kPresetA4 = 7,       ///< A4 210 × 297 mm, upright
     kPresetSwap = 99,    ///< "🔄 縦横変更": width and height exchanged
 };
-
-/// Rounds to the nearest integer, halves to the even neighbour, independent of the floating
-/// point rounding mode. Values beyond the 32-bit range give its ends; NaN gives 0.
-int32_t RoundHalfEvenToInt(double value);
 
 /// The default frame of a W × H picture: a landscape picture (W > H) gets a landscape 4 : 3
 /// frame half as high as the picture, any other a portrait 3 : 4 frame half as wide, centred.

@@ -20,6 +20,7 @@
 #include "app/NamedWidgets.h"
 #include "app/UiServices.h"
 #include "platform/Error.h"
+#include "save/SaveFormats.h"
 #include "settings/SettingsFile.h"
 #include "viewer/FindGhostscript.h"
 #include "viewer/TForm2.h"
@@ -211,6 +212,16 @@ void TForm3::SetJpegChoices(bool color, bool gray) {
     SetExclusiveChoice(jpegButtons_, [&](QAbstractButton* b) {
         return b == RadioButton3 ? color && !gray : gray;
     });
+}
+
+SaveOptions TForm3::SaveChoices() const {
+    SaveOptions o;
+    const int code = CompressionIndex();
+    o.compression = TiffCompression(code >= 0 && code <= 4 ? code : 0);
+    o.dpi = ComboBox2->currentText().toDouble();
+    o.jpegQuality = ComboBox3->currentText().toInt();
+    o.jpegGray = JpegGray();
+    return o;
 }
 
 DialogSettings TForm3::Values() const {

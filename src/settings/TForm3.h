@@ -21,6 +21,7 @@ class QTabWidget;
 namespace vellumo {
 
 struct DialogSettings;
+struct SaveOptions;
 class TForm2;
 
 class TForm3 : public QDialog {
@@ -55,6 +56,10 @@ public:
     bool JpegGray() const;
     /// Sets the two JPEG choices as they are (both may be off).
     void SetJpegChoices(bool color, bool gray);
+
+    /// The options a save takes from the dialog now. A list without a selection gives a
+    /// value the writers refuse (resolution 0, quality 0), so such a save fails.
+    SaveOptions SaveChoices() const;
 
     /// The dialog's values as the settings file keeps them, and back.
     DialogSettings Values() const;

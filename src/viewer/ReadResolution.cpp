@@ -2,14 +2,13 @@
 
 #include <cmath>
 
+#include "platform/Rounding.h"
+
 namespace vellumo {
 
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-
-/// Round half to even, in the default rounding mode of the floating-point unit.
-float RoundHalfEven(float value) { return static_cast<float>(std::nearbyint(double(value))); }
 
 /// 25.4 / dpi, computed in double and stored as a float; 0 stands for "no resolution"
 /// rather than infinity.
@@ -26,8 +25,8 @@ ViewResolution ResolutionFields(const FileResolution& read) {
     r.PixPerMmY = static_cast<float>(y / kMmPerInch);
     r.MmPerPixX = MmPerPixel(x);
     r.MmPerPixY = MmPerPixel(y);
-    r.DpiY = RoundHalfEven(y);
-    r.DpiX = RoundHalfEven(x);
+    r.DpiY = static_cast<float>(RoundHalfEven(y));
+    r.DpiX = static_cast<float>(RoundHalfEven(x));
     r.ShownDpi = r.DpiX > r.DpiY ? r.DpiX : r.DpiY;
     return r;
 }

@@ -4,7 +4,6 @@
 #include "viewer/TForm2.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -17,23 +16,6 @@
 #include "viewer/TForm2Support.h"
 
 namespace vellumo {
-
-namespace {
-
-/// The options the settings dialog holds now; a list without a selection gives a value
-/// the writers refuse (resolution 0, quality 0), so the save fails as it should.
-SaveOptions DialogSaveOptions(const TForm3* dialog) {
-    SaveOptions o;
-    if (!dialog) return o;
-    const int code = dialog->CompressionIndex();
-    o.compression = TiffCompression(code >= 0 && code <= 4 ? code : 0);
-    o.dpi = dialog->ComboBox2->currentText().toDouble();
-    o.jpegQuality = dialog->ComboBox3->currentText().toInt();
-    o.jpegGray = dialog->JpegGray();
-    return o;
-}
-
-}  // namespace
 
 void TForm2::Button14Click() {
     if (!settingsDialog_) return;
@@ -128,7 +110,7 @@ void TForm2::Button8Click() {
         r.buttons = BoxButtons::YesNo;
         if (Ui().ShowMessage(this, r) != BoxAnswer::Yes) return;
     }
-    const SaveOptions options = DialogSaveOptions(settingsDialog_);
+    const SaveOptions options = settingsDialog_ ? settingsDialog_->SaveChoices() : SaveOptions{};
     std::string caption;
     try {
         const WaitCursor wait;

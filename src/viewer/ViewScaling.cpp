@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/Rounding.h"
+
 namespace vellumo {
 
 namespace {
@@ -15,8 +17,7 @@ int ClampToInt(double value) {
     return static_cast<int>(value);
 }
 
-/// Round half to even in the default rounding mode.
-int RoundToInt(double value) { return ClampToInt(std::nearbyint(value)); }
+int RoundToInt(double value) { return ClampToInt(RoundHalfEven(value)); }
 
 }  // namespace
 
