@@ -12,10 +12,6 @@ constexpr double kMmPerInch = 25.4;
 /// The resolution the readers assume for a file that stores none.
 constexpr double kAssumedDpi = 96.0;
 
-int32_t ClampExtent(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, -kMaxFrameExtent, kMaxFrameExtent));
-}
-
 int32_t RoundExtent(double v) { return ClampExtent(RoundHalfEvenToInt(v)); }
 
 /// Pixels per millimetre for the paper presets, in double precision from the single

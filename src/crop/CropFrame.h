@@ -5,6 +5,7 @@
 // conversion rounds to the nearest integer, halves to the even neighbour (2.5 gives 2, 3.5
 // gives 4). Pure functions: the viewer window only moves the numbers into its controls.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/Rounding.h"
@@ -36,6 +37,10 @@ struct FrameBounds {
 /// screen (the largest size a window control can have). Presets that would grow it further
 /// stop there; positions and sides stay far from the ends of 32-bit arithmetic.
 inline constexpr int32_t kMaxFrameExtent = 16'777'215;
+/// `v` held within ±kMaxFrameExtent.
+inline int32_t ClampExtent(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, -kMaxFrameExtent, kMaxFrameExtent));
+}
 
 /// The preset numbers of ApplyFramePreset.
 enum FramePreset : int {

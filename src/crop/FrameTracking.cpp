@@ -7,10 +7,6 @@ namespace vellumo {
 
 namespace {
 
-int32_t ClampExtent(int64_t v) {
-    return int32_t(std::clamp<int64_t>(v, -kMaxFrameExtent, kMaxFrameExtent));
-}
-
 /// Integer division truncating towards zero, as the handle placement counts.
 int32_t Half(int64_t v) { return ClampExtent(v / 2); }
 
