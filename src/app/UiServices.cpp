@@ -10,11 +10,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/Error.h"
+#include "print/PrinterBackendQt.h"
 
 namespace vellumo {
 
@@ -165,6 +167,18 @@ public:
         const QString folder = QFileDialog::getExistingDirectory(parent, title, start);
         if (folder.isEmpty()) return std::nullopt;
         return folder;
+    }
+
+    bool ChoosePrinterSetup(QWidget* parent, PrinterBackend& printer) override {
+        auto* qt = dynamic_cast<QtPrinterBackend*>(&printer);
+        if (!qt) return false;
+        QPrintDialog dialog(&qt->Printer(), parent);
+        dialog.setWindowTitle(QStringLiteral("プリンターの設定"));
+        // Copies and pages come from the print panel: one sheet, the panel's copies.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        return dialog.exec() == QDialog::Accepted;
     }
 
     void ProcessEvents() override { QApplication::processEvents(); }

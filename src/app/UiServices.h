@@ -14,6 +14,8 @@ class QWidget;
 
 namespace vellumo {
 
+class PrinterBackend;
+
 enum class BoxIcon { None, Information, Warning, Critical, Question };
 /// The buttons of a message box and the answer given.
 enum class BoxButtons { Ok, OkCancel, YesNo };
@@ -78,6 +80,9 @@ public:
     virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
                                                 const QString& start) = 0;
+    /// The printer setup dialog (printer, paper, orientation) on `printer`: true when the
+    /// user confirmed, the printer and settings chosen in it then current.
+    virtual bool ChoosePrinterSetup(QWidget* parent, PrinterBackend& printer) = 0;
     /// Lets pending window messages run (repaint between dropped files, long loops).
     virtual void ProcessEvents() = 0;
 };

@@ -39,6 +39,7 @@
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
+#include "print/PrinterBackendQt.h"
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
 #include "viewer/ArrangePanels.h"
@@ -68,6 +69,8 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     ConnectControls();
     BuildCrop();
     // FormCreate.
+    printer_ = MakePrinterBackend();
+    FillPrintLists();
     Magnified = false;
     SaveDialogAct_Chk = false;
     setAcceptDrops(true);
@@ -137,8 +140,7 @@ void TForm2::BuildControls() {
     BuildReductionPanel();
     CategoryPanel3 = new CategoryPanel(QStringLiteral("画像切出"), 150);
     CategoryPanel3->setObjectName(QStringLiteral("CategoryPanel3"));
-    CategoryPanel4 = new CategoryPanel(QStringLiteral("印刷"), 150);
-    CategoryPanel4->setObjectName(QStringLiteral("CategoryPanel4"));
+    BuildPrintPanel();
     BuildFilePanel();
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5})
@@ -333,7 +335,7 @@ void TForm2::ConnectControls() {
     connect(S1, &QAction::triggered, this, [this] { Button8Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(tojiru1, &QAction::triggered, this, [this] { Button1Click(); });
-    connect(Print, &QAction::triggered, this, [this] { ExpandPanel(CategoryPanel4); });
+    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
     // Menu openings and panels.
     connect(f1, &QMenu::aboutToShow, this, [this] { f1Click(); });
     connect(V1, &QMenu::aboutToShow, this, [this] { V1Click(); });

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "crop/CropFrame.h"
@@ -14,6 +15,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -32,6 +34,7 @@ class CategoryPanel;
 class CategoryPanelGroup;
 class FrameTracker;
 class ImageControlWidget;
+class PrinterBackend;
 class ScrollContentWidget;
 class TForm1;
 class TForm3;
@@ -265,6 +268,43 @@ public:
     /// Unset: PDF files cannot be opened.
     std::function<bool(TForm2&)> ConvertPdf;
 
+    // Printing (TForm2Print.cpp): the sheet of the current printer, as GetPaperScale reads
+    // it: printer pixels, tenths of a millimetre, the printable area's offsets.
+    int32_t PaperWidth = 0;
+    int32_t PaperHeight = 0;
+    int32_t PaperWmm = 0;
+    int32_t PaperHmm = 0;
+    int32_t PaperLO = 0;
+    int32_t PaperTO = 0;
+    QLabel* Label1 = nullptr;         // 用紙サイズ
+    QComboBox* ComboBox1 = nullptr;   // the paper list
+    QLabel* Label2 = nullptr;         // 印刷部数
+    QLabel* Label3 = nullptr;         // １　２　３
+    QRadioButton* RadioButton1 = nullptr;  // one copy
+    QRadioButton* RadioButton2 = nullptr;  // two copies
+    QRadioButton* RadioButton3 = nullptr;  // three copies
+    QLabel* Label8 = nullptr;         // プリンター
+    QComboBox* ComboBox2 = nullptr;   // the printer list
+    QPushButton* Button7 = nullptr;   // 印刷(&P)
+    /// The printing system the window prints through (the one MakePrinterBackend gives).
+    PrinterBackend& Printer() { return *printer_; }
+    /// Puts another printing system in place and fills the lists again from it.
+    void SetPrinterBackend(std::unique_ptr<PrinterBackend> printer);
+    /// Fills the printer and paper lists and makes the preset printer, else the default,
+    /// current.
+    void FillPrintLists();
+    /// The printer list has closed up: its choice becomes the current printer.
+    void ComboBox2CloseUp();
+    /// The print button: the setup dialog for "任意用紙", else the question (PrtMs), the
+    /// paper and landscape set on the printer, then the job.
+    void Button7Click();
+    /// The menu item: opens the print panel.
+    void PrintClick();
+    /// The six sheet fields from the current printer's figures.
+    void GetPaperScale();
+    /// One print job of the picture with the panel's choices.
+    void DrawRoutine();
+
     /// The status line's text.
     QString StatusText() const;
     void SetStatusText(const QString& text);
@@ -299,6 +339,7 @@ private:
     void BuildViewPanel();
     void BuildReductionPanel();
     void BuildFilePanel();
+    void BuildPrintPanel();
     void BuildMenus();
     void ConnectControls();
     /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.
@@ -336,6 +377,7 @@ private:
 
     TForm1& checker_;
     TForm3* settingsDialog_ = nullptr;
+    std::unique_ptr<PrinterBackend> printer_;
     std::optional<double> screenDpi_;
     /// The open save dialog's window, the settings dialog's owner meanwhile.
     QWidget* saveDialog_ = nullptr;

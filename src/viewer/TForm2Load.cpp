@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QAbstractItemView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -41,6 +43,7 @@
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
+#include "print/PrinterBackend.h"
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
 #include "viewer/ArrangePanels.h"
@@ -129,6 +132,8 @@ void TForm2::FormActivate() {
         UpdateCaption(QString());
     } else {
         ShowImageInfo(1);
+        // Printer names are long: the printer list opens twice as wide as the paper list.
+        ComboBox2->view()->setMinimumWidth(2 * ComboBox1->width());
     }
 }
 
@@ -216,6 +221,7 @@ void TForm2::SaveSettings() {
     s.Left = normal.left();
     s.Width = normal.width();
     s.Height = normal.height();
+    s.PrinterName = Printer().CurrentPrinterName();
     s.Waku = Waku;
     s.PrtMs = PrtMs;
     SaveViewerSettings(Utf8(checker_.SettingsPath()), s);

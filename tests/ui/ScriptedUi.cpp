@@ -66,6 +66,14 @@ std::optional<SaveFileAnswer> ScriptedUi::ChooseSaveFile(QWidget*, const SaveFil
     return answer;
 }
 
+bool ScriptedUi::ChoosePrinterSetup(QWidget*, PrinterBackend& printer) {
+    ++printerSetupRequests;
+    if (printerSetupAnswers.empty()) return false;
+    const std::function<bool(PrinterBackend&)> answer = std::move(printerSetupAnswers.front());
+    printerSetupAnswers.pop_front();
+    return answer(printer);
+}
+
 std::optional<QString> ScriptedUi::ChooseFolder(QWidget*, const QString& title, const QString&) {
     folderTitles.push_back(title);
     if (folderAnswers.empty() || !folderAnswers.front()) {

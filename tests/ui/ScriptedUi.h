@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "app/UiServices.h"
@@ -22,6 +23,7 @@ public:
     std::optional<FontChoice> ChooseFont(QWidget*, const FontChoice& initial) override;
     std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override;
     std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override;
+    bool ChoosePrinterSetup(QWidget*, PrinterBackend& printer) override;
     void ProcessEvents() override;
 
     std::vector<MessageBoxRequest> messages;
@@ -41,6 +43,11 @@ public:
     std::function<void(int filterIndex)> seen;
     std::vector<QString> folderTitles;
     std::deque<std::optional<QString>> folderAnswers;  // empty: cancel
+
+    /// Printer setup dialogs: each answer is run on the printer (the user's choices made in
+    /// the dialog) and says whether it was confirmed; empty: cancel.
+    int printerSetupRequests = 0;
+    std::deque<std::function<bool(PrinterBackend&)>> printerSetupAnswers;
 
     std::deque<BoxAnswer> answers;                     // for boxes; empty: OK / No
     std::deque<std::optional<OpenFileAnswer>> openAnswers;  // empty: cancel

@@ -5,11 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "app/Application.h"
+#include "print/PrinterBackendQt.h"
+#include "support/RecordingPrinter.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     vellumo::InitializeApplication(app);
+    // The viewers print to a recorder: no test depends on, or prints to, this machine's
+    // printers.
+    vellumo::SetPrinterBackendFactory(
+        [] { return std::make_unique<vellumo::test::RecordingPrinter>(); });
     return RUN_ALL_TESTS();
 }
