@@ -67,8 +67,15 @@ void QtPrinterBackend::SetCurrentPrinter(const std::string& name) {
     if (ToFile()) return;
     const QString wanted = QString::fromStdString(name);
     const QStringList installed = QPrinterInfo::availablePrinterNames();
-    printer_->setPrinterName(installed.contains(wanted) ? wanted
-                                                        : QPrinterInfo::defaultPrinterName());
+    QString chosen = installed.contains(wanted) ? wanted : QPrinterInfo::defaultPrinterName();
+    // Printers but no default among them: the current one stays, else the first (an empty
+    // name would turn the printer into a PDF writer with no file).
+    if (!installed.contains(chosen)) {
+        if (installed.isEmpty()) return;
+        chosen = installed.contains(printer_->printerName()) ? printer_->printerName()
+                                                             : installed.first();
+    }
+    printer_->setPrinterName(chosen);
     // A printer change may bring the output format back to the native one.
     printer_->setFullPage(true);
 }
