@@ -46,6 +46,11 @@ bool TForm2::ConvertPdf(const QString& pdf) {
 }
 
 bool TForm2::LoadPdfPage() {
+    // A close asked for during the wait comes once the load is over, messages included.
+    struct CloseAfter {
+        TForm2& window;
+        ~CloseAfter() { window.CloseIfAskedWhileBusy(); }
+    } closeAfter{*this};
     OrgFName = FileName2;
     bool started = false;
     PdfConversionEnd end = PdfConversionEnd::Failed;
@@ -68,8 +73,6 @@ bool TForm2::LoadPdfPage() {
                 });
         }
     }
-    // After the load, which goes on below and in the caller.
-    CloseIfAskedWhileBusy();
     if (!started) {
         ShowMessageText(Q(kPdfConvertStartFailedText), MessageStyle::Plain);
         return false;
