@@ -1,7 +1,7 @@
 // The viewer's PDF load with real Ghostscript: page 1 shown under the PDF's name in one bit
-// or in colour, names with spaces and Japanese characters, the converter's default
-// resolution, a PDF it rejects, a converter that cannot start or does not end, and a B4
-// page saved as a G4 drawing that the check confirms.
+// or in colour, names with spaces and Japanese characters, the converter's own resolution,
+// a PDF it rejects, a converter that cannot start or does not end, and a B4 page saved as
+// a G4 drawing that the check confirms.
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,10 +47,14 @@ protected:
     QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
 };
 
-TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrInColour) {
+TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolution) {
     VELLUMO_REQUIRE_GHOSTSCRIPT(program);
-    const std::string pdf = dir.File("plan.pdf");
+    // Spaces and Japanese names in the program's folder and the PDF's.
+    UseProgramFolder(dir.File("プログラム フォルダ"));
+    std::filesystem::create_directories(dir.File("図面 フォルダ"));
+    const std::string pdf = dir.File("図面 フォルダ/平面図 第１版.pdf");
     ASSERT_TRUE(test::MakeThreePagePdf(program, pdf));
+    const QString caption = QStringLiteral("Pelmora Ｖiew 【平面図 第１版.pdf】(Pdf-Conv)");
     Open(pdf);  // "モノクロ２値" at 400 dpi, as the dialog starts
     EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
     ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
@@ -60,10 +64,10 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrInColour) {
     const auto& palette = viewer->Picture.Palette();
     EXPECT_EQ(palette[viewer->Picture.PixelIndex(20, 100)].r, 0);
     EXPECT_EQ(palette[viewer->Picture.PixelIndex(300, 100)].r, 255);
-    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【plan.pdf】(Pdf-Conv)"));
+    EXPECT_EQ(viewer->windowTitle(), caption);
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）"));
-    EXPECT_EQ(viewer->FileName2, Q(dir.File("tmp.tif")));
+    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
     EXPECT_EQ(viewer->OrgFName, Q(pdf));
     EXPECT_TRUE(viewer->PdfConverted);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -79,45 +83,26 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrInColour) {
     EXPECT_EQ((std::array<int, 3>{red[0], red[1], red[2]}), (std::array<int, 3>{0, 0, 255}));
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：24bppBGR  Resolution：200dpi）"));
-    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【plan.pdf】(Pdf-Conv)"));
-}
+    EXPECT_EQ(viewer->windowTitle(), caption);
 
-TEST_F(PdfLoadTest, JapaneseNamesWithSpacesAtTheConvertersOwnResolution) {
-    VELLUMO_REQUIRE_GHOSTSCRIPT(program);
-    UseProgramFolder(dir.File("プログラム フォルダ"));
-    std::filesystem::create_directories(dir.File("図面 フォルダ"));
-    const std::string pdf = dir.File("図面 フォルダ/平面図 第１版.pdf");
-    ASSERT_TRUE(test::MakeThreePagePdf(program, pdf));
+    // "指定しない": Ghostscript's own resolution for the fax device, 204 × 196 dpi.
+    dialog.RadioButton1->setChecked(true);
     dialog.ComboBox1->setCurrentText(QStringLiteral("指定しない"));
-    Open(pdf);
-    EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
-    EXPECT_EQ(viewer->windowTitle(),
-              QStringLiteral("Pelmora Ｖiew 【平面図 第１版.pdf】(Pdf-Conv)"));
-    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
-    // Ghostscript's own resolution for the fax device: 204 × 196 dpi.
+    viewer->DropFiles({Q(pdf)});
     EXPECT_EQ(viewer->Picture.Width(), 204u);
     EXPECT_EQ(viewer->Picture.Height(), 98u);
     EXPECT_EQ(viewer->Resolution.DpiX, 204.f);
-}
 
-TEST_F(PdfLoadTest, APdfThatGhostscriptRejects) {
-    VELLUMO_REQUIRE_GHOSTSCRIPT(program);
-    const std::string pdf = dir.File("plan.pdf");
-    ASSERT_TRUE(test::MakeThreePagePdf(program, pdf));
-    Open(pdf);
-    ASSERT_EQ(viewer->Picture.Width(), 400u);
-
+    // A PDF Ghostscript rejects: the message; the picture before stays, no page is left.
     viewer->DropFiles({Q(dir.Write("bad.pdf", std::string(3000, '\x9c')))});
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nbad.pdf"));
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("確認"));
-    // The picture before stays; no page is left to reload.
-    EXPECT_EQ(viewer->Picture.Width(), 400u);
-    EXPECT_EQ(viewer->FileName2, Q(dir.File("tmp.tif")));
+    EXPECT_EQ(viewer->Picture.Width(), 204u);
+    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
     EXPECT_TRUE(viewer->PdfConverted);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.tif")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("プログラム フォルダ/tmp.tif")));
     EXPECT_EQ(viewer->StatusText(), QString());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
