@@ -4,9 +4,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <sys/syscall.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -72,9 +72,10 @@ Process Process::Start(const std::vector<std::string>& argv) {
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
+    const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if ((rc = posix_spawnattr_setsigmask(&s.attr, &none)) != 0 ||
         (rc = posix_spawnattr_setsigdefault(&s.attr, &all)) != 0 ||
-        (rc = posix_spawnattr_setflags(&s.attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF)) != 0)
+        (rc = posix_spawnattr_setflags(&s.attr, flags)) != 0)
         CannotStart(argv.front(), rc);
 
     pid_t pid = -1;

@@ -63,8 +63,8 @@ std::vector<CommandPiece> PdfConverterCommand(const std::string& program, const 
     std::vector<CommandPiece> pieces;
     pieces.push_back({"", program, true});
     // The page options stand both before and after the safety and batch options.
-    for (const char* option : {"-dFirstPage=1", "-dLastPage=1", "-dSAFER", "-dBATCH",
-                               "-dNOPAUSE", "-dFirstPage=1", "-dLastPage=1"})
+    for (const char* option : {"-dFirstPage=1", "-dLastPage=1", "-dSAFER", "-dBATCH", "-dNOPAUSE",
+                               "-dFirstPage=1", "-dLastPage=1"})
         pieces.push_back({option, "", false});
     pieces.push_back({"-sDEVICE=", options.monochrome ? "tiffg4" : "tiff24nc", false});
     if (const std::optional<int> dpi = PdfResolution(options.resolutionText))

@@ -2,8 +2,8 @@
 // waits for the converter's end with its status texts while it keeps painting, and the
 // load goes on with the TIFF.
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QRadioButton>
 
 #include "app/WaitCursor.h"
@@ -64,13 +64,12 @@ bool TForm2::LoadPdfPage() {
         } reset{converter_};
         started = ConvertPdf(FileName2);
         if (started) {
-            end = FinishPdfConversion(
-                *converter_, Utf8(PdfTempFile()), PdfWaitLimit,
-                [this](std::chrono::milliseconds elapsed) {
-                    const QString text = Q(PdfWaitText(elapsed));
-                    if (StatusText() != text) SetStatusText(text);
-                    LetPaintsRun();
-                });
+            end = FinishPdfConversion(*converter_, Utf8(PdfTempFile()), PdfWaitLimit,
+                                      [this](std::chrono::milliseconds elapsed) {
+                                          const QString text = Q(PdfWaitText(elapsed));
+                                          if (StatusText() != text) SetStatusText(text);
+                                          LetPaintsRun();
+                                      });
         }
     }
     if (!started) {

@@ -34,9 +34,10 @@ TEST(Process, ArgumentsPassAsTheyAreAndTheExitStatusComesBack) {
     ASSERT_GE(open, 0);
     const std::string script =
         "printf '%s\\n' \"$@\" > \"$0\"; read line && echo stdin >> \"$0\"; "
-        "[ -e /proc/$$/fd/" + std::to_string(open) + " ] && echo leaked >> \"$0\"; exit 3";
-    Process p = Process::Start({"/bin/sh", "-c", script, out, "a  b", "日本語 \"引用\" 'x'",
-                                "*", "$HOME", ""});
+        "[ -e /proc/$$/fd/" +
+        std::to_string(open) + " ] && echo leaked >> \"$0\"; exit 3";
+    Process p = Process::Start(
+        {"/bin/sh", "-c", script, out, "a  b", "日本語 \"引用\" 'x'", "*", "$HOME", ""});
     const std::optional<ProcessEnd> end = p.WaitFor(30s);
     ::close(open);
     ASSERT_TRUE(end);

@@ -11,9 +11,9 @@ namespace vellumo::test {
 std::string GhostscriptProgram();
 
 /// Skips the test when there is no Ghostscript; else `program` names it.
-#define VELLUMO_REQUIRE_GHOSTSCRIPT(program)                                               \
+#define VELLUMO_REQUIRE_GHOSTSCRIPT(program)                                              \
     const std::string program = ::vellumo::test::GhostscriptProgram();                    \
-    if (program.empty())                                                                   \
+    if (program.empty())                                                                  \
     GTEST_SKIP() << "Ghostscript (gs, Debian package ghostscript) is not installed: the " \
                     "PDF conversion is not tested"
 

@@ -3,13 +3,13 @@
 // a PDF it rejects, a converter that cannot start or does not end, and a B4 page saved as
 // a G4 drawing that the check confirms.
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QRadioButton>
 #include <QTimer>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +30,7 @@ using namespace std::chrono_literals;
 using test::Q;
 
 class PdfLoadTest : public test::ViewerFixture {
-protected:
+  protected:
     void SetUp() override {
         ViewerFixture::SetUp();
         UseProgramFolder(dir.Path());
@@ -44,7 +44,9 @@ protected:
         checker->GhostscriptAvailable = true;
         checker->GhostscriptFolder = Q(test::GhostscriptProgram());
     }
-    QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
+    QString LastMessage() const {
+        return ui.messages.empty() ? QString() : ui.messages.back().text;
+    }
 };
 
 TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolution) {
@@ -120,10 +122,11 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     // A converter that writes part of its page and hangs: the wait texts come at their
     // moments while the window runs, it is stopped at the limit, nothing partial is loaded,
     // and a close asked for meanwhile comes after the load.
-    const std::string hanging = dir.Write("hanging-gs",
-                                          "#!/bin/sh\n"
-                                          "for a; do case $a in -sOutputFile=*) o=${a#*=};; esac; done\n"
-                                          "echo part > \"$o\"\nexec /bin/sleep 30\n");
+    const std::string hanging =
+        dir.Write("hanging-gs",
+                  "#!/bin/sh\n"
+                  "for a; do case $a in -sOutputFile=*) o=${a#*=};; esac; done\n"
+                  "echo part > \"$o\"\nexec /bin/sleep 30\n");
     ::chmod(hanging.c_str(), 0755);
     checker->GhostscriptFolder = Q(hanging);
     viewer->PdfWaitLimit = 1300ms;
@@ -139,8 +142,8 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     watch.start(10);
     viewer->DropFiles({Q(pdf)});
     watch.stop();
-    EXPECT_EQ(texts, (QStringList{Q(std::string(kPdfConvertText)),
-                                  Q(std::string(kPdfConvertWait1Text))}));
+    EXPECT_EQ(texts,
+              (QStringList{Q(std::string(kPdfConvertText)), Q(std::string(kPdfConvertWait1Text))}));
     EXPECT_TRUE(hourglass);
     EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nplan.pdf"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.tif")));

@@ -41,10 +41,10 @@ TEST(PdfConversion, TheCommandPieceByPieceAsArgumentsAndAsALine) {
     pieces = PdfConverterCommand("/usr/bin/gs", "/図面/平面 図.pdf", "/app dir/tmp.tif",
                                  Options("指定しない", false));
     EXPECT_EQ(CommandArguments(pieces),
-              (std::vector<std::string>{"/usr/bin/gs", "-dFirstPage=1", "-dLastPage=1",
-                                        "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dFirstPage=1",
-                                        "-dLastPage=1", "-sDEVICE=tiff24nc",
-                                        "-sOutputFile=/app dir/tmp.tif", "/図面/平面 図.pdf"}));
+              (std::vector<std::string>{"/usr/bin/gs", "-dFirstPage=1", "-dLastPage=1", "-dSAFER",
+                                        "-dBATCH", "-dNOPAUSE", "-dFirstPage=1", "-dLastPage=1",
+                                        "-sDEVICE=tiff24nc", "-sOutputFile=/app dir/tmp.tif",
+                                        "/図面/平面 図.pdf"}));
 
     // What Ghostscript would read otherwise: a page-number format, an option, an argument
     // file, a device.
