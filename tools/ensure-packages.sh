@@ -20,9 +20,11 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-dev libgif-dev
     libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
 # What the tests need besides: GoogleTest, the tools whose output they compare with, and
-# the printing tests' CUPS server with its PDF queue and poppler to measure the sheets.
+# What the tests need besides: GoogleTest, the tools whose output they compare with, the
+# printing tests' CUPS server with its PDF queue and poppler to measure the sheets, and
+# Ghostscript for the PDF conversion (its tests skip where it is missing).
 TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core
-    cups printer-driver-cups-pdf poppler-utils)
+    cups printer-driver-cups-pdf poppler-utils ghostscript)
 # The windows: Qt 6 Widgets and Print Support, the Japanese fonts that stand in for
 # "ＭＳ ゴシック", and a virtual display for screenshots.
 UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic xvfb xauth)

@@ -6,6 +6,13 @@
 
 namespace vellumo {
 
+std::string FileInFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder.empty() ? std::string(".") : folder;
+    if (path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
 std::optional<uint64_t> FileSizeOf(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

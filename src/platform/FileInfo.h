@@ -5,8 +5,13 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vellumo {
+
+/// `name` in `folder`: the folder ("." when empty) and a separator unless it ends in one.
+/// The program's own files ("Tmp.png", "tmp.tif") are placed with it.
+std::string FileInFolder(const std::string& folder, std::string_view name);
 
 /// Size in bytes of the regular file at `path` as the directory lists it; nothing when it
 /// cannot be listed.

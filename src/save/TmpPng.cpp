@@ -1,13 +1,12 @@
 #include "save/TmpPng.h"
 
+#include "platform/FileInfo.h"
 #include "save/PngWriter.h"
 
 namespace vellumo {
 
 std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder) {
-    std::string path = folder.empty() ? std::string(".") : folder;
-    if (path.back() != '/') path += '/';
-    path += "Tmp.png";
+    const std::string path = FileInFolder(folder, "Tmp.png");
     WritePng(cutOut, path, 400.0);
     return path;
 }

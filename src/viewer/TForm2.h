@@ -5,12 +5,14 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "crop/CropFrame.h"
 #include "platform/Bitmap.h"
+#include "viewer/PdfConversion.h"
 #include "viewer/ReadResolution.h"
 
 class QAction;
@@ -263,10 +265,15 @@ public:
     void Shape1MouseDown(QPoint globalPos, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods);
     void FrameTrackerMouseDown();
     void FrameTrackerMouseUp();
-    /// Converts the PDF at `FileName2` (kept in `OrgFName`) and leaves the path of the
-    /// TIFF to load in `FileName2`; false when the load must stop (the user has been told).
-    /// Unset: PDF files cannot be opened.
-    std::function<bool(TForm2&)> ConvertPdf;
+    // The PDF conversion (TForm2Pdf.cpp).
+    /// Starts the conversion of page 1 of `pdf` into the temporary TIFF with the settings
+    /// dialog's PDF options: the old temporary file is deleted, the converter started and
+    /// the status line reads "　Pdfconvert... ". False when the converter cannot be started.
+    bool ConvertPdf(const QString& pdf);
+    /// How long a load waits for the converter before it stops it (tests shorten it).
+    std::chrono::milliseconds PdfWaitLimit = kPdfConversionLimit;
+    /// The temporary TIFF of the PDF conversion: "tmp.tif" in the program's folder.
+    QString PdfTempFile() const;
 
     // Printing (TForm2Print.cpp): the sheet of the current printer, as GetPaperScale reads
     // it: printer pixels, tenths of a millimetre, the printable area's offsets.
@@ -348,8 +355,15 @@ private:
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
     void SetShownCropFrame(const FrameBounds& bounds);
-    /// The folder "Tmp.png" is written to: the program's, where its settings file is.
+    /// The program's folder, where its settings file is; "Tmp.png" and "tmp.tif" are
+    /// written there.
     QString ProgramFolder() const;
+    /// The PDF branch of the load: converts `FileName2` (kept in `OrgFName`), waits for the
+    /// converter, and leaves `FileName2` at the temporary TIFF and `PdfConverted` set.
+    /// False when the load must stop (the user has been told).
+    bool LoadPdfPage();
+    /// Closes the window when a close was asked for while it was busy.
+    void CloseIfAskedWhileBusy();
     /// Enables the commands that need a picture (after a load) or disables them (at show).
     void SetPictureCommandsEnabled(bool enabled);
     enum class MessageStyle { Plain, Confirmation, Information };
@@ -385,6 +399,8 @@ private:
     /// picture wait for it, and a close asked for meanwhile comes after.
     bool busy_ = false;
     bool closeAfterBusy_ = false;
+    /// The converter of the PDF load under way.
+    std::optional<Process> converter_;
     bool firstShow_ = true;
     /// The activation that comes with the first show has been handled already.
     bool skipActivation_ = false;

@@ -377,13 +377,11 @@ void TForm2::LoadImage(QObject* asker) {
     if (file.suffix().toLower() == QLatin1String("pdf")) {
         const bool usable =
             checker_.GhostscriptAvailable && settingsDialog_ && settingsDialog_->UseGs != 0;
-        if (!usable || !ConvertPdf) {
+        if (!usable) {
             ShowMessageText(Q(kPdfUnsupportedText), MessageStyle::Information);
             return;
         }
-        OrgFName = FileName2;
-        if (!ConvertPdf(*this)) return;
-        PdfConverted = true;
+        if (!LoadPdfPage()) return;
     }
 
     const bool monoDisplay = !settingsDialog_ || settingsDialog_->CheckBox5->isChecked();

@@ -65,18 +65,6 @@ int IntegerOfText(const QString& text) {
     return int(value);
 }
 
-/// Clears a flag on every way out of a scope.
-class BusyScope {
-public:
-    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyScope() { flag_ = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    bool& flag_;
-};
-
 /// Tells the image control about the picture when a command fails after changing it in
 /// place (the gray conversion turns the picture into 24 bits before it makes the gray
 /// copy): the control must never draw from storage the picture no longer has.
@@ -197,10 +185,7 @@ void TForm2::DespeckleCommand() {
     }
     Picture = std::move(result);
     PictureChanged();
-    if (closeAfterBusy_) {
-        closeAfterBusy_ = false;
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-    }
+    CloseIfAskedWhileBusy();
 }
 
 void TForm2::M1Click() {

@@ -37,4 +37,8 @@ std::string TooManyDroppedText(int count) {
 
 std::string MissingFileText(const std::string& path) { return path + "\nファイルがありません。"; }
 
+std::string PdfConvertFailedText(const std::string& pdfPath) {
+    return "PDFファイルのコンバートに失敗しました。\n" + std::string(FileNameOf(pdfPath));
+}
+
 }  // namespace vellumo

@@ -1,0 +1,181 @@
+// The viewer's PDF load with real Ghostscript: page 1 shown under the PDF's name in one bit
+// or in colour, names with spaces and Japanese characters, the converter's own resolution,
+// a PDF it rejects, a converter that cannot start or does not end, and a B4 page saved as
+// a G4 drawing that the check confirms.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "check/CheckFile.h"
+#include "check/ReportView.h"
+#include "checker_ui/TForm1.h"
+#include "settings/TForm3.h"
+#include "support/PdfFiles.h"
+#include "ui/ViewerFixture.h"
+#include "viewer/PdfConversion.h"
+#include "viewer/TForm2.h"
+
+namespace vellumo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Q;
+
+class PdfLoadTest : public test::ViewerFixture {
+  protected:
+    void SetUp() override {
+        ViewerFixture::SetUp();
+        UseProgramFolder(dir.Path());
+    }
+    /// The program (its settings file) in `folder`, with "利用" on and Ghostscript found.
+    void UseProgramFolder(const std::string& folder) {
+        std::filesystem::create_directories(folder);
+        ini = folder + "/vellumo.ini";
+        { std::ofstream(ini) << "[Options]\nUseGs=1\n"; }
+        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
+        checker->GhostscriptAvailable = true;
+        checker->GhostscriptFolder = Q(test::GhostscriptProgram());
+    }
+    QString LastMessage() const {
+        return ui.messages.empty() ? QString() : ui.messages.back().text;
+    }
+};
+
+TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolution) {
+    VELLUMO_REQUIRE_GHOSTSCRIPT(program);
+    // Spaces and Japanese names in the program's folder and the PDF's.
+    UseProgramFolder(dir.File("プログラム フォルダ"));
+    std::filesystem::create_directories(dir.File("図面 フォルダ"));
+    const std::string pdf = dir.File("図面 フォルダ/平面図 第１版.pdf");
+    ASSERT_TRUE(test::MakeThreePagePdf(program, pdf));
+    const QString caption = QStringLiteral("Pelmora Ｖiew 【平面図 第１版.pdf】(Pdf-Conv)");
+    Open(pdf);  // "モノクロ２値" at 400 dpi, as the dialog starts
+    EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
+    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Picture.Width(), 400u);
+    EXPECT_EQ(viewer->Picture.Height(), 200u);
+    // Page 1: black on the left, white on the right.
+    const auto& palette = viewer->Picture.Palette();
+    EXPECT_EQ(palette[viewer->Picture.PixelIndex(20, 100)].r, 0);
+    EXPECT_EQ(palette[viewer->Picture.PixelIndex(300, 100)].r, 255);
+    EXPECT_EQ(viewer->windowTitle(), caption);
+    EXPECT_EQ(viewer->StatusText(),
+              QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）"));
+    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
+    EXPECT_EQ(viewer->OrgFName, Q(pdf));
+    EXPECT_TRUE(viewer->PdfConverted);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // "24bitカラー" at 200 dpi, dropped: the page in colour.
+    dialog.RadioButton2->setChecked(true);
+    dialog.ComboBox1->setCurrentText(QStringLiteral("200"));
+    viewer->DropFiles({Q(pdf)});
+    EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
+    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
+    EXPECT_EQ(viewer->Picture.Width(), 200u);
+    const uint8_t* red = viewer->Picture.Row(50) + 4 * 75;
+    EXPECT_EQ((std::array<int, 3>{red[0], red[1], red[2]}), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ(viewer->StatusText(),
+              QStringLiteral("　ImageType：Tiff（PixelFormat：24bppBGR  Resolution：200dpi）"));
+    EXPECT_EQ(viewer->windowTitle(), caption);
+
+    // "指定しない": Ghostscript's own resolution for the fax device, 204 × 196 dpi.
+    dialog.RadioButton1->setChecked(true);
+    dialog.ComboBox1->setCurrentText(QStringLiteral("指定しない"));
+    viewer->DropFiles({Q(pdf)});
+    EXPECT_EQ(viewer->Picture.Width(), 204u);
+    EXPECT_EQ(viewer->Picture.Height(), 98u);
+    EXPECT_EQ(viewer->Resolution.DpiX, 204.f);
+
+    // A PDF Ghostscript rejects: the message; the picture before stays, no page is left.
+    viewer->DropFiles({Q(dir.Write("bad.pdf", std::string(3000, '\x9c')))});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nbad.pdf"));
+    EXPECT_EQ(ui.messages[0].title, QStringLiteral("確認"));
+    EXPECT_EQ(viewer->Picture.Width(), 204u);
+    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
+    EXPECT_TRUE(viewer->PdfConverted);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("プログラム フォルダ/tmp.tif")));
+    EXPECT_EQ(viewer->StatusText(), QString());
+}
+
+TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
+    const std::string pdf = dir.Write("plan.pdf", std::string("%PDF-1.4\n"));
+    checker->GhostscriptFolder = Q(dir.File("no-gs"));
+    Open(pdf);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(LastMessage(), QStringLiteral("Ghoscript_Pdfconvert 処理失敗\n"
+                                            "複数ページのPDFファイルはサイズが大きく\n"
+                                            "変換に時間が掛かるため失敗しやすくなります。"));
+    EXPECT_EQ(viewer->FileName2, Q(pdf));
+    EXPECT_FALSE(viewer->PdfConverted);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A converter that writes part of its page and hangs: the wait texts come at their
+    // moments while the window runs, it is stopped at the limit, nothing partial is loaded,
+    // and a close asked for meanwhile comes after the load.
+    const std::string hanging =
+        dir.Write("hanging-gs",
+                  "#!/bin/sh\n"
+                  "for a; do case $a in -sOutputFile=*) o=${a#*=};; esac; done\n"
+                  "echo part > \"$o\"\nexec /bin/sleep 30\n");
+    ::chmod(hanging.c_str(), 0755);
+    checker->GhostscriptFolder = Q(hanging);
+    viewer->PdfWaitLimit = 1300ms;
+    QStringList texts;
+    bool hourglass = false;
+    QTimer watch;
+    watch.callOnTimeout([&] {
+        if (texts.isEmpty() || texts.back() != viewer->StatusText()) texts << viewer->StatusText();
+        hourglass = hourglass || (QApplication::overrideCursor() &&
+                                  QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        if (texts.size() == 2) viewer->close();
+    });
+    watch.start(10);
+    viewer->DropFiles({Q(pdf)});
+    watch.stop();
+    EXPECT_EQ(texts,
+              (QStringList{Q(std::string(kPdfConvertText)), Q(std::string(kPdfConvertWait1Text))}));
+    EXPECT_TRUE(hourglass);
+    EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nplan.pdf"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.tif")));
+    EXPECT_TRUE(viewer->isVisible());
+    QApplication::processEvents();
+    EXPECT_FALSE(viewer->isVisible());
+}
+
+TEST_F(PdfLoadTest, AB4PageSavedAsG4IsAConfirmedDrawing) {
+    VELLUMO_REQUIRE_GHOSTSCRIPT(program);
+    const std::string pdf = dir.File("b4.pdf");
+    ASSERT_TRUE(test::MakeB4Pdf(program, pdf));
+    Open(pdf);
+    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Picture.Width(), 5732u);
+    EXPECT_EQ(viewer->Picture.Height(), 4047u);
+
+    // The save proposes the PDF's name; the dialog's TIFF options are G4 at 400 dpi.
+    const std::string drawing = dir.File("tatemono1.tif");
+    ui.saveScripts.push_back({{}, SaveFileAnswer{Q(drawing), 1}});
+    viewer->Button8Click();
+    ASSERT_EQ(ui.saveRequests.size(), 1u);
+    EXPECT_EQ(ui.saveRequests[0].fileName, QStringLiteral("b4"));
+
+    CollectingReportView report;
+    ProgramValues values;
+    CheckOptions options;
+    const CheckResult result = CheckFile(drawing, options, values, report);
+    std::string lines;
+    for (const std::string& line : report.Lines()) lines += line + "\n";
+    EXPECT_TRUE(result.verdict.Passed()) << lines;
+}
+
+}  // namespace
+}  // namespace vellumo
