@@ -19,7 +19,6 @@ ensure_packages() {
 # What the core and the command-line programs need to build.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-dev libgif-dev
     libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
-# What the tests need besides: GoogleTest, the tools whose output they compare with, and
 # What the tests need besides: GoogleTest, the tools whose output they compare with, the
 # printing tests' CUPS server with its PDF queue and poppler to measure the sheets, and
 # Ghostscript for the PDF conversion (its tests skip where it is missing).
