@@ -17,6 +17,7 @@
 #include "print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
+#include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
 #include "ui/ViewerFixture.h"
 
@@ -24,20 +25,10 @@ namespace vellumo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::BorderedDrawing;
 using test::MeasuredPage;
 
 constexpr const char* kQueue = "VellumoPdf";
-
-/// A B4-shaped one-bit drawing (r = 257 / 364), black 10 pixels in from every edge.
-Bitmap BorderedDrawing(uint32_t w = 728, uint32_t h = 514, uint32_t band = 10) {
-    Bitmap b(w, h, PixelFormat::Bit1);
-    b.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
-    b.Fill(0xFF);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            if (x < band || y < band || x >= w - band || y >= h - band) b.SetPixelIndex(x, y, 0);
-    return b;
-}
 
 std::string ServerDir() { return VELLUMO_CUPS_DIR; }
 
