@@ -12,6 +12,7 @@
 
 #include "crop/CropFrame.h"
 #include "platform/Bitmap.h"
+#include "print/PaperGeometry.h"
 #include "viewer/PdfConversion.h"
 #include "viewer/ReadResolution.h"
 
@@ -276,13 +277,9 @@ public:
     QString PdfTempFile() const;
 
     // Printing (TForm2Print.cpp): the sheet of the current printer, as GetPaperScale reads
-    // it: printer pixels, tenths of a millimetre, the printable area's offsets.
-    int32_t PaperWidth = 0;
-    int32_t PaperHeight = 0;
-    int32_t PaperWmm = 0;
-    int32_t PaperHmm = 0;
-    int32_t PaperLO = 0;
-    int32_t PaperTO = 0;
+    // it (PaperWidth ... PaperTO): printer pixels, tenths of a millimetre, the printable
+    // area's offsets.
+    PaperScale Paper;
     QLabel* Label1 = nullptr;         // 用紙サイズ
     QComboBox* ComboBox1 = nullptr;   // the paper list
     QLabel* Label2 = nullptr;         // 印刷部数

@@ -129,15 +129,7 @@ void TForm2::Button7Click() {
     DrawRoutine();
 }
 
-void TForm2::GetPaperScale() {
-    const PaperScale s = vellumo::GetPaperScale(printer_->Caps());
-    PaperWidth = s.PaperWidth;
-    PaperHeight = s.PaperHeight;
-    PaperWmm = s.PaperWmm;
-    PaperHmm = s.PaperHmm;
-    PaperLO = s.PaperLO;
-    PaperTO = s.PaperTO;
-}
+void TForm2::GetPaperScale() { Paper = vellumo::GetPaperScale(printer_->Caps()); }
 
 void TForm2::DrawRoutine() {
     const std::optional<PaperChoice> paper = ChosenPaper(*ComboBox1);
@@ -147,9 +139,8 @@ void TForm2::DrawRoutine() {
     request.copies = RadioButton2->isChecked() ? 2 : RadioButton3->isChecked() ? 3 : 1;
     request.paper = *paper;
     request.waku = Waku;
-    const PaperScale sheet{PaperWidth, PaperHeight, PaperWmm, PaperHmm, PaperLO, PaperTO};
     const WaitCursor wait;
-    vellumo::DrawRoutine(*printer_, sheet, Picture, request);
+    vellumo::DrawRoutine(*printer_, Paper, Picture, request);
 }
 
 }  // namespace vellumo

@@ -96,8 +96,8 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     ASSERT_EQ(job.frames.size(), 1u);
     EXPECT_EQ(job.frames[0].first, (LogicalRect{358, 198, 4002, 2773}));
     EXPECT_TRUE(job.ended);
-    EXPECT_EQ(viewer->PaperWmm, 4199);
-    EXPECT_EQ(viewer->PaperTO, 120);
+    EXPECT_EQ(viewer->Paper.PaperWmm, 4199);
+    EXPECT_EQ(viewer->Paper.PaperTO, 120);
 
     // No question with PrtMs off; B4 without the frame whatever Waku says; a printer
     // without that paper or without landscape prints on what it has.
@@ -112,7 +112,7 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_EQ(Printer().paperCodesSet, std::vector<int>{8});
     EXPECT_EQ(Printer().jobs[1].copies, 1);
     EXPECT_TRUE(Printer().jobs[1].frames.empty());
-    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->PaperWmm);
+    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->Paper.PaperWmm);
 
     // Waku off: no frame on A3 either.
     viewer->Waku = false;
