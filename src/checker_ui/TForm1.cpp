@@ -18,6 +18,7 @@
 #include "app/UiServices.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
+#include "platform/Version.h"
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
 #include "viewer/FindGhostscript.h"
@@ -179,7 +180,7 @@ void TForm1::FormCreate() {
     // The settings come first; setting CheckBox1 takes effect at once through its handler.
     ApplySettings(LoadCheckerSettings(Utf8(settingsPath_)));
     setAcceptDrops(true);
-    AboutmesVer = QStringLiteral("Ver.2.1b");
+    AboutmesVer = QStringLiteral("Ver.") + QString::fromUtf8(ProgramVersion());
     AboutmesDate = QStringLiteral("2021.02.26");
     setWindowTitle(QStringLiteral("Pelmora Vellumo ") + AboutmesVer);
     CheckedFileName.clear();

@@ -1,0 +1,7 @@
+#include "platform/Version.h"
+
+namespace vellumo {
+
+const char* ProgramVersion() { return VELLUMO_VERSION; }
+
+}  // namespace vellumo
