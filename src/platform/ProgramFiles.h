@@ -15,7 +15,7 @@
 namespace vellumo {
 
 /// The desktop id of the program: the name of its desktop entry and metainfo files.
-inline constexpr std::string_view kDesktopId = "jp.pelmora.Vellumo";
+inline constexpr std::string_view kDesktopId = "jp.pelmora.vellumo";
 /// The folder name below the configuration and cache folders.
 inline constexpr std::string_view kUserFolderName = "vellumo";
 
