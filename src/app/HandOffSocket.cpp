@@ -86,8 +86,8 @@ bool HandFilesToRunningCopy(const QString& socketPath, const QStringList& absolu
                     if (socket.waitForReadyRead(50)) answer += socket.readAll();
                 }
                 answer += socket.readAll();
-                return answer.startsWith(QByteArray(kHandOffAnswer.data(),
-                                                    qsizetype(kHandOffAnswer.size())));
+                return answer.startsWith(
+                    QByteArray(kHandOffAnswer.data(), qsizetype(kHandOffAnswer.size())));
             }
         }
         QThread::msleep(100);

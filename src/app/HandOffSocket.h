@@ -15,7 +15,7 @@ namespace vellumo {
 /// tells of each message received.
 class HandOffServer : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Listens at `socketPath`. A socket file left there by a crashed copy is removed first:
     /// the caller holds the lock, so no other copy can be listening.
     explicit HandOffServer(const QString& socketPath, QObject* parent = nullptr);
@@ -24,11 +24,11 @@ public:
     /// not handed over, and a second start with files shows the warning).
     bool Listening() const;
 
-signals:
+  signals:
     /// The files of one second start, in their order, as the sender named them.
     void FilesReceived(const QStringList& paths);
 
-private:
+  private:
     void Accept();
     void Read(QLocalSocket* socket);
 

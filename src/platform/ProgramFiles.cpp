@@ -79,8 +79,8 @@ ProgramFiles ChooseProgramFiles(std::string_view executablePath,
         return files;
     }
     const std::string name(kUserFolderName);
-    files.settingsPath = BaseFolder(env.xdgConfigHome, env.home, ".config") + "/" + name + "/" +
-                         name + ".ini";
+    files.settingsPath =
+        BaseFolder(env.xdgConfigHome, env.home, ".config") + "/" + name + "/" + name + ".ini";
     files.workFolder = BaseFolder(env.xdgCacheHome, env.home, ".cache") + "/" + name;
     return files;
 }

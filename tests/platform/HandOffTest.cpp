@@ -36,12 +36,8 @@ TEST(HandOff, MessagesReadBackWholeOrWaitForMore) {
 
 TEST(HandOff, AnythingElseDropsTheSender) {
     const std::string cases[] = {
-        "GET / HTTP/1.1\r\n",
-        "VODA2 1\nx",
-        "VODA1 \n",
-        "VODA1 -1\n",
-        "VODA1 1x\n",
-        "VODA1 99999999\n",
+        "GET / HTTP/1.1\r\n",  "VODA2 1\nx", "VODA1 \n",
+        "VODA1 -1\n",          "VODA1 1x\n", "VODA1 99999999\n",
         "VODA1 1234567890123",  // no line end where one must be
         "VODA1 3\nabc",         // the last path has no NUL
         "VODA1 2\na\0b\0"s,     // more than announced

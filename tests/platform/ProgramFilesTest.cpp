@@ -25,6 +25,7 @@ TEST(ProgramFiles, PortableCopyOrTheUsersFolders) {
         bool portable;
     };
     const std::string entry = "/share/applications/" + std::string(kDesktopId) + ".desktop";
+    // clang-format off
     const Case cases[] = {
         {"unpacked, writable", "/u/app/vellumo", true, "", "", {}, "/u/app/vellumo.ini", "/u/app",
          true},
@@ -39,6 +40,7 @@ TEST(ProgramFiles, PortableCopyOrTheUsersFolders) {
         {"a bin folder of no install", "/home/u/bin/vellumo", true, "", "", {},
          "/home/u/bin/vellumo.ini", "/home/u/bin", true},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramFilesEnvironment env;

@@ -9,8 +9,8 @@
 #include "save/BmpWriter.h"
 #include "save/JpegWriter.h"
 #include "save/PngWriter.h"
-#include "save/TiffWriter.h"
 #include "save/SaveTestSupport.h"
+#include "save/TiffWriter.h"
 
 namespace vellumo {
 namespace {

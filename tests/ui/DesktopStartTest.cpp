@@ -2,15 +2,15 @@
 // files in the user's folders, and files named by a second start are checked by the
 // running copy (also when they arrive while its viewer is open).
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
 #include <filesystem>
 
 #include "app/Startup.h"
@@ -53,15 +53,17 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
 }
 
 class DesktopStartTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = getenv("XDG_RUNTIME_DIR");
         oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
         setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     }
     void TearDown() override {
-        if (oldRuntime_) setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
+        if (oldRuntime_)
+            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
     }
 
     /// The places of a copy installed where its user cannot write.
