@@ -12,6 +12,7 @@
 #include "check/ReportView.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
+#include "platform/Version.h"
 #include "viewer/FindGhostscript.h"
 
 namespace vellumo {
@@ -205,6 +206,7 @@ int RunCheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err)
     app.add_flag("--json", settings.json, "One JSON object per file and line");
     app.add_flag("-r,--recursive", settings.recursive, "Descend into subfolders");
     app.add_option("PATH", settings.paths, "Files or folders to check")->required();
+    app.set_version_flag("--version", std::string("vellumo-check ") + ProgramVersion());
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
