@@ -162,6 +162,7 @@ private:
         j["width"] = info.width;
         j["height"] = info.height;
         j["bitsPerSample"] = info.bitsPerSample;
+        j["samplesPerPixel"] = info.samplesPerPixel;
         j["compression"] = info.compression;
         j["orientation"] = info.orientation;
         j["xResolution"] = info.xResolution;

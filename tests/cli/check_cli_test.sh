@@ -213,7 +213,7 @@ import json, sys
 rows = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
 assert len(rows) == 3, len(rows)
 keys = ["path", "typeCode", "typeName", "extensionMatches", "headerRead", "width", "height",
-        "bitsPerSample", "compression", "orientation", "xResolution", "yResolution",
+        "bitsPerSample", "samplesPerPixel", "compression", "orientation", "xResolution", "yResolution",
         "resolutionUnit", "pageCount", "compressionMissing", "orientationMissing",
         "xResolutionMissing", "yResolutionMissing", "resolutionUnitMissing", "lines", "status"]
 for r in rows:

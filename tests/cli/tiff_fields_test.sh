@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The TIFF fields vellumo-check reports (--json) against what tiffdump shows for the same
-# file: width, height, bits per sample, compression, orientation, the two resolutions
+# file: width, height, bits per sample (the first value), samples per pixel, compression, orientation, the two resolutions
 # (the rational truncated to a whole number), the resolution unit, the missing flags of
 # the first directory and the page count (directories in the chain, at most 31).
 # The files are written by tiffcp, ImageMagick's convert and tiffset in both byte orders.
@@ -51,6 +51,10 @@ for c in none g3 g4 lzw zip packbits; do
 done
 make cp-gray-lzw-B.tif tiffcp -c lzw -B "$tmp/gray.tif" "$f/cp-gray-lzw-B.tif"
 make cp-rgb-zip-L.tif tiffcp -c zip -L "$tmp/rgb.tif" "$f/cp-rgb-zip-L.tif"
+# An RGB picture of about 70 KB: tiffcp writes the three BitsPerSample values after the
+# pixels, at an offset from 65,536 to 131,071, whose first half reads 1 in big-endian order.
+convert -size 160x150 gradient:red-blue -type truecolor -depth 8 -compress None "$tmp/rgb-small.tif"
+make cp-rgb-small-B.tif tiffcp -c none -B "$tmp/rgb-small.tif" "$f/cp-rgb-small-B.tif"
 
 # convert: compressions, resolutions and units.
 im() {  # im NAME OPTIONS...
@@ -178,9 +182,9 @@ for name in sorted(os.listdir(folder)):
     for key, tag in (("width", 256), ("height", 257), ("compression", 259),
                      ("orientation", 274), ("resolutionUnit", 296)):
         want[key] = whole(ifd[tag][2]) if tag in ifd else 0
-    # With several values (RGB) the entry holds an offset, which tiffdump does not show.
-    if 258 in ifd and ifd[258][1] == 1:
-        want["bitsPerSample"] = whole(ifd[258][2])
+    # With several values (RGB) the first one counts, wherever it is stored.
+    want["bitsPerSample"] = whole(ifd[258][2]) if 258 in ifd else 0
+    want["samplesPerPixel"] = whole(ifd[277][2]) if 277 in ifd else 0
     for key, tag in (("xResolution", 282), ("yResolution", 283)):
         if tag not in ifd:
             want[key] = 0
