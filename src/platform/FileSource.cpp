@@ -164,6 +164,15 @@ void FileSource::ReadFromFile(uint64_t offset, unsigned char* out, size_t len) c
     }
 }
 
+uint64_t FileSource::NextData(uint64_t offset) const {
+    if (offset >= size_) return size_;
+    // The descriptor's own offset is not used by the reads here (pread); a copy made for
+    // an image library sets its own before use.
+    const off_t data = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    if (data < 0) return errno == ENXIO ? size_ : offset;
+    return std::min<uint64_t>(static_cast<uint64_t>(data), size_);
+}
+
 uint8_t FileSource::U8(uint64_t offset) const {
     uint8_t b = 0;
     Read(offset, &b, 1);
