@@ -53,7 +53,13 @@ std::optional<FileSource> FileSource::Open(const std::string& path) {
         const int err = errno;
         if (NamesNothing(err)) return std::nullopt;
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        if (::stat(path.c_str(), &st) != 0) {
+            // A file in a folder the user may not search cannot even be looked at: that is
+            // the permission error, not a missing file.
+            if (NamesNothing(errno)) return std::nullopt;
+            throw Error(FileErrorText(path, err));
+        }
+        if (!S_ISREG(st.st_mode)) return std::nullopt;
         throw Error(FileErrorText(path, err));
     }
     struct stat st {};
