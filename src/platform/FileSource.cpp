@@ -31,6 +31,10 @@ const char* JapaneseErrno(int err) {
         case ENFILE: return "開いているファイルが多すぎます。";
         case ENOMEM: return "メモリが不足しています。";
         case EISDIR: return "フォルダーです。";
+        case ENOENT:
+        case ENOTDIR: return "ファイルまたはフォルダーがありません。";
+        case ELOOP: return "シンボリックリンクが循環しています。";
+        case ENAMETOOLONG: return "パスが長すぎます。";
         default: return "ファイルを開けません。";
     }
 }
