@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -103,6 +104,9 @@ std::string DisplayComponent(std::string_view component) {
 }  // namespace
 
 std::string DisplayPath(std::string_view path) {
+    // Most paths are printable ASCII, shown as they are.
+    if (std::all_of(path.begin(), path.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return std::string(path);
     std::string out;
     size_t start = 0;
     for (;;) {

@@ -65,7 +65,7 @@ namespace {
 class ForwardReader {
 public:
     explicit ForwardReader(const FileSource& file)
-        : file_(file), buffer_(std::make_unique<unsigned char[]>(kSize)) {}
+        : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(kSize)) {}
 
     uint16_t Be16(uint64_t pos) {
         if (!filled_ || pos < start_ || pos - start_ > kSize - 2) Fill(pos);
