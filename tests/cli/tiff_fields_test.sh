@@ -2,7 +2,8 @@
 # The TIFF fields vellumo-check reports (--json) against what tiffdump shows for the same
 # file: width, height, bits per sample (the first value), samples per pixel, compression, orientation, the two resolutions
 # (the rational truncated to a whole number), the resolution unit, the missing flags of
-# the first directory and the page count (directories in the chain, at most 31).
+# the first directory and the page count (directories in the chain, at most 31); and the
+# resolution line of the report without the drawing check against tiffinfo's resolution.
 # The files are written by tiffcp, ImageMagick's convert and tiffset in both byte orders.
 #
 # Usage: bash tests/cli/tiff_fields_test.sh PATH-TO-vellumo-check
@@ -115,14 +116,35 @@ if ((rc > 2)); then
     exit 1
 fi
 
-python3 - "$f" "$tmp/report.jsonl" <<'PY'
+# Without the drawing check the report has the resolution line, read as libtiff reads it.
+timeout 120 "$vc" --json --no-drawing-check "$f" >"$tmp/plain.jsonl" 2>/dev/null
+
+python3 - "$f" "$tmp/report.jsonl" "$tmp/plain.jsonl" <<'PY'
 import json, math, os, re, subprocess, sys
 
-folder, report = sys.argv[1], sys.argv[2]
+folder, report, plain_report = sys.argv[1], sys.argv[2], sys.argv[3]
 rows = {}
 for line in open(report, encoding="utf-8"):
     r = json.loads(line)
     rows[os.path.basename(r["path"])] = r
+plain = {}
+for line in open(plain_report, encoding="utf-8"):
+    r = json.loads(line)
+    plain[os.path.basename(r["path"])] = r
+
+def tiffinfo_resolution_line(path):
+    """The report's resolution line from what tiffinfo (libtiff) prints of the first
+    directory: rounded half to even, "-" when a value rounds to 0."""
+    text = subprocess.run(["tiffinfo", path], capture_output=True, text=True).stdout
+    x = y = 96.0
+    m = re.search(r"^  Resolution: ([^,]+), (\S+)(.*)$", text, re.M)
+    if m:
+        x, y = float(m.group(1)), float(m.group(2))
+        if "pixels/cm" in m.group(3):
+            x, y = x * 2.54, y * 2.54
+    rx, ry = round(x), round(y)
+    value = "-" if rx <= 0 or ry <= 0 else f"{rx} x {ry} dpi"
+    return " 解像度　　　：" + value
 
 ENTRY = re.compile(r"\((\d+)\) (\w+) \((\d+)\) (\d+)<(.*)>$")
 
@@ -193,6 +215,10 @@ for name in sorted(os.listdir(folder)):
     for key, value in want.items():
         if r.get(key) != value:
             problems.append(f"{key}: vellumo-check {r.get(key)!r}, tiffdump {value!r}")
+    lines = [l for l in plain.get(name, {}).get("lines", []) if l.startswith(" 解像度　　　：")]
+    want_line = tiffinfo_resolution_line(path)
+    if lines != [want_line]:
+        problems.append(f"resolution line {lines!r}, tiffinfo gives {want_line!r}")
     if problems:
         failures += 1
         print(f"FAIL {name}: " + "; ".join(problems), file=sys.stderr)
