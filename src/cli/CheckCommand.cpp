@@ -50,7 +50,7 @@ struct Settings {
 };
 
 class Checker {
-public:
+  public:
     Checker(const Settings& settings, std::ostream& out, std::ostream& err)
         : settings_(settings), out_(out), err_(err) {
         options_.drawingCheck = !settings.noDrawingCheck;
@@ -90,7 +90,7 @@ public:
         return kAllPassed;
     }
 
-private:
+  private:
     // The files of a folder in the order a file manager shows them; subfolders only with
     // -r, at their place in that order. Links to folders are not entered, so a link loop
     // cannot trap the walk; without -r the subfolders left out are counted.
@@ -109,8 +109,8 @@ private:
         }
         for (; it != end; it.increment(ec)) {
             std::error_code e2;
-            entries.push_back({it->path().filename().string(), it->is_directory(e2),
-                               it->is_symlink(e2)});
+            entries.push_back(
+                {it->path().filename().string(), it->is_directory(e2), it->is_symlink(e2)});
         }
         // A listing that broke off is said; the files listed so far are still checked.
         if (ec) Unchecked(folder, FileErrorText(folder, ec.value()));
@@ -163,8 +163,8 @@ private:
             } catch (const Error&) {
             }
             info.typeName = TypeNameOf(info.typeCode);
-            info.extensionMatches = ExtensionMatches(info.typeName, FileNameOf(path),
-                                                     options_.ghostscriptAvailable);
+            info.extensionMatches =
+                ExtensionMatches(info.typeName, FileNameOf(path), options_.ghostscriptAvailable);
             view_.Clear();
         }
         const bool passed = error.empty() && options_.drawingCheck && result.verdict.Passed();

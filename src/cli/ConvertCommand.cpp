@@ -63,14 +63,13 @@ struct ModeRow {
     Mode mode;
     const char* flag;  // "" for the mode without a flag
     const char* help;
-    size_t paths;      // INPUT only, or INPUT and OUTPUT
+    size_t paths;  // INPUT only, or INPUT and OUTPUT
 };
 
 constexpr ModeRow kModes[] = {
     {Mode::Convert, "", "", 2},
     {Mode::Info, "--info",
-     "Print the decoder's type and pixel format, size and resolution; write nothing",
-     1},
+     "Print the decoder's type and pixel format, size and resolution; write nothing", 1},
 };
 
 struct Request {
@@ -115,7 +114,9 @@ int OneOf(const std::string& option, const std::string& value, std::initializer_
 Operation ParseOperation(OpKind kind, const std::string& option, const std::string& value) {
     Operation op{kind};
     switch (kind) {
-        case OpKind::Threshold: op.threshold = IntArgument(option, value); break;
+        case OpKind::Threshold:
+            op.threshold = IntArgument(option, value);
+            break;
         case OpKind::Crop: {
             std::istringstream in(value);
             std::string part;
@@ -132,11 +133,12 @@ Operation ParseOperation(OpKind kind, const std::string& option, const std::stri
             if (value.size() != 6 || res.ec != std::errc() ||
                 res.ptr != value.data() + value.size())
                 throw Refused{option + ": RRGGBB の16進で指定してください: " + value, ""};
-            op.ink = RgbQuad{uint8_t(rgb & 0xFF), uint8_t((rgb >> 8) & 0xFF),
-                             uint8_t(rgb >> 16), 0};
+            op.ink =
+                RgbQuad{uint8_t(rgb & 0xFF), uint8_t((rgb >> 8) & 0xFF), uint8_t(rgb >> 16), 0};
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return op;
 }
@@ -144,7 +146,7 @@ Operation ParseOperation(OpKind kind, const std::string& option, const std::stri
 /// The command line: CLI11 reads it, and the operations are taken in the order they were
 /// given (CLI11's parse order), each with its own value.
 class CommandLine {
-public:
+  public:
     CommandLine() : app_("The viewer's picture operations and save command, without a window.") {
         app_.name(kProgram);
         app_.footer(kFooter);
@@ -154,7 +156,9 @@ public:
 
         const char* modes = "Modes";
         for (const ModeRow& row : kModes) {
-            if (*row.flag) modes_.push_back({app_.add_flag(row.flag)->description(row.help)->group(modes), row.mode});
+            if (*row.flag)
+                modes_.push_back(
+                    {app_.add_flag(row.flag)->description(row.help)->group(modes), row.mode});
         }
 
         const char* ops = "Operations (applied in the order given)";
@@ -166,8 +170,8 @@ public:
         Operation("--dither", OpKind::Dither, "One bit by error diffusion", ops);
         Operation("--despeckle", OpKind::Despeckle,
                   "3 x 3 median of specks (the viewer's \"ゴミ取り\")", ops);
-        Operation("--crop", OpKind::Crop,
-                  "The rectangle cut out; beyond the picture it is white", ops, "X,Y,W,H");
+        Operation("--crop", OpKind::Crop, "The rectangle cut out; beyond the picture it is white",
+                  ops, "X,Y,W,H");
         Operation("--ink", OpKind::Ink, "The colour of the black of a one-bit picture", ops,
                   "RRGGBB");
 
@@ -221,8 +225,10 @@ public:
         r.save.compression = TiffCompression::G4;  // the settings dialog's initial choice
         if (!compression_.empty()) {
             static const std::map<std::string, TiffCompression> kNames = {
-                {"none", TiffCompression::None}, {"lzw", TiffCompression::Lzw},
-                {"zip", TiffCompression::Zip},   {"g3", TiffCompression::G3},
+                {"none", TiffCompression::None},
+                {"lzw", TiffCompression::Lzw},
+                {"zip", TiffCompression::Zip},
+                {"g3", TiffCompression::G3},
                 {"g4", TiffCompression::G4}};
             const auto it = kNames.find(compression_);
             if (it == kNames.end())
@@ -236,12 +242,12 @@ public:
         return r;
     }
 
-private:
+  private:
     void Operation(const char* name, OpKind kind, const char* help, const char* group,
                    const char* valueName = nullptr) {
-        CLI::Option* option = valueName
-                                  ? app_.add_option(name)->description(help)->type_name(valueName)->take_all()
-                                  : app_.add_flag(name)->description(help);
+        CLI::Option* option =
+            valueName ? app_.add_option(name)->description(help)->type_name(valueName)->take_all()
+                      : app_.add_flag(name)->description(help);
         option->group(group);
         operations_[option] = kind;
     }
@@ -261,26 +267,34 @@ void Apply(const Operation& op, Bitmap& picture, const std::string& input) {
         if (why) throw Refused{std::string(*why), input};
     };
     switch (op.kind) {
-    case OpKind::RotateLeft: picture = RotateLeft(picture); break;
-    case OpKind::RotateRight: picture = RotateRight(picture); break;
-    case OpKind::Threshold:
-        refuse(ThresholdRefusal(picture));
-        picture = ThresholdToMono(picture, 255 - op.threshold);
-        break;
-    case OpKind::Gray: picture = GrayOf(picture); break;
-    case OpKind::Dither:
-        refuse(DitherRefusal(picture));
-        picture = DitherToMono(picture);
-        break;
-    case OpKind::Despeckle: picture = DespeckleBitmap(picture, kDespeckleStrength); break;
-    case OpKind::Crop:
-        refuse(CutOutRefusal(op.w, op.h));
-        picture = CutOut(picture, op.x, op.y, op.w, op.h);
-        break;
-    case OpKind::Ink:
-        refuse(InkColorRefusal(picture));
-        SetMonoColorTable(picture, op.ink);
-        break;
+        case OpKind::RotateLeft:
+            picture = RotateLeft(picture);
+            break;
+        case OpKind::RotateRight:
+            picture = RotateRight(picture);
+            break;
+        case OpKind::Threshold:
+            refuse(ThresholdRefusal(picture));
+            picture = ThresholdToMono(picture, 255 - op.threshold);
+            break;
+        case OpKind::Gray:
+            picture = GrayOf(picture);
+            break;
+        case OpKind::Dither:
+            refuse(DitherRefusal(picture));
+            picture = DitherToMono(picture);
+            break;
+        case OpKind::Despeckle:
+            picture = DespeckleBitmap(picture, kDespeckleStrength);
+            break;
+        case OpKind::Crop:
+            refuse(CutOutRefusal(op.w, op.h));
+            picture = CutOut(picture, op.x, op.y, op.w, op.h);
+            break;
+        case OpKind::Ink:
+            refuse(InkColorRefusal(picture));
+            SetMonoColorTable(picture, op.ink);
+            break;
     }
 }
 
@@ -334,8 +348,10 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
         ErrorLine(out, err, "", std::string(e.what()) + " (--help)");
         return kConvertFailed;
     } catch (const Refused& refused) {
-        if (refused.path == "usage") err << kUsage;
-        else ErrorLine(out, err, refused.path, refused.message);
+        if (refused.path == "usage")
+            err << kUsage;
+        else
+            ErrorLine(out, err, refused.path, refused.message);
         return kConvertFailed;
     }
     try {

@@ -18,10 +18,14 @@ std::optional<std::pair<size_t, uint32_t>> Utf8At(std::string_view s, size_t i) 
     if (c < 0x80) return std::pair<size_t, uint32_t>{1, c};
     size_t len = 0;
     uint32_t cp = 0, min = 0;
-    if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F, min = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F, min = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07, min = 0x10000;
-    else return std::nullopt;
+    if (c >= 0xC2 && c <= 0xDF)
+        len = 2, cp = c & 0x1F, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+        len = 3, cp = c & 0x0F, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+        len = 4, cp = c & 0x07, min = 0x10000;
+    else
+        return std::nullopt;
     if (s.size() - i < len) return std::nullopt;
     for (size_t k = 1; k < len; ++k) {
         if ((b(k) & 0xC0) != 0x80) return std::nullopt;

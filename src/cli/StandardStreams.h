@@ -15,7 +15,7 @@ void OccupyClosedStandardDescriptors();
 /// An output buffer over a file descriptor that keeps the error of the first write that
 /// failed. The stream over it goes bad then, like any stream whose writes fail.
 class DescriptorOutput : public std::streambuf {
-public:
+  public:
     explicit DescriptorOutput(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
     ~DescriptorOutput() override { sync(); }
     DescriptorOutput(const DescriptorOutput&) = delete;
@@ -24,11 +24,11 @@ public:
     /// The errno of the first failed write, 0 while every write succeeded.
     int Error() const { return error_; }
 
-protected:
+  protected:
     int_type overflow(int_type c) override;
     int sync() override;
 
-private:
+  private:
     bool Drain();
 
     int fd_;

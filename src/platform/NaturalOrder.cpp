@@ -36,7 +36,7 @@ bool NaturalLess(std::string_view a, std::string_view b) {
         ++j;
     }
     if (i < a.size() || j < b.size()) return j < b.size();  // a shorter rest comes first
-    return a < b;  // equal but for leading zeros
+    return a < b;                                           // equal but for leading zeros
 }
 
 }  // namespace vellumo

@@ -13,9 +13,18 @@ constexpr uint16_t kShort = 3, kLong = 4, kRational = 5;
 
 // Tags libtiff reads with care (a fault in them can refuse the file); each is checked below.
 enum : uint16_t {
-    kImageWidth = 256, kImageLength = 257, kBitsPerSample = 258, kCompression = 259,
-    kPhotometric = 262, kStripOffsets = 273, kSamplesPerPixel = 277, kRowsPerStrip = 278,
-    kStripByteCounts = 279, kXResolution = 282, kYResolution = 283, kPlanarConfig = 284,
+    kImageWidth = 256,
+    kImageLength = 257,
+    kBitsPerSample = 258,
+    kCompression = 259,
+    kPhotometric = 262,
+    kStripOffsets = 273,
+    kSamplesPerPixel = 277,
+    kRowsPerStrip = 278,
+    kStripByteCounts = 279,
+    kXResolution = 282,
+    kYResolution = 283,
+    kPlanarConfig = 284,
     kResolutionUnit = 296,
 };
 
@@ -64,13 +73,16 @@ struct Entry {
 };
 
 class Directory {
-public:
+  public:
     bool Read(const FileSource& file) {
         unsigned char header[8];
         file.Read(0, header, sizeof header);
-        if (std::memcmp(header, "II*\0", 4) == 0) big_ = false;
-        else if (std::memcmp(header, "MM\0*", 4) == 0) big_ = true;
-        else return false;
+        if (std::memcmp(header, "II*\0", 4) == 0)
+            big_ = false;
+        else if (std::memcmp(header, "MM\0*", 4) == 0)
+            big_ = true;
+        else
+            return false;
         const uint64_t size = file.Size();
         const uint64_t ifd = U32(header + 4);
         if (ifd < 8 || size < 2 || ifd > size - 2) return false;
@@ -105,7 +117,8 @@ public:
     }
     uint32_t U32(const unsigned char* b) const {
         const uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
-        return big_ ? (b0 << 24) | (b1 << 16) | (b2 << 8) | b3 : (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
+        return big_ ? (b0 << 24) | (b1 << 16) | (b2 << 8) | b3
+                    : (b3 << 24) | (b2 << 16) | (b1 << 8) | b0;
     }
 
     /// A single SHORT or LONG (as the required tags are written), or nothing.
@@ -123,7 +136,7 @@ public:
 
     uint64_t Size() const { return size_; }
 
-private:
+  private:
     bool big_ = false;
     uint64_t size_ = 0;
     std::vector<unsigned char> bytes_;
@@ -146,9 +159,18 @@ std::optional<float> Rational(const FileSource& file, const Directory& dir, cons
 bool PlainStripImage(const FileSource& file, const Directory& dir) {
     for (const Entry& e : dir.Entries()) {
         switch (e.tag) {
-            case kImageWidth: case kImageLength: case kBitsPerSample: case kCompression:
-            case kPhotometric: case kStripOffsets: case kSamplesPerPixel: case kRowsPerStrip:
-            case kStripByteCounts: case kXResolution: case kYResolution: case kPlanarConfig:
+            case kImageWidth:
+            case kImageLength:
+            case kBitsPerSample:
+            case kCompression:
+            case kPhotometric:
+            case kStripOffsets:
+            case kSamplesPerPixel:
+            case kRowsPerStrip:
+            case kStripByteCounts:
+            case kXResolution:
+            case kYResolution:
+            case kPlanarConfig:
             case kResolutionUnit:
                 break;
             default:
@@ -193,8 +215,8 @@ bool PlainStripImage(const FileSource& file, const Directory& dir) {
         const auto v = dir.Short(c);
         // None, CCITT RLE, G3, G4, LZW, PackBits and the two Deflate codes; JPEG and the
         // rest have codecs that look further at open.
-        if (!v || !(*v == 1 || *v == 2 || *v == 3 || *v == 4 || *v == 5 || *v == 8 ||
-                    *v == 32773 || *v == 32946))
+        if (!v || !(*v == 1 || *v == 2 || *v == 3 || *v == 4 || *v == 5 || *v == 8 || *v == 32773 ||
+                    *v == 32946))
             return false;
     }
     if (const Entry* p = dir.Find(kPhotometric)) {

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!own) return 0;
     const vellumo::FileResolution lib = vellumo::ReadTiffResolutionWithLibtiff(*file);
     if (own->decoded != lib.decoded || own->dpiX != lib.dpiX || own->dpiY != lib.dpiY) {
-        std::fprintf(stderr, "directory %g x %g (%d), libtiff %g x %g (%d)\n", own->dpiX,
-                     own->dpiY, own->decoded, lib.dpiX, lib.dpiY, lib.decoded);
+        std::fprintf(stderr, "directory %g x %g (%d), libtiff %g x %g (%d)\n", own->dpiX, own->dpiY,
+                     own->decoded, lib.dpiX, lib.dpiY, lib.decoded);
         __builtin_trap();
     }
     return 0;

@@ -55,7 +55,8 @@ std::vector<Bytes> Corpus(const TempDir& dir) {
     std::vector<Bytes> files;
     // The files the other tests and the examples hold.
     // (The data folder itself need not exist: the paths are made plain before use.)
-    const std::filesystem::path tests = (std::filesystem::path(VELLUMO_TEST_DATA) / "..").lexically_normal();
+    const std::filesystem::path tests =
+        (std::filesystem::path(VELLUMO_TEST_DATA) / "..").lexically_normal();
     for (const auto& folder : {tests / ".." / "examples", tests / "fuzz" / "corpus"}) {
         std::error_code ec;
         for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
@@ -67,9 +68,9 @@ std::vector<Bytes> Corpus(const TempDir& dir) {
         }
     }
     // libtiff's own files.
-    const uint16_t compressions[] = {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_PACKBITS,
-                                     COMPRESSION_ADOBE_DEFLATE, COMPRESSION_CCITTFAX3,
-                                     COMPRESSION_CCITTFAX4};
+    const uint16_t compressions[] = {COMPRESSION_NONE,      COMPRESSION_LZW,
+                                     COMPRESSION_PACKBITS,  COMPRESSION_ADOBE_DEFLATE,
+                                     COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4};
     const std::pair<float, float> resolutions[] = {
         {400, 400}, {399.9f, 400}, {157.48f, 78.74f}, {0.5f, 3e9f}, {-1, 300}, {300, -1}, {-1, -1}};
     int n = 0;
@@ -78,9 +79,9 @@ std::vector<Bytes> Corpus(const TempDir& dir) {
             for (uint16_t unit : {0, 1, 2, 3}) {
                 const bool fax = c == COMPRESSION_CCITTFAX3 || c == COMPRESSION_CCITTFAX4;
                 const bool rgb = !fax && n % 3 == 0;
-                files.push_back(WriteWithLibtiff(
-                    dir, {c, uint16_t(fax ? 1 : 8), uint16_t(rgb ? 3 : 1), unit, x, y,
-                          n % 2 == 0, n % 4 == 0 ? 5u : 12u}));
+                files.push_back(
+                    WriteWithLibtiff(dir, {c, uint16_t(fax ? 1 : 8), uint16_t(rgb ? 3 : 1), unit, x,
+                                           y, n % 2 == 0, n % 4 == 0 ? 5u : 12u}));
                 ++n;
             }
         }
@@ -120,10 +121,18 @@ Bytes Mutated(const Bytes& original, std::mt19937& rng) {
             at = rng() % b.size();
         }
         switch (rng() % 4) {
-            case 0: b[at] = static_cast<uint8_t>(rng()); break;
-            case 1: b[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
-            case 2: b[at] = static_cast<uint8_t>(b[at] + 1); break;
-            default: b[at] = 0; break;
+            case 0:
+                b[at] = static_cast<uint8_t>(rng());
+                break;
+            case 1:
+                b[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                break;
+            case 2:
+                b[at] = static_cast<uint8_t>(b[at] + 1);
+                break;
+            default:
+                b[at] = 0;
+                break;
         }
     }
     if (rng() % 16 == 0) b.resize(rng() % b.size());
@@ -143,8 +152,7 @@ TEST(TiffDirectoryResolution, SameAsLibtiffOnEveryTestTiff) {
         const auto own = ReadTiffResolutionFromDirectory(*file);
         if (!own) return false;
         const FileResolution lib = ReadTiffResolutionWithLibtiff(*file);
-        EXPECT_TRUE(lib.decoded == own->decoded && lib.dpiX == own->dpiX &&
-                    lib.dpiY == own->dpiY)
+        EXPECT_TRUE(lib.decoded == own->decoded && lib.dpiX == own->dpiX && lib.dpiY == own->dpiY)
             << what << ": own " << own->dpiX << " x " << own->dpiY << " (" << own->decoded
             << "), libtiff " << lib.dpiX << " x " << lib.dpiY << " (" << lib.decoded << ")";
         return true;
