@@ -162,36 +162,40 @@ class CommandLine {
         }
 
         const char* ops = "Operations (applied in the order given)";
-        Operation("--rotate-left", OpKind::RotateLeft, "A quarter turn to the left", ops);
-        Operation("--rotate-right", OpKind::RotateRight, "A quarter turn to the right", ops);
-        Operation("--threshold", OpKind::Threshold,
-                  "One bit: black where the mean of the channels is below T (0-255)", ops, "T");
-        Operation("--gray", OpKind::Gray, "8-bit gray", ops);
-        Operation("--dither", OpKind::Dither, "One bit by error diffusion", ops);
-        Operation("--despeckle", OpKind::Despeckle,
-                  "3 x 3 median of specks (the viewer's \"ゴミ取り\")", ops);
-        Operation("--crop", OpKind::Crop, "The rectangle cut out; beyond the picture it is white",
-                  ops, "X,Y,W,H");
-        Operation("--ink", OpKind::Ink, "The colour of the black of a one-bit picture", ops,
-                  "RRGGBB");
+        AddOperation("--rotate-left", OpKind::RotateLeft, "A quarter turn to the left", ops);
+        AddOperation("--rotate-right", OpKind::RotateRight, "A quarter turn to the right", ops);
+        AddOperation("--threshold", OpKind::Threshold,
+                     "One bit: black where the mean of the channels is below T (0-255)", ops, "T");
+        AddOperation("--gray", OpKind::Gray, "8-bit gray", ops);
+        AddOperation("--dither", OpKind::Dither, "One bit by error diffusion", ops);
+        AddOperation("--despeckle", OpKind::Despeckle,
+                     "3 x 3 median of specks (the viewer's \"ゴミ取り\")", ops);
+        AddOperation("--crop", OpKind::Crop,
+                     "The rectangle cut out; beyond the picture it is white", ops, "X,Y,W,H");
+        AddOperation("--ink", OpKind::Ink, "The colour of the black of a one-bit picture", ops,
+                     "RRGGBB");
 
         const char* input = "Input options";
         app_.add_flag("--no-mono-display", noMonoDisplay_,
                       "Load a one-bit file as colour (monochrome display off)")
             ->group(input);
 
+        // As before CLI11, an output option given twice counts the last time.
         const char* output = "Output options";
         app_.add_option("--compression", compression_,
                         "TIFF compression (g3 and g4 make the picture one bit)")
             ->type_name("none|lzw|zip|g3|g4")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
             ->default_str("g4")
             ->group(output);
         app_.add_option("--dpi", dpi_, "The resolution written")
             ->type_name("200|300|400|600")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
             ->default_str("400")
             ->group(output);
         app_.add_option("--jpeg-quality", jpegQuality_, "JPEG quality")
             ->type_name("100|90|80|70|60")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
             ->default_str("80")
             ->group(output);
         app_.add_flag("--jpeg-gray", jpegGray_, "A one-component gray JPEG")->group(output);
@@ -243,8 +247,8 @@ class CommandLine {
     }
 
   private:
-    void Operation(const char* name, OpKind kind, const char* help, const char* group,
-                   const char* valueName = nullptr) {
+    void AddOperation(const char* name, OpKind kind, const char* help, const char* group,
+                      const char* valueName = nullptr) {
         CLI::Option* option =
             valueName ? app_.add_option(name)->description(help)->type_name(valueName)->take_all()
                       : app_.add_flag(name)->description(help);
