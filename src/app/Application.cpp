@@ -8,8 +8,6 @@
 #include <QTranslator>
 
 #include "app/AppIcon.h"
-#include "app/UiServices.h"
-#include "platform/Error.h"
 
 namespace vellumo {
 
@@ -26,21 +24,6 @@ public:
 };
 
 }  // namespace
-
-VellumoApplication::VellumoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool VellumoApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Error& e) {
-        ShowErrorBox(nullptr, e.what());
-    } catch (const std::bad_alloc&) {
-        ShowErrorBox(nullptr, "メモリが不足しています");
-    } catch (const std::exception& e) {
-        ShowErrorBox(nullptr, e.what());
-    }
-    return false;
-}
 
 void InitializeApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Vellumo"));

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/Guarded.h"
 #include "platform/Error.h"
 #include "print/PrinterBackendQt.h"
 
@@ -134,11 +135,13 @@ public:
             return std::max(1, int(filters.indexOf(filter)) + 1);
         };
         if (events) {
-            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                             [&](const QString& filter) { events(indexOf(filter), &dialog); });
+            QObject::connect(
+                &dialog, &QFileDialog::filterSelected, &dialog,
+                Guarded(&dialog, [&](const QString& filter) { events(indexOf(filter), &dialog); }));
             // Told once the dialog is on screen, so a companion lands beside it.
             QMetaObject::invokeMethod(
-                &dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); },
+                &dialog,
+                Guarded(&dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); }),
                 Qt::QueuedConnection);
         }
         const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -146,7 +149,7 @@ public:
         if (accepted)
             answer = SaveFileAnswer{dialog.selectedFiles().first(),
                                     indexOf(dialog.selectedNameFilter())};
-        if (events) events(0, &dialog);
+        if (events) RunGuarded(parent, [&] { events(0, &dialog); });
         return answer;
     }
 

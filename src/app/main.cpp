@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
     using namespace vellumo;
-    VellumoApplication app(argc, argv);
+    QApplication app(argc, argv);
     InitializeApplication(app);
     QStringList files = QApplication::arguments();
     files.removeFirst();

@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include "app/DroppedFiles.h"
+#include "app/Guarded.h"
+#include "app/ProgramForms.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
 #include "inspect/ImageType.h"
@@ -92,6 +94,7 @@ TForm1::TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* pare
     : QMainWindow(parent), settingsPath_(std::move(settingsPath)),
       commandLineFiles_(std::move(commandLineFiles)) {
     setObjectName(QStringLiteral("Form1"));
+    MarkProgramForm(this);
     // Resizable and minimizable, but never maximized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -165,13 +168,14 @@ void TForm1::BuildControls() {
 
     view_ = std::make_unique<Memo1ReportView>(*this);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(Memo1, &ReportMemo::DoubleClicked, this, [this] { Memo1DblClick(); });
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, [this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, Guarded(this, [this] { Button4Click(); }));
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            Guarded(this, [this] { SpeedButton1Click(); }));
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox1Click(); }));
+    connect(Memo1, &ReportMemo::DoubleClicked, this, Guarded(this, [this] { Memo1DblClick(); }));
 }
 
 bool TForm1::ShowingUsage() const { return view_->ShowingUsage(); }
@@ -198,7 +202,8 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         // After the window is on screen, so that messages of the checks appear over it.
-        QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, Guarded(this, [this] { FormShow(); }),
+                                  Qt::QueuedConnection);
     }
 }
 
@@ -277,7 +282,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 void TForm1::dropEvent(QDropEvent* event) {
     const QStringList paths = DroppedLocalFiles(*event->mimeData());
     event->acceptProposedAction();
-    DropFiles(paths);
+    RunGuarded(this, [&] { DropFiles(paths); });
 }
 
 void TForm1::CloseAboutBox() {
@@ -450,9 +455,11 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    FormClose();
-    CloseAboutBox();
-    if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
+    RunGuarded(this, [this] {
+        FormClose();
+        CloseAboutBox();
+        if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
+    });
     event->accept();
     QMainWindow::closeEvent(event);
 }

@@ -17,7 +17,9 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/Guarded.h"
 #include "app/NamedWidgets.h"
+#include "app/ProgramForms.h"
 #include "app/UiServices.h"
 #include "platform/Error.h"
 #include "save/SaveFormats.h"
@@ -70,6 +72,7 @@ void SetExclusiveChoice(QButtonGroup* group, const std::function<bool(QAbstractB
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
+    MarkProgramForm(this);
     setWindowTitle(QStringLiteral("設定"));
     // A fixed dialog with a close button only, above all other windows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -170,7 +173,7 @@ void TForm3::BuildPdfPage(QWidget* page) {
     Label11 = NamedLabel(Panel1, "Label11", Text(kGhostscriptUnusableLabel),
                          QRect(8, 110, 270, 18));
     CheckBox4 = NamedCheck(Panel1, "CheckBox4", QStringLiteral("利用"), QRect(8, 134, 100, 20));
-    connect(CheckBox4, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+    connect(CheckBox4, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox4Click(); }));
 }
 
 void TForm3::BuildOtherPage(QWidget* page) {
@@ -184,15 +187,15 @@ void TForm3::BuildOtherPage(QWidget* page) {
     Button1->setToolTip(
         QStringLiteral("クリック：登録フォルダーを選択\n右ボタン：表示ファイルのフォルダを登録"));
     Button1->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
     NamedLabel(page, "Label12", QStringLiteral("印刷設定"), QRect(8, 66, 200, 16));
     CheckBox1 = NamedCheck(page, "CheckBox1", QStringLiteral("印刷時に確認メッセージを表示しない"),
                            QRect(8, 86, 280, 20));
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox1Click(); }));
     CheckBox2 = NamedCheck(page, "CheckBox2", QStringLiteral("B４図面のA３用紙印刷は枠を付ける"),
                            QRect(8, 108, 280, 20));
     CheckBox2->setChecked(true);
-    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
+    connect(CheckBox2, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox2Click(); }));
     NamedLabel(page, "Label13", QStringLiteral("モノクロ画像の表示"), QRect(8, 140, 200, 16));
     CheckBox5 = NamedCheck(page, "CheckBox5", QStringLiteral("モノクロ画像は２値化して表示する"),
                            QRect(8, 160, 280, 20));
@@ -265,9 +268,9 @@ bool TForm3::BesideSaveDialog() const { return Viewer && Viewer->SaveDialogAct_C
 void TForm3::setVisible(bool visible) {
     const bool wasVisible = isVisible();
     // The place is settled before the window is mapped, so it appears where it belongs.
-    if (visible && !wasVisible) FormShow();
+    if (visible && !wasVisible) RunGuarded(this, [this] { FormShow(); });
     QDialog::setVisible(visible);
-    if (!visible && wasVisible) FormClose();
+    if (!visible && wasVisible) RunGuarded(this, [this] { FormClose(); });
 }
 
 void TForm3::FormShow() {
@@ -324,8 +327,10 @@ void TForm3::Button1MouseDown(Qt::MouseButton button) {
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Button1 && event->type() == QEvent::MouseButtonPress)
-        Button1MouseDown(static_cast<QMouseEvent*>(event)->button());
+    if (watched == Button1 && event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        RunGuarded(this, [&] { Button1MouseDown(button); });
+    }
     return QDialog::eventFilter(watched, event);
 }
 

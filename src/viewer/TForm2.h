@@ -4,6 +4,7 @@
 // pixel work is done by the imaging functions; this window holds the state and the wiring.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -348,6 +349,8 @@ private:
     void ConnectControls();
     /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.
     void BuildCrop();
+    /// The events of the controls the window watches; true when the event is taken.
+    bool FilterEvent(QObject* watched, QEvent* event);
     /// The crop frame's and the scroll box's events; true when the event is taken.
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
@@ -399,8 +402,8 @@ private:
     /// The converter of the PDF load under way.
     std::optional<Process> converter_;
     bool firstShow_ = true;
-    /// The activation that comes with the first show has been handled already.
-    bool skipActivation_ = false;
+    /// The window that took the activation from this one, while it is inactive.
+    QPointer<QWidget> activeBefore_;
     /// Set while the text box moves the slider, so the slider leaves the typed text alone.
     bool editDriving_ = false;
     QLabel* statusText_ = nullptr;

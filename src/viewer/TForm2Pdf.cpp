@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 
+#include "app/Guarded.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Error.h"
@@ -89,7 +90,7 @@ bool TForm2::LoadPdfPage() {
 void TForm2::CloseIfAskedWhileBusy() {
     if (!closeAfterBusy_) return;
     closeAfterBusy_ = false;
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { close(); }), Qt::QueuedConnection);
 }
 
 }  // namespace vellumo

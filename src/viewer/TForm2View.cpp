@@ -1,7 +1,5 @@
 // The viewer's view commands: fit, true and double size, the wheel, dragging, rotation.
 
-#include "viewer/TForm2.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,6 +26,7 @@
 #include <exception>
 #include <new>
 
+#include "app/Guarded.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
@@ -45,9 +44,10 @@
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
+#include "viewer/TForm2.h"
+#include "viewer/TForm2Support.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
-#include "viewer/TForm2Support.h"
 
 namespace vellumo {
 
@@ -133,6 +133,13 @@ bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    // A handler that failed had taken its event.
+    bool taken = true;
+    RunGuarded(this, [&] { taken = FilterEvent(watched, event); });
+    return taken;
+}
+
+bool TForm2::FilterEvent(QObject* watched, QEvent* event) {
     if (CropEvent(watched, event)) return true;
     if (event->type() == QEvent::Wheel && (watched == Image1 || watched == ScrollBox1->viewport())) {
         auto* wheel = static_cast<QWheelEvent*>(event);

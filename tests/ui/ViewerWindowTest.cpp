@@ -1,18 +1,23 @@
 // The viewer window driven through its handlers, with scripted dialogs: loading and its
 // messages, the status line and caption, the view commands, and the colour reduction.
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 #include "app/Startup.h"
 #include "app/TAboutBox.h"
@@ -22,7 +27,9 @@
 #include "save/TiffWriter.h"
 #include "settings/TForm3.h"
 #include "support/FileBuilders.h"
+#include "support/RecordingPrinter.h"
 #include "support/TempDir.h"
+#include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "viewer/CategoryPanelWidget.h"
@@ -136,6 +143,126 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：BlackWhite  Resolution：400dpi）"));
     EXPECT_FALSE(viewer->BitBtn3->isEnabled());
+}
+
+// The form activation comes with a return from another window of the program; a common
+// dialog, a message box or another program leaves the status as the command left it.
+TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
+    const QString shownAsMono =
+        QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）");
+    const QString decoderNames =
+        QStringLiteral("　ImageType：Tiff（PixelFormat：BlackWhite  Resolution：400dpi）");
+    const std::string mono = Mono400("a.tif");
+    struct Case {
+        const char* what;
+        std::function<void()> act;  // the user's steps, ending elsewhere than the viewer
+        QString status;
+        bool inkEnabled;
+    };
+    const Case cases[] = {
+        {"開く and a one-bit drawing in the open dialog",
+         [&] {
+             viewer->DropFiles({Q(Colour("c.tif", 300))});
+             test::WhenShown<QFileDialog>([&](QFileDialog* d) {
+                 auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                 // Typed at once: the completer's popup would take the keys one by one.
+                 name->setText(Q(mono));
+                 QTest::keyClick(name, Qt::Key_Return);
+             });
+             QTest::mouseClick(viewer->Button5, Qt::LeftButton);
+         },
+         shownAsMono, true},
+        {"a message box",
+         [&] {
+             test::WhenShown<QMessageBox>(
+                 [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+         },
+         shownAsMono, true},
+        {"the colour dialog, then the right click at once",
+         [&] {
+             test::WhenShown<QColorDialog>([](QColorDialog* d) {
+                 d->setCurrentColor(Qt::red);
+                 QTest::keyClick(d, Qt::Key_Return);
+             });
+             QTest::mouseClick(viewer->BitBtn3, Qt::LeftButton);
+             ASSERT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 255, 0}));
+         },
+         shownAsMono, true},
+        {"another program", [&] { test::OtherProgram().Activate(); }, shownAsMono, true},
+        {"the settings dialog",
+         [&] {
+             QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+             ASSERT_TRUE(test::Activate(&dialog));
+         },
+         decoderNames, false},
+    };
+    test::RealDialogs real(&ui);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(mono);
+        ASSERT_TRUE(test::Activate(viewer.get()));
+        c.act();
+        ASSERT_TRUE(test::Activate(viewer.get()));
+        EXPECT_EQ(viewer->StatusText().toStdString(), c.status.toStdString());
+        EXPECT_EQ(viewer->BitBtn3->isEnabled(), c.inkEnabled);
+        if (c.inkEnabled) {
+            QTest::mouseClick(viewer->BitBtn3, Qt::RightButton);
+            EXPECT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 0, 0}));
+        }
+        dialog.close();
+    }
+}
+
+// A handler that fails shows the error box at its own end; nothing reaches Qt.
+TEST_F(ViewerWindowTest, AFailingHandlerShowsTheErrorBox) {
+    const std::string broken =
+        dir.Write("broken.tif", test::DrawingTiff({}, test::Endian::Little, 300));
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"実行 with a threshold that is no number",
+         [&] {
+             viewer->Edit1->setText(QStringLiteral("abc"));
+             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+         },
+         "'abc' は有効な整数値ではありません。"},
+        {"a dropped file that cannot be shown",
+         [&] {
+             QMimeData data;
+             data.setUrls({QUrl::fromLocalFile(Q(broken))});
+             const QPoint at = viewer->rect().center();
+             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(viewer.get(), &enter);
+             QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(viewer.get(), &drop);
+         },
+         DecodeErrorText(broken)},
+        {"the checker's file that cannot be shown", [&] { Open(broken); }, DecodeErrorText(broken)},
+        {"a print job that fails",
+         [&] {
+             auto printer = std::make_unique<test::RecordingPrinter>();
+             printer->failDrawing = "描けません";
+             viewer->SetPrinterBackend(std::move(printer));
+             viewer->PrtMs = false;
+             QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+         },
+         "描けません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(Colour("c.tif", 300));
+        ui.messages.clear();
+        EXPECT_NO_THROW(c.act());
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].title, QStringLiteral("Vellumo"));
+        EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);
+        EXPECT_EQ(ui.messages[0].text.toStdString(), WithLfLineEnds(ErrorBoxText(c.error)));
+        EXPECT_TRUE(viewer->isVisible());
+    }
 }
 
 TEST_F(ViewerWindowTest, ResolutionInTheStatusLine) {
