@@ -13,7 +13,6 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/Guarded.h"
 #include "platform/Error.h"
@@ -79,12 +78,21 @@ private:
     QColor color_;
 };
 
-/// Puts a Windows-form filter on `dialog` with entry `index` (1-based) chosen.
+/// Puts a Windows-form filter on `dialog` with entry `index` (1-based) chosen. Returns the
+/// entries as the dialog holds them: it simplifies their blanks ("All Graphics " loses its
+/// trailing one), so they are looked up in this form, never in the one given.
 QStringList SetFilters(QFileDialog& dialog, const QString& filter, int index) {
-    const QStringList filters = QtNameFilters(filter);
-    dialog.setNameFilters(filters);
-    if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters[index - 1]);
-    return filters;
+    dialog.setNameFilters(QtNameFilters(filter));
+    const QStringList held = dialog.nameFilters();
+    if (index >= 1 && index <= held.size()) dialog.selectNameFilter(held[index - 1]);
+    return held;
+}
+
+/// The 1-based position of the dialog's `chosen` entry among `held`.
+int FilterIndex(const QStringList& held, const QString& chosen) {
+    for (qsizetype i = 0; i < held.size(); ++i)
+        if (held[i].simplified() == chosen.simplified()) return int(i) + 1;
+    return 1;
 }
 
 class QtUiServices : public UiServices {
@@ -117,8 +125,7 @@ public:
             return std::nullopt;
         OpenFileAnswer answer;
         answer.path = dialog.selectedFiles().first();
-        answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-        if (answer.filterIndex < 1) answer.filterIndex = 1;
+        answer.filterIndex = FilterIndex(filters, dialog.selectedNameFilter());
         return answer;
     }
 
@@ -131,9 +138,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         const QStringList filters = SetFilters(dialog, r.filter, r.filterIndex);
         dialog.selectFile(r.fileName);
-        auto indexOf = [&](const QString& filter) {
-            return std::max(1, int(filters.indexOf(filter)) + 1);
-        };
+        auto indexOf = [&](const QString& filter) { return FilterIndex(filters, filter); };
         if (events) {
             QObject::connect(
                 &dialog, &QFileDialog::filterSelected, &dialog,

@@ -40,26 +40,29 @@ T* ShownWindow() {
     return any;
 }
 
-/// Runs `action` on the window of type T as soon as one shows (also inside the modal loop
-/// that shows it). Gives up after `limitMs`; `done` then stays false.
+/// Runs `action` once on the window of type T as soon as one shows (also inside the modal
+/// loop that shows it), for as long as this watch lives.
 template <class T>
-void WhenShown(std::function<void(T*)> action, bool* done = nullptr, int limitMs = 5000) {
-    auto* timer = new QTimer(qApp);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        if (T* w = ShownWindow<T>()) {
-            timer->stop();
-            timer->deleteLater();
-            if (done) *done = true;
-            action(w);
-        } else if (clock->elapsed() > limitMs) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
+class WhenShown {
+  public:
+    explicit WhenShown(std::function<void(T*)> action) : action_(std::move(action)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (T* w = ShownWindow<T>()) {
+                timer_.stop();
+                done_ = true;
+                action_(w);
+            }
+        });
+        timer_.start(10);
+    }
+    /// Whether the window showed.
+    bool Done() const { return done_; }
+
+  private:
+    std::function<void(T*)> action_;
+    QTimer timer_;
+    bool done_ = false;
+};
 
 /// Lets events run until `condition` holds, at most `limitMs`; whether it holds.
 inline bool WaitFor(const std::function<bool()>& condition, int limitMs = 2000) {

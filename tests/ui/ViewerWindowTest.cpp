@@ -163,7 +163,7 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
         {"開く and a one-bit drawing in the open dialog",
          [&] {
              viewer->DropFiles({Q(Colour("c.tif", 300))});
-             test::WhenShown<QFileDialog>([&](QFileDialog* d) {
+             test::WhenShown<QFileDialog> open([&](QFileDialog* d) {
                  auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
                  // Typed at once: the completer's popup would take the keys one by one.
                  name->setText(Q(mono));
@@ -174,14 +174,14 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
          shownAsMono, true},
         {"a message box",
          [&] {
-             test::WhenShown<QMessageBox>(
+             test::WhenShown<QMessageBox> message(
                  [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
              QTest::mouseClick(viewer->Button9, Qt::LeftButton);
          },
          shownAsMono, true},
         {"the colour dialog, then the right click at once",
          [&] {
-             test::WhenShown<QColorDialog>([](QColorDialog* d) {
+             test::WhenShown<QColorDialog> colour([](QColorDialog* d) {
                  d->setCurrentColor(Qt::red);
                  QTest::keyClick(d, Qt::Key_Return);
              });
