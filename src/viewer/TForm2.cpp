@@ -223,6 +223,8 @@ void TForm2::BuildReductionPanel() {
     TrackBar1->setInvertedAppearance(true);
     TrackBar1->setInvertedControls(true);
     TrackBar1->setGeometry(6, 94, 30, 150);
+    // The release that ends a click on the track or a drag of the thumb reports once more.
+    TrackBar1->installEventFilter(this);
     Label5 = NamedLabel(c, "Label5", QStringLiteral("0 （白）"), QRect(40, 94, 70, 16));
     Label6 = NamedLabel(c, "Label6", QStringLiteral("128（中）"), QRect(40, 161, 70, 16));
     Label7 = NamedLabel(c, "Label7", QStringLiteral("255（黒）"), QRect(40, 228, 70, 16));
@@ -336,9 +338,6 @@ void TForm2::ConnectControls() {
             Guarded(this, [this] { RadioButton8Click(); }));
     connect(CheckBox2, &QCheckBox::clicked, this, Guarded(this, [this] { CheckBox2Click(); }));
     connect(TrackBar1, &QSlider::valueChanged, this, Guarded(this, [this] { TrackBar1Change(); }));
-    // The end of a drag reports once more, with the button up: the preview is computed then.
-    connect(TrackBar1, &QSlider::sliderReleased, this,
-            Guarded(this, [this] { TrackBar1Change(); }));
     connect(Edit1, &QLineEdit::textChanged, this, Guarded(this, [this] { Edit1Change(); }));
     // File.
     connect(Button5, &QPushButton::clicked, this, Guarded(this, [this] { Button5Click(); }));

@@ -167,6 +167,13 @@ bool TForm2::FilterEvent(QObject* watched, QEvent* event) {
             DeviceSize();
         return false;
     }
+    if (event->type() == QEvent::MouseButtonRelease && watched == TrackBar1 &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The value moved while the button was down (a click on the track pages, a drag
+        // moves the thumb); the button is up now, so the preview follows.
+        TrackBar1Change();
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonPress && watched == BitBtn3) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (BitBtn3->isEnabled()) BitBtn3MouseDown(mouse->button());

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -493,6 +495,76 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     EXPECT_FALSE(viewer->Button10->isEnabled());
     EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
     EXPECT_EQ(viewer->Picture.Width(), 40u);
+}
+
+/// Where the slider's thumb is drawn now, in the slider's pixels.
+QRect ThumbRect(const QSlider& s) {
+    QStyleOptionSlider o;
+    o.initFrom(&s);
+    o.subControls = QStyle::SC_All;
+    o.orientation = s.orientation();
+    o.minimum = s.minimum();
+    o.maximum = s.maximum();
+    o.sliderPosition = s.sliderPosition();
+    o.sliderValue = s.value();
+    o.singleStep = s.singleStep();
+    o.pageStep = s.pageStep();
+    o.tickPosition = s.tickPosition();
+    o.tickInterval = s.tickInterval();
+    o.upsideDown =
+        s.orientation() == Qt::Vertical ? !s.invertedAppearance() : s.invertedAppearance();
+    return s.style()->subControlRect(QStyle::CC_Slider, &o, QStyle::SC_SliderHandle, &s);
+}
+
+// With Real time on, every finished change of the slider previews, whatever made it. The
+// mouse goes through the window, as the window system sends it, so the button is held
+// while it is down.
+TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
+    const auto press = [this](QPoint at, bool down) {
+        const QPoint w = viewer->TrackBar1->mapTo(viewer.get(), at);
+        if (down)
+            QTest::mousePress(viewer->windowHandle(), Qt::LeftButton, {}, w);
+        else
+            QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, w);
+    };
+    const struct {
+        const char* what;
+        std::function<void(QSlider&)> move;
+    } gestures[] = {
+        {"a click on the track",
+         [&](QSlider& s) {
+             const QPoint end(ThumbRect(s).center().x(), s.height() - 3);
+             press(end, true);
+             press(end, false);
+         }},
+        {"a key", [](QSlider& s) { QTest::keyClick(&s, Qt::Key_PageDown); }},
+        {"the wheel over the slider",
+         [](QSlider& s) {
+             const QPoint at = ThumbRect(s).center();
+             QWheelEvent wheel(at, s.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                               Qt::NoModifier, Qt::NoScrollPhase, false);
+             QApplication::sendEvent(&s, &wheel);
+         }},
+        {"the thumb let go after a drag",
+         [&](QSlider& s) {
+             const QPoint from = ThumbRect(s).center();
+             press(from, true);
+             QTest::mouseMove(viewer->windowHandle(), s.mapTo(viewer.get(), from + QPoint(0, 30)));
+             press(from + QPoint(0, 30), false);
+         }},
+    };
+    for (const auto& g : gestures) {
+        SCOPED_TRACE(g.what);
+        Open(Colour("c.tif", 300));
+        viewer->N2Click();
+        QTest::mouseClick(viewer->CheckBox2, Qt::LeftButton);
+        ASSERT_TRUE(viewer->CheckBox2->isChecked());
+        viewer->TrackBar1->setFocus();
+        g.move(*viewer->TrackBar1);
+        EXPECT_NE(viewer->TrackBar1->value(), 128);
+        EXPECT_EQ(viewer->Edit1->text(), QString::number(viewer->TrackBar1->value()));
+        EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    }
 }
 
 TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
