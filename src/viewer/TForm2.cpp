@@ -287,6 +287,27 @@ void TForm2::BuildMenus() {
     turn_Right = NamedAction(PopupMenu2, "turn_Right", QStringLiteral("右回転"));
     PopupMenu2->addSeparator();
     Img_Ccut = NamedAction(PopupMenu2, "Img_Ccut", QStringLiteral("画像切出"));
+    PopupMenu2->addSeparator();
+    Inspect1 = NamedAction(PopupMenu2, "Inspect1", QStringLiteral("座標表示・２倍表示"));
+
+    // Keys: the commands' usual ones, and zoom about the view's centre.
+    O1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    S1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    const auto key = [this](const char* name, QList<QKeySequence> keys) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        addAction(a);
+        return a;
+    };
+    // "+" is a shifted key on most layouts, and the keypad's comes with its own modifier.
+    ZoomInKey =
+        key("ZoomInKey", {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::SHIFT | Qt::Key_Plus),
+                          QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
+    ZoomOutKey = key("ZoomOutKey", {QKeySequence(Qt::Key_Minus),
+                                    QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
+    FitKey = key("FitKey", {QKeySequence(Qt::Key_0), QKeySequence(Qt::KeypadModifier | Qt::Key_0)});
 }
 
 void TForm2::ConnectControls() {
@@ -320,8 +341,17 @@ void TForm2::ConnectControls() {
             Guarded(this, [this] { PointerOverImage = true; }));
     connect(Image1, &ImageControlWidget::MouseLeave, this,
             Guarded(this, [this] { PointerOverImage = false; }));
-    connect(Image1, &QWidget::customContextMenuRequested, this,
-            Guarded(this, [this](QPoint p) { PopupMenu2->popup(Image1->mapToGlobal(p)); }));
+    connect(Image1, &QWidget::customContextMenuRequested, this, Guarded(this, [this](QPoint p) {
+                menuPoint_ = p;
+                Inspect1->setText(Magnified ? QStringLiteral("元の表示に戻す")
+                                            : QStringLiteral("座標表示・２倍表示"));
+                PopupMenu2->popup(Image1->mapToGlobal(p));
+            }));
+    connect(Inspect1, &QAction::triggered, this, Guarded(this, [this] { InspectAt(menuPoint_); }));
+    connect(ZoomInKey, &QAction::triggered, this, Guarded(this, [this] { ZoomKey(kWheelNotch); }));
+    connect(ZoomOutKey, &QAction::triggered, this,
+            Guarded(this, [this] { ZoomKey(-kWheelNotch); }));
+    connect(FitKey, &QAction::triggered, this, Guarded(this, [this] { FitWhole(); }));
     // Colour reduction.
     connect(Button9, &QPushButton::clicked, this, Guarded(this, [this] { Button9Click(); }));
     connect(Button10, &QPushButton::clicked, this, Guarded(this, [this] { Button10Click(); }));

@@ -31,6 +31,7 @@ class QScrollArea;
 class QSlider;
 class QStatusBar;
 class QToolButton;
+class QWheelEvent;
 
 namespace vellumo {
 
@@ -141,6 +142,13 @@ public:
     QAction* turn_left = nullptr;
     QAction* turn_Right = nullptr;
     QAction* Img_Ccut = nullptr;
+    /// The inspection at the point the menu was asked for (Alt-click's, reachable on every
+    /// desktop).
+    QAction* Inspect1 = nullptr;
+    /// Keys: zoom in and out about the view's centre, fit.
+    QAction* ZoomInKey = nullptr;
+    QAction* ZoomOutKey = nullptr;
+    QAction* FitKey = nullptr;
 
     /// The 8-bit gray picture the real-time preview thresholds (`Image2`); empty while
     /// Real time is off.
@@ -192,6 +200,13 @@ public:
     /// scroll with Shift / Ctrl. Returns whether it was handled.
     bool FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer);
     bool FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers);
+    /// Whether the screen point `global` lies on the picture or on the crop frame.
+    bool PointerOnPicture(QPoint global) const;
+    /// The inspection of Alt- or Ctrl-click and of the picture's menu: the first use shows
+    /// the point's coordinates and doubles the view about it, the second goes back.
+    void InspectAt(QPoint pos);
+    /// The zoom keys: one wheel step (`delta` 120 in, -120 out) about the view's centre.
+    void ZoomKey(int delta);
     void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void Image1MouseMove(QPoint pos);
     void Image1MouseUp();
@@ -351,6 +366,8 @@ private:
     void BuildCrop();
     /// The events of the controls the window watches; true when the event is taken.
     bool FilterEvent(QObject* watched, QEvent* event);
+    /// One wheel event over the picture or the scroll box.
+    void WheelTurned(const QWheelEvent& wheel);
     /// The crop frame's and the scroll box's events; true when the event is taken.
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
@@ -410,8 +427,12 @@ private:
     QSize savedControlSize_;
     QPoint savedScroll_;
     double savedScale_ = 1.0;
-    /// Wheel movement short of a whole notch, kept for the next wheel event.
+    /// Wheel movement short of a whole notch, kept for the next wheel event (up and down,
+    /// and sideways).
     int wheelRest_ = 0;
+    int wheelRestX_ = 0;
+    /// Where the picture's menu was asked for, in Image1's pixels.
+    QPoint menuPoint_;
 };
 
 }  // namespace vellumo

@@ -401,6 +401,136 @@ TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     EXPECT_FALSE(viewer->Dragging);
 }
 
+// The inspection on Alt-click, on Ctrl-click (no window manager takes it) and in the
+// picture's menu: the point's coordinates and the view doubled about it, then back.
+TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
+    const QPoint point(100, 60);
+    QPoint at;  // the point in the window: the second use is at the same place on the screen
+    const struct {
+        const char* what;
+        std::function<void()> use;
+    } ways[] = {
+        {"Alt-click",
+         [&] { QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, Qt::AltModifier, at); }},
+        {"Ctrl-click",
+         [&] {
+             QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, Qt::ControlModifier, at);
+         }},
+        {"the picture's menu",
+         [&] {
+             test::WhenShown<QMenu> menu([this](QMenu* m) {
+                 QTest::mouseClick(m, Qt::LeftButton, {},
+                                   m->actionGeometry(viewer->Inspect1).center());
+             });
+             QTest::mousePress(viewer->windowHandle(), Qt::RightButton, {}, at);
+             ASSERT_TRUE(test::WaitFor([&] { return menu.Done(); }));
+             QTest::mouseRelease(viewer->windowHandle(), Qt::RightButton, {}, at);
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        Open(Mono400("big.tif", 3000, 2000));
+        viewer->ZoomAt(0, 0, 0.25);
+        ui.messages.clear();
+        const QPoint screen = viewer->Image1->mapToGlobal(point);
+        at = viewer->mapFromGlobal(screen);
+        way.use();
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
+                      .arg(screen.x())
+                      .arg(screen.y()));
+        EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+        EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
+        way.use();
+        EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+        EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_FALSE(viewer->Dragging);
+    }
+}
+
+/// A wheel event at `global` as the window system delivers it: to the control under the
+/// pointer, then to each parent in turn until one takes it.
+void TurnWheel(QWidget* window, QPoint global, QPoint angle) {
+    for (QWidget* w = window->childAt(window->mapFromGlobal(global)); w; w = w->parentWidget()) {
+        QWheelEvent wheel(w->mapFromGlobal(global), global, QPoint(), angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        if (QApplication::sendEvent(w, &wheel) && wheel.isAccepted()) return;
+        if (w->isWindow()) return;
+    }
+}
+
+// The wheel sideways, the wheel at once after a message box or a crop frame let go, and
+// the keys.
+TEST_F(ViewerWindowTest, WheelAndKeys) {
+    test::RealDialogs real(&ui);
+    QPoint over;  // a point on the picture, on the screen
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::function<void(double scaleBefore)> check;
+    } cases[] = {
+        {"a sideways wheel scrolls sideways",
+         [&] {
+             viewer->ZoomAt(0, 0, 1.0);
+             TurnWheel(viewer.get(), over, QPoint(-120, 0));
+         },
+         [&](double) {
+             EXPECT_EQ(viewer->ScrollPosition(), QPoint(10, 0));
+             EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+         }},
+        {"the wheel right after a message box",
+         [&] {
+             QTest::mouseMove(viewer->windowHandle(), viewer->mapFromGlobal(over));
+             test::WhenShown<QMessageBox> box(
+                 [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Return); });
+             viewer->N2Click();
+             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+             ASSERT_TRUE(box.Done());
+             TurnWheel(viewer.get(), over, QPoint(0, 120));
+         },
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+        {"the wheel over a crop frame just let go",
+         [&] {
+             QTest::mouseClick(viewer->Button11, Qt::LeftButton);
+             const QPoint frame =
+                 viewer->Shape1->mapTo(viewer.get(), viewer->Shape1->rect().center());
+             QTest::mousePress(viewer->windowHandle(), Qt::LeftButton, {}, frame);
+             QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, frame);
+             TurnWheel(viewer.get(), viewer->mapToGlobal(frame), QPoint(0, -120));
+         },
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+        {"+", [&] { QTest::keyClick(viewer.get(), '+'); },
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+        {"-", [&] { QTest::keyClick(viewer.get(), '-'); },
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+        {"0",
+         [&] {
+             viewer->ZoomAt(0, 0, 1.0);
+             QTest::keyClick(viewer.get(), '0');
+         },
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before); }},
+        {"Ctrl+P", [&] { QTest::keyClick(viewer.get(), Qt::Key_P, Qt::ControlModifier); },
+         [&](double) { EXPECT_TRUE(viewer->CategoryPanel4->Expanded()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(Mono400("big.tif", 3000, 2000));
+        ASSERT_TRUE(test::Activate(viewer.get()));
+        over = viewer->Image1->mapToGlobal(QPoint(40, 30));
+        const double before = viewer->ViewScale;
+        c.act();
+        c.check(before);
+    }
+    // Ctrl+O opens, Ctrl+S saves (the scripted dialogs are asked).
+    SetUiServices(&ui);
+    QTest::keyClick(viewer.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(ui.openRequests.size(), 1u);
+    QTest::keyClick(viewer.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ui.saveRequests.size(), 1u);
+}
+
 TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
     Open(Colour("c.tif", 300));
     viewer->N2Click();
@@ -474,7 +604,10 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("200"));
     EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit24);
     held = false;
-    emit viewer->TrackBar1->sliderReleased();
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5),
+                        QPointF(viewer->TrackBar1->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewer->TrackBar1, &release);
     EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
     EXPECT_TRUE(viewer->Button10->isEnabled());
     viewer->ExecuteReduction();
