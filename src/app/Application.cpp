@@ -1,10 +1,13 @@
 #include "app/Application.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QToolButton>
 #include <QTranslator>
 
 #include "app/AppIcon.h"
@@ -20,6 +23,25 @@ public:
                   QStyleHintReturn* data) const override {
         if (hint == QStyle::SH_ToolTip_WakeUpDelay) return 200;
         return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+/// Enter presses the focused button, as on Windows; Qt's buttons answer to Space alone
+/// outside dialogs.
+class EnterPressesButton : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if (key->modifiers() & ~Qt::KeypadModifier) return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !button->hasFocus() || !button->isEnabled()) return false;
+        if (!qobject_cast<QPushButton*>(button) && !qobject_cast<QToolButton*>(button))
+            return false;
+        button->click();
+        return true;
     }
 };
 
@@ -45,6 +67,7 @@ void InitializeApplication(QApplication& app) {
     else
         delete qtTexts;
     app.setStyle(new ToolTipDelayStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    app.installEventFilter(new EnterPressesButton(&app));
 }
 
 }  // namespace vellumo

@@ -7,7 +7,9 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -33,6 +35,14 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+/// `font` under the family it is drawn with: a stored family this system lacks ("ＭＳ ゴシック")
+/// is drawn with a substitute, and Qt's font dialog lists only the families there are.
+QFont AsDrawn(const QFont& font) {
+    QFont drawn = font;
+    drawn.setFamilies({QFontInfo(font).family()});
+    return drawn;
+}
+
 // The Windows font dialog also picks the colour of the text; Qt's does not, so the Qt one
 // is embedded with a colour button beside it.
 class FontAndColorDialog : public QDialog {
@@ -40,9 +50,13 @@ public:
     FontAndColorDialog(QWidget* parent, const FontChoice& initial)
         : QDialog(parent), color_(initial.color) {
         setWindowTitle(QStringLiteral("フォント"));
-        fonts_ = new QFontDialog(initial.font, this);
+        // It opens on the family, style and size the text is drawn with.
+        fonts_ = new QFontDialog(AsDrawn(initial.font), this);
         fonts_->setWindowFlags(Qt::Widget);
         fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        // Embedded, Qt's dialog would take Enter and Escape for itself (and hide itself on
+        // Escape): they answer this dialog instead.
+        fonts_->installEventFilter(this);
         auto* colorButton = new QPushButton(QStringLiteral("色(&C)..."), this);
         swatch_ = new QLabel(this);
         swatch_->setFixedSize(40, 20);
@@ -67,6 +81,23 @@ public:
         layout->addWidget(buttons);
     }
     FontChoice Choice() const { return FontChoice{fonts_->currentFont(), color_}; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != fonts_ || event->type() != QEvent::KeyPress)
+            return QDialog::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Cancel)) {
+            reject();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            accept();
+            return true;
+        }
+        return false;
+    }
 
 private:
     void PaintSwatch() {
@@ -161,7 +192,11 @@ public:
     std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) override {
         FontAndColorDialog dialog(parent, initial);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.Choice();
+        FontChoice choice = dialog.Choice();
+        // The substitute chosen again is the stored family still, under its own name.
+        if (choice.font.family() == AsDrawn(initial.font).family())
+            choice.font.setFamilies(initial.font.families());
+        return choice;
     }
 
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override {

@@ -18,6 +18,7 @@
 #include "app/ProgramForms.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
+#include "app/WindowPlace.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
 #include "platform/Version.h"
@@ -440,7 +441,10 @@ void TForm1::SpeedButton1Click() {
         aboutBox_->close();
         return;
     }
-    aboutBox_->move(frameGeometry().topLeft() + QPoint(70, 70));
+    // Above the checker also while the checker stays above all other windows.
+    if (bool(aboutBox_->windowFlags() & Qt::WindowStaysOnTopHint) != CheckBox1->isChecked())
+        aboutBox_->setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
+    MoveFrameTo(*aboutBox_, frameGeometry().topLeft() + QPoint(70, 70));
     aboutBox_->show();
 }
 

@@ -21,6 +21,7 @@
 #include "app/NamedWidgets.h"
 #include "app/ProgramForms.h"
 #include "app/UiServices.h"
+#include "app/WindowPlace.h"
 #include "platform/Error.h"
 #include "save/SaveFormats.h"
 #include "settings/SettingsFile.h"
@@ -248,7 +249,7 @@ DialogSettings TForm3::Values() const {
 
 void TForm3::ApplyValues(const DialogSettings& v) {
     // The size follows the content; only the place is taken.
-    move(v.Left, v.Top);
+    MoveFrameTo(*this, QPoint(v.Left, v.Top));
     SetCompressionIndex(ChoicePosition(v.tif_typ, 5));
     ComboBox2->setCurrentIndex(ChoicePosition(v.tif_rez, int(ComboBox2->count())));
     const JpegChoice jpeg = JpegChoiceFromKeys(v.jpg_typ, v.mono_typ);
@@ -275,7 +276,7 @@ void TForm3::setVisible(bool visible) {
 
 void TForm3::FormShow() {
     if (BesideSaveDialog()) {
-        move(Viewer->x() + 50, Viewer->y() + 70);
+        MoveFrameTo(*this, Viewer->pos() + QPoint(50, 70));
     } else if (!SettingsPath.isEmpty()) {
         ApplyValues(LoadDialogSettings(SettingsPath.toStdString()));
     }
@@ -292,7 +293,7 @@ void TForm3::KeepOnScreen() {
         if (top + height() > s.height()) top = s.height() - height() - 100;
         if (left + width() > s.width()) left = s.width() - width() - 100;
     }
-    move(left, top);
+    MoveFrameTo(*this, QPoint(left, top));
 }
 
 void TForm3::FormClose() {

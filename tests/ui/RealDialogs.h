@@ -41,7 +41,8 @@ T* ShownWindow() {
 }
 
 /// Runs `action` once on the window of type T as soon as one shows (also inside the modal
-/// loop that shows it), for as long as this watch lives.
+/// loop that shows it), for as long as this watch lives. A window the action left open is
+/// closed after a few seconds, so a test that fails does not wait for ever.
 template <class T>
 class WhenShown {
   public:
@@ -51,6 +52,9 @@ class WhenShown {
                 timer_.stop();
                 done_ = true;
                 action_(w);
+                QTimer::singleShot(5000, w, [w] {
+                    if (w->isVisible()) w->close();
+                });
             }
         });
         timer_.start(10);

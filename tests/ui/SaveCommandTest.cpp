@@ -409,6 +409,24 @@ TEST_F(DialogOptionsTest, KeepsItselfOnTheScreen) {
     EXPECT_EQ(low.x(), screen.width() - dialog.width() - 100);
 }
 
+// Shown again and again by "Option", the dialog comes back where it was, frame included.
+TEST_F(DialogOptionsTest, ComesBackWhereItWas) {
+    Open("");
+    std::vector<QPoint> places;
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        ASSERT_TRUE(test::WaitFor([&] { return dialog.isVisible(); }));
+        QApplication::processEvents();
+        places.push_back(dialog.frameGeometry().topLeft());
+        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        ASSERT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(places[1], places[0]);
+    EXPECT_EQ(places[2], places[0]);
+    const DialogSettings stored = LoadDialogSettings(ini);
+    EXPECT_EQ(QPoint(stored.Left, stored.Top), places[0]);
+}
+
 TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     Open("");
     dialog.Button1MouseDown(Qt::RightButton);  // no picture: nothing
