@@ -1,10 +1,11 @@
 #pragma once
-// Where a window is, frame included: the place the settings file keeps and the one Qt's
-// pos() answers with.
+// Where a window is, frame included (the place the settings file keeps and the one Qt's pos()
+// answers with), and whether it stays above the others.
 
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <QWindow>
 
 namespace vellumo {
 
@@ -19,6 +20,16 @@ inline void MoveFrameTo(QWidget& window, QPoint frameTopLeft) {
         window.setGeometry(QRect(frameTopLeft + margins, window.size()));
     else
         window.move(frameTopLeft);
+}
+
+/// Keeps `window` above all other windows, or not. The window system is told directly, so the
+/// window keeps its native window and with it its place (Qt's own way re-creates the native
+/// window, and the place of the new one is taken for the client area's).
+inline void SetStaysOnTop(QWidget& window, bool on) {
+    const Qt::WindowFlags flags = window.windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    if (flags == window.windowFlags()) return;
+    window.overrideWindowFlags(flags);
+    if (QWindow* handle = window.windowHandle()) handle->setFlags(flags);
 }
 
 }  // namespace vellumo

@@ -360,16 +360,7 @@ void TForm1::Button4Click() {
 
 void TForm1::CheckBox1Click() {
     const bool on = CheckBox1->isChecked();
-    const bool wasVisible = isVisible();
-    const QPoint place = pos();
-    const QSize size = this->size();
-    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != on) {
-        // Changing the flag re-creates the native window: keep its place and size.
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
-        move(place);
-        resize(size);
-        if (wasVisible) show();
-    }
+    SetStaysOnTop(*this, on);
     QPalette p = Panel1->palette();
     p.setColor(QPalette::Window, on ? kStayOnTopStrip : QApplication::palette().color(QPalette::Button));
     Panel1->setPalette(p);
@@ -442,8 +433,7 @@ void TForm1::SpeedButton1Click() {
         return;
     }
     // Above the checker also while the checker stays above all other windows.
-    if (bool(aboutBox_->windowFlags() & Qt::WindowStaysOnTopHint) != CheckBox1->isChecked())
-        aboutBox_->setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
+    SetStaysOnTop(*aboutBox_, CheckBox1->isChecked());
     MoveFrameTo(*aboutBox_, frameGeometry().topLeft() + QPoint(70, 70));
     aboutBox_->show();
 }

@@ -407,10 +407,14 @@ TEST_F(CheckerWindowTest, AboutBoxOpensBesideTheWindowAndTheButtonsCloseIt) {
     form->Button4Click();
     EXPECT_FALSE(about.isVisible());
 
-    // Kept above the checker while the checker stays on top, by the click of "?".
+    // Kept above the checker while the checker stays on top, by the click of "?"; the
+    // checker keeps its place through the change.
+    const QPoint place = form->frameGeometry().topLeft();
     for (const bool onTop : {true, false}) {
         QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
         ASSERT_EQ(form->CheckBox1->isChecked(), onTop);
+        QApplication::processEvents();
+        EXPECT_EQ(form->frameGeometry().topLeft(), place);
         QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
         ASSERT_TRUE(about.isVisible());
         EXPECT_EQ(bool(about.windowHandle()->flags() & Qt::WindowStaysOnTopHint), onTop);
