@@ -282,6 +282,24 @@ TEST_F(ViewerWindowTest, ResolutionInTheStatusLine) {
         << viewer->StatusText().toStdString();
     EXPECT_EQ(viewer->Resolution.DpiX, 300.0f);
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 tall.tif】"));
+
+    // A 32-bit BMP with a 40-byte header and alpha bit fields (compression 6) at 2835
+    // pixels per metre: 72 dpi, and true size from it.
+    std::string bmp = "BM";
+    const auto le = [&bmp](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp += char((v >> (8 * i)) & 0xFF);
+    };
+    le(14 + 40 + 16 + 16, 4), le(0, 4), le(14 + 40 + 16, 4);
+    le(40, 4), le(2, 4), le(2, 4), le(1, 2), le(32, 2), le(6, 4), le(16, 4), le(2835, 4),
+        le(2835, 4), le(0, 4), le(0, 4);
+    le(0x00FF0000, 4), le(0x0000FF00, 4), le(0x000000FF, 4), le(0xFF000000, 4);
+    bmp += std::string(16, '\x80');
+    viewer->DropFiles({Q(dir.Write("alpha.bmp", bmp))});
+    EXPECT_TRUE(viewer->StatusText().endsWith(QStringLiteral("  Resolution：72dpi）")))
+        << viewer->StatusText().toStdString();
+    viewer->OverrideScreenDpi(96.0);
+    viewer->DeviceSize();
+    EXPECT_DOUBLE_EQ(viewer->ViewScale, 96.0 / 72.0);
 }
 
 TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
