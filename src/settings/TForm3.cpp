@@ -242,7 +242,7 @@ DialogSettings TForm3::Values() const {
     v.inidir = CheckBox3->isChecked();
     v.pdf_typ = RadioButton1->isChecked();
     v.mono_typ = RadioButton4->isChecked();
-    v.UseGs = CheckBox4->isChecked();
+    v.UseGs = useGsChoice_;
     v.F_Path2 = Edit1->text().toStdString();
     return v;
 }
@@ -260,8 +260,7 @@ void TForm3::ApplyValues(const DialogSettings& v) {
     CheckBox3->setChecked(v.inidir);
     RadioButton1->setChecked(v.pdf_typ);
     RadioButton2->setChecked(!v.pdf_typ);
-    CheckBox4->setChecked(v.UseGs);
-    CheckBox4Click();
+    SetUseGsChoice(v.UseGs);
 }
 
 bool TForm3::BesideSaveDialog() const { return Viewer && Viewer->SaveDialogAct_Chk; }
@@ -343,7 +342,17 @@ void TForm3::CheckBox2Click() {
     if (Viewer) Viewer->Waku = CheckBox2->isChecked();
 }
 
-void TForm3::CheckBox4Click() { UseGs = UseGsFlag(CheckBox4->isChecked()); }
+void TForm3::CheckBox4Click() {
+    UseGs = UseGsFlag(CheckBox4->isChecked());
+    // Only the user's own click changes the choice; the box is disabled without Ghostscript.
+    if (ghostscriptAvailable_) useGsChoice_ = CheckBox4->isChecked();
+}
+
+void TForm3::SetUseGsChoice(bool on) {
+    useGsChoice_ = on;
+    CheckBox4->setChecked(on && ghostscriptAvailable_);
+    CheckBox4Click();
+}
 
 void TForm3::SetGhostscriptAvailable(bool available) {
     Label11->setText(Text(available ? kGhostscriptUsableLabel : kGhostscriptUnusableLabel));
@@ -353,8 +362,8 @@ void TForm3::SetGhostscriptAvailable(bool available) {
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         p.setColor(QPalette::Disabled, role, QColor(112, 112, 112));
     Panel1->setPalette(p);
-    if (!available) CheckBox4->setChecked(false);
-    CheckBox4Click();
+    ghostscriptAvailable_ = available;
+    SetUseGsChoice(useGsChoice_);
     Panel1->setEnabled(available);
 }
 

@@ -285,7 +285,8 @@ public:
     // The PDF conversion (TForm2Pdf.cpp).
     /// Starts the conversion of page 1 of `pdf` into the temporary TIFF with the settings
     /// dialog's PDF options: the old temporary file is deleted, the converter started and
-    /// the status line reads "　Pdfconvert... ". False when the converter cannot be started.
+    /// the status line reads "　Pdfconvert... ". Throws Error with the platform's reason
+    /// when the old file cannot be removed or the converter cannot be started.
     bool ConvertPdf(const QString& pdf);
     /// How long a load waits for the converter before it stops it (tests shorten it).
     std::chrono::milliseconds PdfWaitLimit = kPdfConversionLimit;

@@ -214,8 +214,7 @@ void TForm2::LoadSettings() {
         JpegChoice jpeg{settingsDialog_->RadioButton3->isChecked(), settingsDialog_->JpegGray()};
         SetJpegGray(jpeg, s.mono_typ);
         settingsDialog_->SetJpegChoices(jpeg.color, jpeg.gray);
-        settingsDialog_->CheckBox4->setChecked(s.UseGs);
-        settingsDialog_->CheckBox4Click();
+        settingsDialog_->SetUseGsChoice(s.UseGs);
     }
 }
 

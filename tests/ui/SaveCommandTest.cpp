@@ -458,7 +458,9 @@ TEST_F(DialogOptionsTest, TheViewerLoadSetsTheGrayChoiceAndPdfOptions) {
     Open("");
     EXPECT_FALSE(dialog.JpegGray());
     EXPECT_TRUE(dialog.RadioButton2->isChecked());
-    EXPECT_EQ(dialog.UseGs, -1);  // read even where Ghostscript is missing
+    // Read even where Ghostscript is missing, but not shown as in use there.
+    EXPECT_TRUE(dialog.UseGsChoice());
+    EXPECT_EQ(dialog.UseGs, 0);
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/reg"));
 }
 
