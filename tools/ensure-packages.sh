@@ -24,9 +24,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-
 # Ghostscript for the PDF conversion (its tests skip where it is missing).
 TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils ghostscript)
-# The windows: Qt 6 Widgets and Print Support, the Japanese fonts that stand in for
-# "ＭＳ ゴシック", and a virtual display for screenshots.
-UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic xvfb xauth)
+# The windows: Qt 6 Widgets and Print Support, CUPS (its answer to a print job), the Japanese
+# fonts that stand in for "ＭＳ ゴシック", and a virtual display for screenshots.
+UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev libcups2-dev fonts-ipafont-gothic xvfb
+    xauth)
 # The benchmarks: Google Benchmark and the tools they compare with.
 BENCH_PACKAGES=(libbenchmark-dev imagemagick libtiff-tools hyperfine libvips-tools graphicsmagick
     python3-pil netpbm)

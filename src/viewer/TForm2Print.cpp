@@ -101,7 +101,14 @@ void TForm2::PrintClick() { ExpandPanel(CategoryPanel4); }
 void TForm2::Button7Click() {
     const std::optional<PaperChoice> paper = ChosenPaper(*ComboBox1);
     if (!paper) return;
-    if (printer_->PrinterNames().empty() || printer_->CurrentPrinterName().empty()) {
+    if (printer_->PrinterNames().empty()) {
+        ShowMessageText(Q(kNoPrinterText), MessageStyle::Information);
+        return;
+    }
+    // Each print starts from the printer the panel names: a file chosen in the setup
+    // dialog for one print is not where the next one goes.
+    if (ComboBox2->currentIndex() >= 0) printer_->SetCurrentPrinter(Utf8(ComboBox2->currentText()));
+    if (printer_->CurrentPrinterName().empty()) {
         ShowMessageText(Q(kNoPrinterText), MessageStyle::Information);
         return;
     }

@@ -159,7 +159,9 @@ TEST_F(SaveCommandTest, AllGraphicsInQtsSaveDialog) {
         });
         QTest::mouseClick(viewer->Button8, Qt::LeftButton);
         EXPECT_TRUE(save.Done());
-        if (!c.pickAllGraphics) EXPECT_TRUE(startFilter.startsWith(QStringLiteral("All Graphics")));
+        if (!c.pickAllGraphics) {
+            EXPECT_TRUE(startFilter.startsWith(QStringLiteral("All Graphics")));
+        }
         EXPECT_EQ(tabs, (std::vector<bool>{true, true, true, false, false}));
         EXPECT_EQ(message.toStdString(), c.message);
         std::vector<std::string> files;
