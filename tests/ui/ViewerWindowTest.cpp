@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -813,15 +814,23 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     checker->DropFiles({Q(drawing)});
     QString caption;
     bool dialogShown = false;
-    QTimer::singleShot(50, [&] {
+    // Once the handed-off picture is shown, however long the load takes (a viewer that
+    // shows none is closed after a while).
+    QTimer watch;
+    QElapsedTimer waited;
+    waited.start();
+    watch.callOnTimeout([&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* v = qobject_cast<TForm2*>(w); v && v->isVisible()) {
+            if (auto* v = qobject_cast<TForm2*>(w);
+                v && v->isVisible() && (!v->Picture.Empty() || waited.elapsed() > 5000)) {
+                watch.stop();
                 caption = v->windowTitle();
                 v->Button14Click();
                 dialogShown = dialog.isVisible();
                 v->Button1Click();
             }
     });
+    watch.start(10);
     checker->Button4Click();
     EXPECT_EQ(caption, QStringLiteral("Pelmora Ｖiew 【 tatemono2.tif】"));
     EXPECT_TRUE(checker->HandOffFileName.isEmpty());
