@@ -27,9 +27,10 @@ PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 # Ghostscript for the PDF conversion (its tests skip where it is missing).
 TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils ghostscript "${PACKAGE_PACKAGES[@]}")
-# The windows: Qt 6 Widgets and Print Support, the Japanese fonts that stand in for
-# "ＭＳ ゴシック", and a virtual display for screenshots.
-UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic xvfb xauth)
+# The windows: Qt 6 Widgets and Print Support, CUPS (its answer to a print job), the Japanese
+# fonts that stand in for "ＭＳ ゴシック", and a virtual display for screenshots.
+UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev libcups2-dev fonts-ipafont-gothic xvfb
+    xauth)
 # The benchmarks: Google Benchmark and the tools they compare with.
 BENCH_PACKAGES=(libbenchmark-dev imagemagick libtiff-tools hyperfine libvips-tools graphicsmagick
     python3-pil netpbm)

@@ -1,15 +1,16 @@
 #include "app/Application.h"
 
 #include <QFont>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QToolButton>
 #include <QTranslator>
 
 #include "app/AppIcon.h"
-#include "app/UiServices.h"
-#include "platform/Error.h"
 
 namespace vellumo {
 
@@ -25,22 +26,26 @@ public:
     }
 };
 
-}  // namespace
-
-VellumoApplication::VellumoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool VellumoApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Error& e) {
-        ShowErrorBox(nullptr, e.what());
-    } catch (const std::bad_alloc&) {
-        ShowErrorBox(nullptr, "メモリが不足しています");
-    } catch (const std::exception& e) {
-        ShowErrorBox(nullptr, e.what());
+/// Enter presses the focused button, as on Windows; Qt's buttons answer to Space alone
+/// outside dialogs.
+class EnterPressesButton : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if (key->modifiers() & ~Qt::KeypadModifier) return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !button->hasFocus() || !button->isEnabled()) return false;
+        if (!qobject_cast<QPushButton*>(button) && !qobject_cast<QToolButton*>(button))
+            return false;
+        button->click();
+        return true;
     }
-    return false;
-}
+};
+
+}  // namespace
 
 void InitializeApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Vellumo"));
@@ -62,6 +67,7 @@ void InitializeApplication(QApplication& app) {
     else
         delete qtTexts;
     app.setStyle(new ToolTipDelayStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    app.installEventFilter(new EnterPressesButton(&app));
 }
 
 }  // namespace vellumo

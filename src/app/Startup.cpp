@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/Guarded.h"
 #include "app/HandOffSocket.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
@@ -71,8 +72,11 @@ std::optional<RunningProgram> StartProgram(const ProgramFiles& places, const QSt
     if (program.lock.Held()) {
         program.handOff =
             std::make_unique<HandOffServer>(QString::fromStdString(HandOffSocketPath()));
-        QObject::connect(program.handOff.get(), &HandOffServer::FilesReceived,
-                         program.form1.get(), &TForm1::ReceiveFiles);
+        TForm1* checker = program.form1.get();
+        QObject::connect(program.handOff.get(), &HandOffServer::FilesReceived, checker,
+                         Guarded(checker, [checker](const QStringList& paths) {
+                             checker->ReceiveFiles(paths);
+                         }));
     }
     return program;
 }

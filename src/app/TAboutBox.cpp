@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "app/AppIcon.h"
+#include "app/ProgramForms.h"
 
 namespace vellumo {
 
@@ -27,6 +28,7 @@ TAboutBox::TAboutBox(const QString* version, const QString* date, QWidget* paren
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), aboutVer_(version),
       aboutDate_(date) {
     setObjectName(QStringLiteral("AboutBox"));
+    MarkProgramForm(this);
     setWindowTitle(QStringLiteral("About Vellumo"));
     setModal(false);
     setFixedSize(274, 142);

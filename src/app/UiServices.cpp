@@ -7,14 +7,16 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
+#include "app/Guarded.h"
 #include "platform/Error.h"
 #include "print/PrinterBackendQt.h"
 
@@ -33,6 +35,14 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+/// `font` under the family it is drawn with: a stored family this system lacks ("ＭＳ ゴシック")
+/// is drawn with a substitute, and Qt's font dialog lists only the families there are.
+QFont AsDrawn(const QFont& font) {
+    QFont drawn = font;
+    drawn.setFamilies({QFontInfo(font).family()});
+    return drawn;
+}
+
 // The Windows font dialog also picks the colour of the text; Qt's does not, so the Qt one
 // is embedded with a colour button beside it.
 class FontAndColorDialog : public QDialog {
@@ -40,9 +50,13 @@ public:
     FontAndColorDialog(QWidget* parent, const FontChoice& initial)
         : QDialog(parent), color_(initial.color) {
         setWindowTitle(QStringLiteral("フォント"));
-        fonts_ = new QFontDialog(initial.font, this);
+        // It opens on the family, style and size the text is drawn with.
+        fonts_ = new QFontDialog(AsDrawn(initial.font), this);
         fonts_->setWindowFlags(Qt::Widget);
         fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        // Embedded, Qt's dialog would take Enter and Escape for itself (and hide itself on
+        // Escape): they answer this dialog instead.
+        fonts_->installEventFilter(this);
         auto* colorButton = new QPushButton(QStringLiteral("色(&C)..."), this);
         swatch_ = new QLabel(this);
         swatch_->setFixedSize(40, 20);
@@ -68,6 +82,23 @@ public:
     }
     FontChoice Choice() const { return FontChoice{fonts_->currentFont(), color_}; }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != fonts_ || event->type() != QEvent::KeyPress)
+            return QDialog::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Cancel)) {
+            reject();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            accept();
+            return true;
+        }
+        return false;
+    }
+
 private:
     void PaintSwatch() {
         swatch_->setStyleSheet(QStringLiteral("background:%1; border:1px solid gray;")
@@ -78,12 +109,21 @@ private:
     QColor color_;
 };
 
-/// Puts a Windows-form filter on `dialog` with entry `index` (1-based) chosen.
+/// Puts a Windows-form filter on `dialog` with entry `index` (1-based) chosen. Returns the
+/// entries as the dialog holds them: it simplifies their blanks ("All Graphics " loses its
+/// trailing one), so they are looked up in this form, never in the one given.
 QStringList SetFilters(QFileDialog& dialog, const QString& filter, int index) {
-    const QStringList filters = QtNameFilters(filter);
-    dialog.setNameFilters(filters);
-    if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters[index - 1]);
-    return filters;
+    dialog.setNameFilters(QtNameFilters(filter));
+    const QStringList held = dialog.nameFilters();
+    if (index >= 1 && index <= held.size()) dialog.selectNameFilter(held[index - 1]);
+    return held;
+}
+
+/// The 1-based position of the dialog's `chosen` entry among `held`.
+int FilterIndex(const QStringList& held, const QString& chosen) {
+    for (qsizetype i = 0; i < held.size(); ++i)
+        if (held[i].simplified() == chosen.simplified()) return int(i) + 1;
+    return 1;
 }
 
 class QtUiServices : public UiServices {
@@ -116,8 +156,7 @@ public:
             return std::nullopt;
         OpenFileAnswer answer;
         answer.path = dialog.selectedFiles().first();
-        answer.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-        if (answer.filterIndex < 1) answer.filterIndex = 1;
+        answer.filterIndex = FilterIndex(filters, dialog.selectedNameFilter());
         return answer;
     }
 
@@ -130,15 +169,15 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         const QStringList filters = SetFilters(dialog, r.filter, r.filterIndex);
         dialog.selectFile(r.fileName);
-        auto indexOf = [&](const QString& filter) {
-            return std::max(1, int(filters.indexOf(filter)) + 1);
-        };
+        auto indexOf = [&](const QString& filter) { return FilterIndex(filters, filter); };
         if (events) {
-            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                             [&](const QString& filter) { events(indexOf(filter), &dialog); });
+            QObject::connect(
+                &dialog, &QFileDialog::filterSelected, &dialog,
+                Guarded(&dialog, [&](const QString& filter) { events(indexOf(filter), &dialog); }));
             // Told once the dialog is on screen, so a companion lands beside it.
             QMetaObject::invokeMethod(
-                &dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); },
+                &dialog,
+                Guarded(&dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); }),
                 Qt::QueuedConnection);
         }
         const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -146,14 +185,18 @@ public:
         if (accepted)
             answer = SaveFileAnswer{dialog.selectedFiles().first(),
                                     indexOf(dialog.selectedNameFilter())};
-        if (events) events(0, &dialog);
+        if (events) RunGuarded(parent, [&] { events(0, &dialog); });
         return answer;
     }
 
     std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) override {
         FontAndColorDialog dialog(parent, initial);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.Choice();
+        FontChoice choice = dialog.Choice();
+        // The substitute chosen again is the stored family still, under its own name.
+        if (choice.font.family() == AsDrawn(initial.font).family())
+            choice.font.setFamilies(initial.font.families());
+        return choice;
     }
 
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override {

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         std::printf("vellumo %s\n", ProgramVersion());
         return 0;
     }
-    VellumoApplication app(argc, argv);
+    QApplication app(argc, argv);
     InitializeApplication(app);
     QStringList files = QApplication::arguments();
     files.removeFirst();

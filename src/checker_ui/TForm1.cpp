@@ -15,8 +15,11 @@
 #include <QVBoxLayout>
 
 #include "app/DroppedFiles.h"
+#include "app/Guarded.h"
+#include "app/ProgramForms.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
+#include "app/WindowPlace.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
 #include "platform/Version.h"
@@ -94,6 +97,7 @@ TForm1::TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* pare
       workFolder_(QFileInfo(settingsPath_).absolutePath()),
       commandLineFiles_(std::move(commandLineFiles)) {
     setObjectName(QStringLiteral("Form1"));
+    MarkProgramForm(this);
     // Resizable and minimizable, but never maximized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -167,13 +171,14 @@ void TForm1::BuildControls() {
 
     view_ = std::make_unique<Memo1ReportView>(*this);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(Memo1, &ReportMemo::DoubleClicked, this, [this] { Memo1DblClick(); });
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, [this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, Guarded(this, [this] { Button4Click(); }));
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            Guarded(this, [this] { SpeedButton1Click(); }));
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox1Click(); }));
+    connect(Memo1, &ReportMemo::DoubleClicked, this, Guarded(this, [this] { Memo1DblClick(); }));
 }
 
 bool TForm1::ShowingUsage() const { return view_->ShowingUsage(); }
@@ -200,7 +205,8 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         // After the window is on screen, so that messages of the checks appear over it.
-        QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, Guarded(this, [this] { FormShow(); }),
+                                  Qt::QueuedConnection);
     }
 }
 
@@ -320,7 +326,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 void TForm1::dropEvent(QDropEvent* event) {
     const QStringList paths = DroppedLocalFiles(*event->mimeData());
     event->acceptProposedAction();
-    DropFiles(paths);
+    RunGuarded(this, [&] { DropFiles(paths); });
 }
 
 void TForm1::CloseAboutBox() {
@@ -400,16 +406,7 @@ void TForm1::Button4Click() {
 
 void TForm1::CheckBox1Click() {
     const bool on = CheckBox1->isChecked();
-    const bool wasVisible = isVisible();
-    const QPoint place = pos();
-    const QSize size = this->size();
-    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != on) {
-        // Changing the flag re-creates the native window: keep its place and size.
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
-        move(place);
-        resize(size);
-        if (wasVisible) show();
-    }
+    SetStaysOnTop(*this, on);
     QPalette p = Panel1->palette();
     p.setColor(QPalette::Window, on ? kStayOnTopStrip : QApplication::palette().color(QPalette::Button));
     Panel1->setPalette(p);
@@ -481,7 +478,9 @@ void TForm1::SpeedButton1Click() {
         aboutBox_->close();
         return;
     }
-    aboutBox_->move(frameGeometry().topLeft() + QPoint(70, 70));
+    // Above the checker also while the checker stays above all other windows.
+    SetStaysOnTop(*aboutBox_, CheckBox1->isChecked());
+    MoveFrameTo(*aboutBox_, frameGeometry().topLeft() + QPoint(70, 70));
     aboutBox_->show();
 }
 
@@ -496,9 +495,11 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    FormClose();
-    CloseAboutBox();
-    if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
+    RunGuarded(this, [this] {
+        FormClose();
+        CloseAboutBox();
+        if (settingsDialog_ && settingsDialog_->isVisible()) settingsDialog_->close();
+    });
     event->accept();
     QMainWindow::closeEvent(event);
 }

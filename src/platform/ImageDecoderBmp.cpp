@@ -5,13 +5,15 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/BmpRules.h"
 #include "platform/ImageDecoderParts.h"
 
 namespace vellumo::decode {
 
 namespace {
 
-constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6;
+constexpr uint32_t kRgb = kBmpRgb, kRle8 = kBmpRle8, kRle4 = kBmpRle4, kBitfields = kBmpBitfields,
+                   kAlphaBitfields = kBmpAlphaBitfields;
 
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t Le32(const uint8_t* p) {
@@ -39,10 +41,8 @@ BmpHeader ReadHeader(const ByteSource& source) {
     BmpHeader b;
     const uint32_t headerSize = Le32(h + 14);
     b.pixelOffset = Le32(h + 10);
-    switch (headerSize) {
-    case 12: case 40: case 52: case 56: case 64: case 108: case 124: break;
-    default: Fail("BMP のヘッダーの大きさが不正です（" + std::to_string(headerSize) + "）");
-    }
+    if (!BmpHeaderSizeKnown(headerSize))
+        Fail("BMP のヘッダーの大きさが不正です（" + std::to_string(headerSize) + "）");
     if (got < 14 + headerSize) Fail("BMP のヘッダーが途中で切れています");
     if (headerSize == 12) {
         b.width = Le16(h + 18);
@@ -71,10 +71,8 @@ BmpHeader ReadHeader(const ByteSource& source) {
             Fail("BMP のビット数が不正です（" + std::to_string(b.bits) + "）");
         }
         const bool fields = b.compression == kBitfields || b.compression == kAlphaBitfields;
-        const bool fits = b.compression == kRgb || (b.compression == kRle8 && b.bits == 8) ||
-                          (b.compression == kRle4 && b.bits == 4) ||
-                          (fields && (b.bits == 16 || b.bits == 32));
-        if (!fits) Fail("BMP の圧縮形式に対応していません（" + std::to_string(b.compression) + "）");
+        if (!BmpCompressionDecodes(b.compression, b.bits))
+            Fail("BMP の圧縮形式に対応していません（" + std::to_string(b.compression) + "）");
         b.paletteOffset = 14 + headerSize;
         if (fields) {
             // The masks follow the header at offset 54 whatever its size: inside the larger

@@ -8,6 +8,9 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include "platform/BmpRules.h"
+#include "platform/FileSource.h"
+
 // jpeglib.h needs size_t and FILE declared before it.
 #include <algorithm>
 #include <csetjmp>
@@ -390,10 +393,7 @@ FileResolution ReadBmp(const ByteSpan& head, uint64_t fileSize) {
     if (!head.Has(0, 26)) return {};  // file header and the fields of a core header
     const uint32_t headerSize = head.U32(14);
     const uint32_t pixelOffset = head.U32(10);
-    switch (headerSize) {
-        case 12: case 40: case 52: case 56: case 64: case 108: case 124: break;
-        default: return {};
-    }
+    if (!BmpHeaderSizeKnown(headerSize)) return {};
     if (fileSize < 14u + headerSize || pixelOffset < 14u + headerSize || pixelOffset > fileSize) {
         return {};
     }
@@ -411,11 +411,8 @@ FileResolution ReadBmp(const ByteSpan& head, uint64_t fileSize) {
     const uint32_t compression = head.U32(30);
     if (width <= 0 || height == 0 || height == INT32_MIN || planes != 1) return {};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return {};
-    constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
-    const bool compressionFits = compression == kRgb || (compression == kRle8 && bits == 8) ||
-                                 (compression == kRle4 && bits == 4) ||
-                                 (compression == kBitfields && (bits == 16 || bits == 32));
-    if (!compressionFits) return {};
+    // What the decoder reads, alpha bit fields included.
+    if (!BmpCompressionDecodes(compression, bits)) return {};
 
     // 0 states no resolution; a negative count comes out as 0.
     const auto dpiOf = [](int32_t ppm) {

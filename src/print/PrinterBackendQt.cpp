@@ -1,5 +1,7 @@
 #include "print/PrinterBackendQt.h"
 
+#include <cups/cups.h>
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -58,8 +60,14 @@ std::string QtPrinterBackend::DefaultPrinterName() {
     return Utf8(QPrinterInfo::defaultPrinterName());
 }
 
+bool QtPrinterBackend::PrintsToFile() const {
+    return ToFile() || printer_->outputFormat() == QPrinter::PdfFormat;
+}
+
 std::string QtPrinterBackend::CurrentPrinterName() {
     if (ToFile()) return "PDF";
+    // A file chosen in the setup dialog goes by its path.
+    if (PrintsToFile()) return Utf8(printer_->outputFileName());
     return Utf8(printer_->printerName());
 }
 
@@ -75,6 +83,10 @@ void QtPrinterBackend::SetCurrentPrinter(const std::string& name) {
         chosen = installed.contains(printer_->printerName()) ? printer_->printerName()
                                                              : installed.first();
     }
+    // A file chosen in the setup dialog is left: the job goes to the printer again (an
+    // output file kept under a printer name would still receive the job).
+    if (printer_->outputFormat() == QPrinter::PdfFormat || !printer_->outputFileName().isEmpty())
+        printer_->setOutputFileName(QString());
     printer_->setPrinterName(chosen);
     // A printer change may bring the output format back to the native one.
     printer_->setFullPage(true);
@@ -99,7 +111,7 @@ bool QtPrinterBackend::SetLandscape() {
 
 DeviceCaps QtPrinterBackend::Caps() {
     DeviceCaps caps;
-    if (!ToFile() && printer_->printerName().isEmpty()) return caps;
+    if (!PrintsToFile() && printer_->printerName().isEmpty()) return caps;
     const int dpi = printer_->resolution();
     QPageLayout layout = printer_->pageLayout();
     const QRect sheet = layout.fullRectPixels(dpi);
@@ -122,8 +134,15 @@ void QtPrinterBackend::BeginJob(const std::string& title, int copies) {
     printer_->setFullPage(true);
     // True scale: CUPS must not fit the sheet to the printable area (its "auto" scales a
     // page that reaches into the printer's margins).
-    if (!ToFile() && printer_->printEngine())
+    if (!PrintsToFile() && printer_->printEngine())
         printer_->printEngine()->setProperty(kCupsOptions, QStringList{"print-scaling", "none"});
+    if (!PrintsToFile()) {
+        // Asked now so that CUPS's last answer, read when the job has gone, is the one to
+        // this job and not an older one.
+        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT,
+                                             printer_->printerName().toUtf8().constData(), nullptr);
+        cupsFreeDests(dest ? 1 : 0, dest);
+    }
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
         painter_.reset();
@@ -163,6 +182,11 @@ void QtPrinterBackend::EndJob() {
     const bool ended = painter_->end();
     painter_.reset();
     if (!ended) throw Error("印刷出来ませんでした。 '" + CurrentPrinterName() + "'");
+    // Qt hands the job to CUPS and does not say whether CUPS took it: a queue that refuses
+    // jobs would leave the user with no sheet and no word. CUPS's answer is its last error.
+    if (!PrintsToFile() && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
+        throw Error("印刷出来ませんでした。 '" + CurrentPrinterName() + "'\r\n" +
+                    cupsLastErrorString());
 }
 
 void QtPrinterBackend::AbortJob() {

@@ -42,6 +42,9 @@ public:
 
 private:
     bool ToFile() const { return !pdfPath_.isEmpty(); }
+    /// A PDF file instead of a printer: this backend's own, or one chosen in the setup
+    /// dialog ("PDF ファイルに出力").
+    bool PrintsToFile() const;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     QString pdfPath_;

@@ -17,8 +17,11 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/Guarded.h"
 #include "app/NamedWidgets.h"
+#include "app/ProgramForms.h"
 #include "app/UiServices.h"
+#include "app/WindowPlace.h"
 #include "platform/Error.h"
 #include "save/SaveFormats.h"
 #include "settings/SettingsFile.h"
@@ -70,6 +73,7 @@ void SetExclusiveChoice(QButtonGroup* group, const std::function<bool(QAbstractB
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
+    MarkProgramForm(this);
     setWindowTitle(QStringLiteral("設定"));
     // A fixed dialog with a close button only, above all other windows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -170,7 +174,7 @@ void TForm3::BuildPdfPage(QWidget* page) {
     Label11 = NamedLabel(Panel1, "Label11", Text(kGhostscriptUnusableLabel),
                          QRect(8, 110, 270, 18));
     CheckBox4 = NamedCheck(Panel1, "CheckBox4", QStringLiteral("利用"), QRect(8, 134, 100, 20));
-    connect(CheckBox4, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+    connect(CheckBox4, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox4Click(); }));
 }
 
 void TForm3::BuildOtherPage(QWidget* page) {
@@ -184,15 +188,15 @@ void TForm3::BuildOtherPage(QWidget* page) {
     Button1->setToolTip(
         QStringLiteral("クリック：登録フォルダーを選択\n右ボタン：表示ファイルのフォルダを登録"));
     Button1->installEventFilter(this);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
     NamedLabel(page, "Label12", QStringLiteral("印刷設定"), QRect(8, 66, 200, 16));
     CheckBox1 = NamedCheck(page, "CheckBox1", QStringLiteral("印刷時に確認メッセージを表示しない"),
                            QRect(8, 86, 280, 20));
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox1Click(); }));
     CheckBox2 = NamedCheck(page, "CheckBox2", QStringLiteral("B４図面のA３用紙印刷は枠を付ける"),
                            QRect(8, 108, 280, 20));
     CheckBox2->setChecked(true);
-    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
+    connect(CheckBox2, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox2Click(); }));
     NamedLabel(page, "Label13", QStringLiteral("モノクロ画像の表示"), QRect(8, 140, 200, 16));
     CheckBox5 = NamedCheck(page, "CheckBox5", QStringLiteral("モノクロ画像は２値化して表示する"),
                            QRect(8, 160, 280, 20));
@@ -238,14 +242,14 @@ DialogSettings TForm3::Values() const {
     v.inidir = CheckBox3->isChecked();
     v.pdf_typ = RadioButton1->isChecked();
     v.mono_typ = RadioButton4->isChecked();
-    v.UseGs = CheckBox4->isChecked();
+    v.UseGs = useGsChoice_;
     v.F_Path2 = Edit1->text().toStdString();
     return v;
 }
 
 void TForm3::ApplyValues(const DialogSettings& v) {
     // The size follows the content; only the place is taken.
-    move(v.Left, v.Top);
+    MoveFrameTo(*this, QPoint(v.Left, v.Top));
     SetCompressionIndex(ChoicePosition(v.tif_typ, 5));
     ComboBox2->setCurrentIndex(ChoicePosition(v.tif_rez, int(ComboBox2->count())));
     const JpegChoice jpeg = JpegChoiceFromKeys(v.jpg_typ, v.mono_typ);
@@ -256,8 +260,7 @@ void TForm3::ApplyValues(const DialogSettings& v) {
     CheckBox3->setChecked(v.inidir);
     RadioButton1->setChecked(v.pdf_typ);
     RadioButton2->setChecked(!v.pdf_typ);
-    CheckBox4->setChecked(v.UseGs);
-    CheckBox4Click();
+    SetUseGsChoice(v.UseGs);
 }
 
 bool TForm3::BesideSaveDialog() const { return Viewer && Viewer->SaveDialogAct_Chk; }
@@ -265,14 +268,14 @@ bool TForm3::BesideSaveDialog() const { return Viewer && Viewer->SaveDialogAct_C
 void TForm3::setVisible(bool visible) {
     const bool wasVisible = isVisible();
     // The place is settled before the window is mapped, so it appears where it belongs.
-    if (visible && !wasVisible) FormShow();
+    if (visible && !wasVisible) RunGuarded(this, [this] { FormShow(); });
     QDialog::setVisible(visible);
-    if (!visible && wasVisible) FormClose();
+    if (!visible && wasVisible) RunGuarded(this, [this] { FormClose(); });
 }
 
 void TForm3::FormShow() {
     if (BesideSaveDialog()) {
-        move(Viewer->x() + 50, Viewer->y() + 70);
+        MoveFrameTo(*this, Viewer->pos() + QPoint(50, 70));
     } else if (!SettingsPath.isEmpty()) {
         ApplyValues(LoadDialogSettings(SettingsPath.toStdString()));
     }
@@ -289,7 +292,7 @@ void TForm3::KeepOnScreen() {
         if (top + height() > s.height()) top = s.height() - height() - 100;
         if (left + width() > s.width()) left = s.width() - width() - 100;
     }
-    move(left, top);
+    MoveFrameTo(*this, QPoint(left, top));
 }
 
 void TForm3::FormClose() {
@@ -324,8 +327,10 @@ void TForm3::Button1MouseDown(Qt::MouseButton button) {
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Button1 && event->type() == QEvent::MouseButtonPress)
-        Button1MouseDown(static_cast<QMouseEvent*>(event)->button());
+    if (watched == Button1 && event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        RunGuarded(this, [&] { Button1MouseDown(button); });
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -337,7 +342,17 @@ void TForm3::CheckBox2Click() {
     if (Viewer) Viewer->Waku = CheckBox2->isChecked();
 }
 
-void TForm3::CheckBox4Click() { UseGs = UseGsFlag(CheckBox4->isChecked()); }
+void TForm3::CheckBox4Click() {
+    UseGs = UseGsFlag(CheckBox4->isChecked());
+    // Only the user's own click changes the choice; the box is disabled without Ghostscript.
+    if (ghostscriptAvailable_) useGsChoice_ = CheckBox4->isChecked();
+}
+
+void TForm3::SetUseGsChoice(bool on) {
+    useGsChoice_ = on;
+    CheckBox4->setChecked(on && ghostscriptAvailable_);
+    CheckBox4Click();
+}
 
 void TForm3::SetGhostscriptAvailable(bool available) {
     Label11->setText(Text(available ? kGhostscriptUsableLabel : kGhostscriptUnusableLabel));
@@ -347,8 +362,8 @@ void TForm3::SetGhostscriptAvailable(bool available) {
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         p.setColor(QPalette::Disabled, role, QColor(112, 112, 112));
     Panel1->setPalette(p);
-    if (!available) CheckBox4->setChecked(false);
-    CheckBox4Click();
+    ghostscriptAvailable_ = available;
+    SetUseGsChoice(useGsChoice_);
     Panel1->setEnabled(available);
 }
 

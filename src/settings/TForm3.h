@@ -86,6 +86,10 @@ public:
     QCheckBox* CheckBox4 = nullptr;        // 利用
     /// All bits set while "利用" is on, 0 while it is off.
     int32_t UseGs = 0;
+    /// The choice "利用" stands for, as the settings file keeps it: shown ticked only while
+    /// Ghostscript can be used, and kept as it was while it cannot.
+    void SetUseGsChoice(bool on);
+    bool UseGsChoice() const { return useGsChoice_; }
 
     // The "その他設定" page.
     QCheckBox* CheckBox3 = nullptr;  // ファイルの読込に登録フォルダーを指定する
@@ -114,6 +118,8 @@ private:
     /// Whether the viewer's save dialog is open (then no settings file is read or written).
     bool BesideSaveDialog() const;
 
+    bool ghostscriptAvailable_ = false;
+    bool useGsChoice_ = false;
     QButtonGroup* compressionButtons_ = nullptr;
     QButtonGroup* jpegButtons_ = nullptr;
 };

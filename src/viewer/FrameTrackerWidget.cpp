@@ -107,6 +107,7 @@ private:
 FrameTracker::FrameTracker(QObject* parent) : QObject(parent) {}
 
 FrameTracker::~FrameTracker() {
+    ReleaseCursor();
     // The parts call back into the tracker: they go with it.
     delete outline_.data();
     delete fixed_.data();
@@ -255,6 +256,23 @@ void FrameTracker::ConfineCursor() {
 void FrameTracker::LiftConfinement() {
     confinement_.reset();
     lastWarp_.reset();
+    ReleaseCursor();
+}
+
+void FrameTracker::HoldCursor(Qt::CursorShape shape) {
+    if (cursorHeld_) {
+        if (QGuiApplication::overrideCursor()->shape() != shape)
+            QGuiApplication::changeOverrideCursor(shape);
+        return;
+    }
+    QGuiApplication::setOverrideCursor(shape);
+    cursorHeld_ = true;
+}
+
+void FrameTracker::ReleaseCursor() {
+    if (!cursorHeld_) return;
+    QGuiApplication::restoreOverrideCursor();
+    cursorHeld_ = false;
 }
 
 QPoint FrameTracker::Clamped(QPoint global) const {
@@ -293,6 +311,7 @@ void FrameTracker::OutlinePress(Qt::MouseButton button, Qt::KeyboardModifiers mo
         press_ = global - outline_->mapToGlobal(QPoint(0, 0));
         CreateFixedOutline();
         ConfineCursor();
+        HoldCursor(QtCursor(TrackerCursor::Move));
     } else if (button == Qt::RightButton) {
         if (PopupMenu) PopupMenu->popup(global);
     }
@@ -342,6 +361,7 @@ void FrameTracker::HandlePress(int index, Qt::MouseButton button,
         ratio_ = ResizeRatio(target.width(), target.height());
         CreateFixedOutline();
         ConfineCursor();
+        HoldCursor(QtCursor(HandleCursor(index, bounds_, true)));
     }
     emit MouseDown(button, modifiers, ToParent(global));
 }
@@ -355,6 +375,7 @@ void FrameTracker::HandleMove(int index, Qt::KeyboardModifiers modifiers, QPoint
     press_ = p;
     ShowOutlineAt(bounds_);
     handles_[size_t(index)]->setCursor(QtCursor(HandleCursor(index, bounds_, true)));
+    HoldCursor(QtCursor(HandleCursor(index, bounds_, true)));
     // With Shift the corner does not follow the pointer: the pointer goes to the corner.
     const FrameBounds where = HandlePlacement(bounds_)[size_t(index)];
     if (Contains(where, p.x(), p.y())) return;

@@ -94,6 +94,11 @@ private:
     void RemoveFixedOutline();
     void ConfineCursor();
     void LiftConfinement();
+    /// Shows `shape` from a press to its release, wherever the pointer goes: the control
+    /// that holds the mouse meanwhile (the frame for the press that attached, a handle the
+    /// pointer has left) would show its own.
+    void HoldCursor(Qt::CursorShape shape);
+    void ReleaseCursor();
     /// The cursor position kept inside the confinement (put back there when it was outside).
     QPoint Confined(QPoint global);
     /// `global` moved inside the confinement.
@@ -127,6 +132,7 @@ private:
     std::optional<QRect> confinement_;
     /// Where the cursor was last put and has not been seen since.
     std::optional<QPoint> lastWarp_;
+    bool cursorHeld_ = false;
 };
 
 }  // namespace vellumo

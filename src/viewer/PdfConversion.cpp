@@ -94,7 +94,7 @@ std::string CommandLineText(const std::vector<CommandPiece>& pieces) {
 Process StartPdfConversion(const std::string& program, const std::string& pdf,
                            const std::string& outputFile, const PdfConversionOptions& options) {
     if (::unlink(outputFile.c_str()) != 0 && errno != ENOENT)
-        throw Error(outputFile + "\r\n" + std::strerror(errno));
+        throw Error("「" + outputFile + "」を削除できません。(" + std::strerror(errno) + ")");
     return Process::Start(CommandArguments(PdfConverterCommand(program, pdf, outputFile, options)));
 }
 

@@ -28,6 +28,9 @@
 #include <exception>
 #include <new>
 
+#include "app/Guarded.h"
+#include "app/NamedWidgets.h"
+#include "app/ProgramForms.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
@@ -47,10 +50,9 @@
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
 #include "viewer/ScrollContentWidget.h"
+#include "viewer/TForm2Support.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
-#include "app/NamedWidgets.h"
-#include "viewer/TForm2Support.h"
 
 namespace vellumo {
 
@@ -63,6 +65,7 @@ const QColor kPanelColor(192, 220, 192);
 TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     : QMainWindow(parent), checker_(checker), settingsDialog_(settingsDialog) {
     setObjectName(QStringLiteral("Form2"));
+    MarkProgramForm(this);
     LeftButtonHeld = [] { return bool(QGuiApplication::mouseButtons() & Qt::LeftButton); };
     BuildControls();
     BuildMenus();
@@ -220,6 +223,8 @@ void TForm2::BuildReductionPanel() {
     TrackBar1->setInvertedAppearance(true);
     TrackBar1->setInvertedControls(true);
     TrackBar1->setGeometry(6, 94, 30, 150);
+    // The release that ends a click on the track or a drag of the thumb reports once more.
+    TrackBar1->installEventFilter(this);
     Label5 = NamedLabel(c, "Label5", QStringLiteral("0 （白）"), QRect(40, 94, 70, 16));
     Label6 = NamedLabel(c, "Label6", QStringLiteral("128（中）"), QRect(40, 161, 70, 16));
     Label7 = NamedLabel(c, "Label7", QStringLiteral("255（黒）"), QRect(40, 228, 70, 16));
@@ -282,69 +287,108 @@ void TForm2::BuildMenus() {
     turn_Right = NamedAction(PopupMenu2, "turn_Right", QStringLiteral("右回転"));
     PopupMenu2->addSeparator();
     Img_Ccut = NamedAction(PopupMenu2, "Img_Ccut", QStringLiteral("画像切出"));
+    PopupMenu2->addSeparator();
+    Inspect1 = NamedAction(PopupMenu2, "Inspect1", QStringLiteral("座標表示・２倍表示"));
+
+    // Keys: the commands' usual ones, and zoom about the view's centre.
+    O1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    S1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    const auto key = [this](const char* name, QList<QKeySequence> keys) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        addAction(a);
+        return a;
+    };
+    // "+" is a shifted key on most layouts, and the keypad's comes with its own modifier.
+    ZoomInKey =
+        key("ZoomInKey", {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::SHIFT | Qt::Key_Plus),
+                          QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
+    ZoomOutKey = key("ZoomOutKey", {QKeySequence(Qt::Key_Minus),
+                                    QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
+    FitKey = key("FitKey", {QKeySequence(Qt::Key_0), QKeySequence(Qt::KeypadModifier | Qt::Key_0)});
 }
 
 void TForm2::ConnectControls() {
     // View.
-    connect(Button2, &QPushButton::clicked, this, [this] { FitWhole(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { DeviceSize(); });
-    connect(Button13, &QPushButton::clicked, this, [this] { DoubleSize(); });
-    connect(BitBtn1, &QToolButton::clicked, this, [this] { RotateLeft(); });
-    connect(BitBtn2, &QToolButton::clicked, this, [this] { RotateRight(); });
-    connect(A1, &QAction::triggered, this, [this] { FitWhole(); });
-    connect(R1, &QAction::triggered, this, [this] { RotateLeft(); });
-    connect(R2, &QAction::triggered, this, [this] { RotateRight(); });
-    connect(View_whole, &QAction::triggered, this, [this] { FitWhole(); });
-    connect(View_Equal, &QAction::triggered, this, [this] { DeviceSize(); });
-    connect(N10, &QAction::triggered, this, [this] { DoubleSize(); });
-    connect(turn_left, &QAction::triggered, this, [this] { RotateLeft(); });
-    connect(turn_Right, &QAction::triggered, this, [this] { RotateRight(); });
-    connect(Img_Ccut, &QAction::triggered, this, [this] { Img_CcutClick(); });
+    connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { FitWhole(); }));
+    connect(Button3, &QPushButton::clicked, this, Guarded(this, [this] { DeviceSize(); }));
+    connect(Button13, &QPushButton::clicked, this, Guarded(this, [this] { DoubleSize(); }));
+    connect(BitBtn1, &QToolButton::clicked, this, Guarded(this, [this] { RotateLeft(); }));
+    connect(BitBtn2, &QToolButton::clicked, this, Guarded(this, [this] { RotateRight(); }));
+    connect(A1, &QAction::triggered, this, Guarded(this, [this] { FitWhole(); }));
+    connect(R1, &QAction::triggered, this, Guarded(this, [this] { RotateLeft(); }));
+    connect(R2, &QAction::triggered, this, Guarded(this, [this] { RotateRight(); }));
+    connect(View_whole, &QAction::triggered, this, Guarded(this, [this] { FitWhole(); }));
+    connect(View_Equal, &QAction::triggered, this, Guarded(this, [this] { DeviceSize(); }));
+    connect(N10, &QAction::triggered, this, Guarded(this, [this] { DoubleSize(); }));
+    connect(turn_left, &QAction::triggered, this, Guarded(this, [this] { RotateLeft(); }));
+    connect(turn_Right, &QAction::triggered, this, Guarded(this, [this] { RotateRight(); }));
+    connect(Img_Ccut, &QAction::triggered, this, Guarded(this, [this] { Img_CcutClick(); }));
     connect(Image1, &ImageControlWidget::MouseDown, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) { Image1MouseDown(b, m, p); });
+            Guarded(this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
+                Image1MouseDown(b, m, p);
+            }));
     connect(Image1, &ImageControlWidget::MouseMove, this,
-            [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint p) { Image1MouseMove(p); });
-    connect(Image1, &ImageControlWidget::MouseUp, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { Image1MouseUp(); });
-    connect(Image1, &ImageControlWidget::MouseEnter, this, [this] { PointerOverImage = true; });
-    connect(Image1, &ImageControlWidget::MouseLeave, this, [this] { PointerOverImage = false; });
-    connect(Image1, &QWidget::customContextMenuRequested, this,
-            [this](QPoint p) { PopupMenu2->popup(Image1->mapToGlobal(p)); });
+            Guarded(this, [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint p) {
+                Image1MouseMove(p);
+            }));
+    connect(
+        Image1, &ImageControlWidget::MouseUp, this,
+        Guarded(this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { Image1MouseUp(); }));
+    connect(Image1, &ImageControlWidget::MouseEnter, this,
+            Guarded(this, [this] { PointerOverImage = true; }));
+    connect(Image1, &ImageControlWidget::MouseLeave, this,
+            Guarded(this, [this] { PointerOverImage = false; }));
+    connect(Image1, &QWidget::customContextMenuRequested, this, Guarded(this, [this](QPoint p) {
+                menuPoint_ = p;
+                Inspect1->setText(Magnified ? QStringLiteral("元の表示に戻す")
+                                            : QStringLiteral("座標表示・２倍表示"));
+                PopupMenu2->popup(Image1->mapToGlobal(p));
+            }));
+    connect(Inspect1, &QAction::triggered, this, Guarded(this, [this] { InspectAt(menuPoint_); }));
+    connect(ZoomInKey, &QAction::triggered, this, Guarded(this, [this] { ZoomKey(kWheelNotch); }));
+    connect(ZoomOutKey, &QAction::triggered, this,
+            Guarded(this, [this] { ZoomKey(-kWheelNotch); }));
+    connect(FitKey, &QAction::triggered, this, Guarded(this, [this] { FitWhole(); }));
     // Colour reduction.
-    connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
-    connect(Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
-    connect(M1, &QAction::triggered, this, [this] { M1Click(); });
-    connect(G1, &QAction::triggered, this, [this] { G1Click(); });
-    connect(gomitori1, &QAction::triggered, this, [this] { gomitori1Click(); });
-    connect(N7, &QAction::triggered, this, [this] { N7Click(); });
-    connect(r3, &QAction::triggered, this, [this] { Button10Click(); });
-    connect(RadioButton6, &QRadioButton::clicked, this, [this] { RadioButton6Click(); });
-    connect(RadioButton7, &QRadioButton::clicked, this, [this] { RadioButton7Click(); });
-    connect(RadioButton8, &QRadioButton::clicked, this, [this] { RadioButton8Click(); });
-    connect(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
-    connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
-    // The end of a drag reports once more, with the button up: the preview is computed then.
-    connect(TrackBar1, &QSlider::sliderReleased, this, [this] { TrackBar1Change(); });
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(Button9, &QPushButton::clicked, this, Guarded(this, [this] { Button9Click(); }));
+    connect(Button10, &QPushButton::clicked, this, Guarded(this, [this] { Button10Click(); }));
+    connect(M1, &QAction::triggered, this, Guarded(this, [this] { M1Click(); }));
+    connect(G1, &QAction::triggered, this, Guarded(this, [this] { G1Click(); }));
+    connect(gomitori1, &QAction::triggered, this, Guarded(this, [this] { gomitori1Click(); }));
+    connect(N7, &QAction::triggered, this, Guarded(this, [this] { N7Click(); }));
+    connect(r3, &QAction::triggered, this, Guarded(this, [this] { Button10Click(); }));
+    connect(RadioButton6, &QRadioButton::clicked, this,
+            Guarded(this, [this] { RadioButton6Click(); }));
+    connect(RadioButton7, &QRadioButton::clicked, this,
+            Guarded(this, [this] { RadioButton7Click(); }));
+    connect(RadioButton8, &QRadioButton::clicked, this,
+            Guarded(this, [this] { RadioButton8Click(); }));
+    connect(CheckBox2, &QCheckBox::clicked, this, Guarded(this, [this] { CheckBox2Click(); }));
+    connect(TrackBar1, &QSlider::valueChanged, this, Guarded(this, [this] { TrackBar1Change(); }));
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(this, [this] { Edit1Change(); }));
     // File.
-    connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-    connect(O1, &QAction::triggered, this, [this] { Button5Click(); });
-    connect(Button14, &QPushButton::clicked, this, [this] { Button14Click(); });
-    connect(N1, &QAction::triggered, this, [this] { Button14Click(); });
-    connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
-    connect(S1, &QAction::triggered, this, [this] { Button8Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(tojiru1, &QAction::triggered, this, [this] { Button1Click(); });
-    connect(Print, &QAction::triggered, this, [this] { PrintClick(); });
+    connect(Button5, &QPushButton::clicked, this, Guarded(this, [this] { Button5Click(); }));
+    connect(O1, &QAction::triggered, this, Guarded(this, [this] { Button5Click(); }));
+    connect(Button14, &QPushButton::clicked, this, Guarded(this, [this] { Button14Click(); }));
+    connect(N1, &QAction::triggered, this, Guarded(this, [this] { Button14Click(); }));
+    connect(Button8, &QPushButton::clicked, this, Guarded(this, [this] { Button8Click(); }));
+    connect(S1, &QAction::triggered, this, Guarded(this, [this] { Button8Click(); }));
+    connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
+    connect(tojiru1, &QAction::triggered, this, Guarded(this, [this] { Button1Click(); }));
+    connect(Print, &QAction::triggered, this, Guarded(this, [this] { PrintClick(); }));
     // Menu openings and panels.
-    connect(f1, &QMenu::aboutToShow, this, [this] { f1Click(); });
-    connect(V1, &QMenu::aboutToShow, this, [this] { V1Click(); });
-    connect(N2, &QMenu::aboutToShow, this, [this] { N2Click(); });
-    connect(C1, &QMenu::aboutToShow, this, [this] { C1Click(); });
+    connect(f1, &QMenu::aboutToShow, this, Guarded(this, [this] { f1Click(); }));
+    connect(V1, &QMenu::aboutToShow, this, Guarded(this, [this] { V1Click(); }));
+    connect(N2, &QMenu::aboutToShow, this, Guarded(this, [this] { N2Click(); }));
+    connect(C1, &QMenu::aboutToShow, this, Guarded(this, [this] { C1Click(); }));
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5}) {
-        connect(p, &CategoryPanel::Expanding, this, [this, p] { PanelExpanded(p); });
-        connect(p, &CategoryPanel::Collapsing, this, [this, p] { PanelCollapsed(p); });
+        connect(p, &CategoryPanel::Expanding, this, Guarded(this, [this, p] { PanelExpanded(p); }));
+        connect(p, &CategoryPanel::Collapsing, this,
+                Guarded(this, [this, p] { PanelCollapsed(p); }));
     }
 }
 

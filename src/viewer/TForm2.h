@@ -4,6 +4,7 @@
 // pixel work is done by the imaging functions; this window holds the state and the wiring.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -30,6 +31,7 @@ class QScrollArea;
 class QSlider;
 class QStatusBar;
 class QToolButton;
+class QWheelEvent;
 
 namespace vellumo {
 
@@ -140,6 +142,13 @@ public:
     QAction* turn_left = nullptr;
     QAction* turn_Right = nullptr;
     QAction* Img_Ccut = nullptr;
+    /// The inspection at the point the menu was asked for (Alt-click's, reachable on every
+    /// desktop).
+    QAction* Inspect1 = nullptr;
+    /// Keys: zoom in and out about the view's centre, fit.
+    QAction* ZoomInKey = nullptr;
+    QAction* ZoomOutKey = nullptr;
+    QAction* FitKey = nullptr;
 
     /// The 8-bit gray picture the real-time preview thresholds (`Image2`); empty while
     /// Real time is off.
@@ -191,6 +200,13 @@ public:
     /// scroll with Shift / Ctrl. Returns whether it was handled.
     bool FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer);
     bool FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers);
+    /// Whether the screen point `global` lies on the picture or on the crop frame.
+    bool PointerOnPicture(QPoint global) const;
+    /// The inspection of Alt- or Ctrl-click and of the picture's menu: the first use shows
+    /// the point's coordinates and doubles the view about it, the second goes back.
+    void InspectAt(QPoint pos);
+    /// The zoom keys: one wheel step (`delta` 120 in, -120 out) about the view's centre.
+    void ZoomKey(int delta);
     void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void Image1MouseMove(QPoint pos);
     void Image1MouseUp();
@@ -269,7 +285,8 @@ public:
     // The PDF conversion (TForm2Pdf.cpp).
     /// Starts the conversion of page 1 of `pdf` into the temporary TIFF with the settings
     /// dialog's PDF options: the old temporary file is deleted, the converter started and
-    /// the status line reads "　Pdfconvert... ". False when the converter cannot be started.
+    /// the status line reads "　Pdfconvert... ". Throws Error with the platform's reason
+    /// when the old file cannot be removed or the converter cannot be started.
     bool ConvertPdf(const QString& pdf);
     /// How long a load waits for the converter before it stops it (tests shorten it).
     std::chrono::milliseconds PdfWaitLimit = kPdfConversionLimit;
@@ -348,6 +365,10 @@ private:
     void ConnectControls();
     /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.
     void BuildCrop();
+    /// The events of the controls the window watches; true when the event is taken.
+    bool FilterEvent(QObject* watched, QEvent* event);
+    /// One wheel event over the picture or the scroll box.
+    void WheelTurned(const QWheelEvent& wheel);
     /// The crop frame's and the scroll box's events; true when the event is taken.
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
@@ -399,16 +420,20 @@ private:
     /// The converter of the PDF load under way.
     std::optional<Process> converter_;
     bool firstShow_ = true;
-    /// The activation that comes with the first show has been handled already.
-    bool skipActivation_ = false;
+    /// The window that took the activation from this one, while it is inactive.
+    QPointer<QWidget> activeBefore_;
     /// Set while the text box moves the slider, so the slider leaves the typed text alone.
     bool editDriving_ = false;
     QLabel* statusText_ = nullptr;
     QSize savedControlSize_;
     QPoint savedScroll_;
     double savedScale_ = 1.0;
-    /// Wheel movement short of a whole notch, kept for the next wheel event.
+    /// Wheel movement short of a whole notch, kept for the next wheel event (up and down,
+    /// and sideways).
     int wheelRest_ = 0;
+    int wheelRestX_ = 0;
+    /// Where the picture's menu was asked for, in Image1's pixels.
+    QPoint menuPoint_;
 };
 
 }  // namespace vellumo

@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <new>
 
+#include "app/Guarded.h"
 #include "app/NamedWidgets.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
@@ -61,25 +62,29 @@ void TForm2::BuildCrop() {
     FrameTracker = new vellumo::FrameTracker(this);
     FrameTracker->setObjectName(QStringLiteral("FrameTracker"));
     FrameTracker->PopupMenu = PopupMenu1;
-    connect(FrameTracker, &vellumo::FrameTracker::MouseDown, this, [this] { FrameTrackerMouseDown(); });
-    connect(FrameTracker, &vellumo::FrameTracker::MouseUp, this, [this] { FrameTrackerMouseUp(); });
+    connect(FrameTracker, &vellumo::FrameTracker::MouseDown, this,
+            Guarded(this, [this] { FrameTrackerMouseDown(); }));
+    connect(FrameTracker, &vellumo::FrameTracker::MouseUp, this,
+            Guarded(this, [this] { FrameTrackerMouseUp(); }));
     Shape1->installEventFilter(this);
     ScrollBox1->installEventFilter(this);
 
-    connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
-    connect(N3, &QAction::triggered, this, [this] { Button11Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(Cancel1, &QAction::triggered, this, [this] { Button4Click(); });
-    for (QAction* a : {N4, N6}) connect(a, &QAction::triggered, this, [this] { Button12Click(); });
-    connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
-    connect(reLoad1, &QAction::triggered, this, [this] { Button6Click(); });
+    connect(Button11, &QPushButton::clicked, this, Guarded(this, [this] { Button11Click(); }));
+    connect(N3, &QAction::triggered, this, Guarded(this, [this] { Button11Click(); }));
+    connect(Button4, &QPushButton::clicked, this, Guarded(this, [this] { Button4Click(); }));
+    connect(Cancel1, &QAction::triggered, this, Guarded(this, [this] { Button4Click(); }));
+    for (QAction* a : {N4, N6})
+        connect(a, &QAction::triggered, this, Guarded(this, [this] { Button12Click(); }));
+    connect(Button12, &QPushButton::clicked, this, Guarded(this, [this] { Button12Click(); }));
+    connect(Button6, &QPushButton::clicked, this, Guarded(this, [this] { Button6Click(); }));
+    connect(reLoad1, &QAction::triggered, this, Guarded(this, [this] { Button6Click(); }));
     const std::pair<QAction*, int> presets[] = {
         {L6w, kPresetL},           {B6, kPresetB6},        {A41, kPresetA4},
         {Hiritu43, kPresetRatio4x3}, {Hiritu16_9, kPresetRatio16x9}, {N801, kPresetShrink},
         {N802, kPresetEnlarge},    {WHchange, kPresetSwap}, {Cancel2, kPresetCancel}};
     for (const auto& [action, preset] : presets)
-        connect(action, &QAction::triggered, this, [this, p = preset] { ApplyFramePreset(p); });
+        connect(action, &QAction::triggered, this,
+                Guarded(this, [this, p = preset] { ApplyFramePreset(p); }));
 }
 
 bool TForm2::CropEvent(QObject* watched, QEvent* event) {

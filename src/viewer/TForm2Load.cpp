@@ -1,14 +1,11 @@
 // The viewer window's events, its tool column, its settings, and the load of a file.
 
-#include "viewer/TForm2.h"
-
+#include <QAbstractItemView>
 #include <QAction>
-#include <QTimer>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QAbstractItemView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -32,6 +29,8 @@
 #include <new>
 
 #include "app/DroppedFiles.h"
+#include "app/Guarded.h"
+#include "app/ProgramForms.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
@@ -51,9 +50,10 @@
 #include "viewer/FrameTrackerWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
+#include "viewer/TForm2.h"
+#include "viewer/TForm2Support.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
-#include "viewer/TForm2Support.h"
 
 namespace vellumo {
 
@@ -91,7 +91,7 @@ void TForm2::ShowMessageText(const QString& text, MessageStyle style) {
 void TForm2::setVisible(bool visible) {
     // The stored frame is applied before the window is mapped, so that the window system
     // has settled its size by the time the handed-off picture is fitted into it.
-    if (visible && firstShow_) LoadSettings();
+    if (visible && firstShow_) RunGuarded(this, [this] { LoadSettings(); });
     QMainWindow::setVisible(visible);
 }
 
@@ -99,7 +99,7 @@ void TForm2::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!firstShow_) return;
     firstShow_ = false;
-    FormShow();
+    RunGuarded(this, [this] { FormShow(); });
 }
 
 void TForm2::FormShow() {
@@ -114,17 +114,17 @@ void TForm2::FormShow() {
     SetPictureCommandsEnabled(false);
     // A window is active as soon as it is shown, before its posted load runs. The window
     // system's own activation may come later, after the load, where it would put the
-    // decoder's names over the status of a picture shown in one bit: it is the same
-    // activation, so it is taken here and the first event of it is passed over.
+    // decoder's names over the status of a picture shown in one bit: it is this same
+    // activation, so it is taken here.
     FormActivate();
-    skipActivation_ = true;
-    // A window that was not made active at its show takes its next activation as a new one.
-    QTimer::singleShot(1000, this, [this] { skipActivation_ = false; });
+    activeBefore_ = nullptr;
 }
 
 void TForm2::customEvent(QEvent* event) {
     if (event->type() != kHandOffEvent) return QMainWindow::customEvent(event);
-    if (!checker_.HandOffFileName.isEmpty()) LoadImage(&checker_);
+    RunGuarded(this, [this] {
+        if (!checker_.HandOffFileName.isEmpty()) LoadImage(&checker_);
+    });
 }
 
 void TForm2::FormActivate() {
@@ -139,19 +139,29 @@ void TForm2::FormActivate() {
 
 void TForm2::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        if (skipActivation_)
-            skipActivation_ = false;
-        else
-            FormActivate();
-    } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        // The viewer does not go down on its own: the whole program does.
-        CloseSettingsDialog();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w != this && w->isVisible() && !w->isMinimized() && w->isWindow() &&
-                qobject_cast<QMainWindow*>(w))
-                w->showMinimized();
-    }
+    RunGuarded(this, [&] {
+        if (event->type() == QEvent::ActivationChange) {
+            if (!isActiveWindow()) {
+                // Whatever takes the activation: a window of the program, a dialog or
+                // message box, or none when another program does.
+                activeBefore_ = QApplication::activeWindow();
+                return;
+            }
+            // The form activation is the viewer's becoming the active one of the program's
+            // own windows; the return from a common dialog, a message box or another
+            // program leaves the status as the command or the load left it.
+            const bool fromProgramForm = IsProgramForm(activeBefore_);
+            activeBefore_ = nullptr;
+            if (fromProgramForm) FormActivate();
+        } else if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+            // The viewer does not go down on its own: the whole program does.
+            CloseSettingsDialog();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != this && w->isVisible() && !w->isMinimized() && w->isWindow() &&
+                    qobject_cast<QMainWindow*>(w))
+                    w->showMinimized();
+        }
+    });
 }
 
 void TForm2::Button5Click() { LoadImage(Button5); }
@@ -170,11 +180,7 @@ void TForm2::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    try {
-        FormClose();
-    } catch (const Error& e) {
-        ShowErrorBox(this, e.what());
-    }
+    RunGuarded(this, [this] { FormClose(); });
     event->accept();
     emit Closed();
 }
@@ -208,8 +214,7 @@ void TForm2::LoadSettings() {
         JpegChoice jpeg{settingsDialog_->RadioButton3->isChecked(), settingsDialog_->JpegGray()};
         SetJpegGray(jpeg, s.mono_typ);
         settingsDialog_->SetJpegChoices(jpeg.color, jpeg.gray);
-        settingsDialog_->CheckBox4->setChecked(s.UseGs);
-        settingsDialog_->CheckBox4Click();
+        settingsDialog_->SetUseGsChoice(s.UseGs);
     }
 }
 
@@ -415,7 +420,7 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event) {
 void TForm2::dropEvent(QDropEvent* event) {
     const QStringList paths = DroppedLocalFiles(*event->mimeData());
     event->acceptProposedAction();
-    if (!paths.isEmpty()) DropFiles(paths);
+    if (!paths.isEmpty()) RunGuarded(this, [&] { DropFiles(paths); });
 }
 
 void TForm2::DropFiles(const QStringList& paths) {

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 
+#include "app/Guarded.h"
+#include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Error.h"
@@ -34,12 +36,8 @@ bool TForm2::ConvertPdf(const QString& pdf) {
         options.resolutionText = Utf8(settingsDialog_->ComboBox1->currentText());
         options.monochrome = settingsDialog_->RadioButton1->isChecked();
     }
-    try {
-        converter_.emplace(StartPdfConversion(Utf8(checker_.GhostscriptFolder), Utf8(pdf),
-                                              Utf8(PdfTempFile()), options));
-    } catch (const Error&) {
-        return false;
-    }
+    converter_.emplace(StartPdfConversion(Utf8(checker_.GhostscriptFolder), Utf8(pdf),
+                                          Utf8(PdfTempFile()), options));
     SetStatusText(Q(kPdfConvertText));
     LetPaintsRun();
     return true;
@@ -53,6 +51,7 @@ bool TForm2::LoadPdfPage() {
     } closeAfter{*this};
     OrgFName = FileName2;
     bool started = false;
+    std::string startError;
     PdfConversionEnd end = PdfConversionEnd::Failed;
     {
         WaitCursor wait;
@@ -62,7 +61,11 @@ bool TForm2::LoadPdfPage() {
             std::optional<Process>& converter;
             ~Reset() { converter.reset(); }
         } reset{converter_};
-        started = ConvertPdf(FileName2);
+        try {
+            started = ConvertPdf(FileName2);
+        } catch (const Error& e) {
+            startError = e.what();
+        }
         if (started) {
             end = FinishPdfConversion(*converter_, Utf8(PdfTempFile()), PdfWaitLimit,
                                       [this](std::chrono::milliseconds elapsed) {
@@ -71,9 +74,16 @@ bool TForm2::LoadPdfPage() {
                                           LetPaintsRun();
                                       });
         }
+        // Clicks, keys and the window system's close request were held back during the
+        // wait. They run now, while the window is still busy (a close is then carried out
+        // after the load): a message box shown next would block the window, and what
+        // reached it then would be lost. A click is a press and a release, read apart.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     }
     if (!started) {
-        ShowMessageText(Q(kPdfConvertStartFailedText), MessageStyle::Plain);
+        // The platform's reason: the old page that cannot be removed, or the converter
+        // that cannot be started.
+        ShowErrorBox(this, startError);
         return false;
     }
     FileName2 = PdfTempFile();
@@ -89,7 +99,7 @@ bool TForm2::LoadPdfPage() {
 void TForm2::CloseIfAskedWhileBusy() {
     if (!closeAfterBusy_) return;
     closeAfterBusy_ = false;
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { close(); }), Qt::QueuedConnection);
 }
 
 }  // namespace vellumo

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "app/Guarded.h"
 #include "app/NamedWidgets.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
@@ -58,8 +59,8 @@ void TForm2::BuildPrintPanel() {
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setGeometry(6, 121, 102, 24);
     Button7 = NamedButton(c, "Button7", QStringLiteral("印刷(&P)"), QRect(6, 148, 102, 25));
-    connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2CloseUp(); });
-    connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
+    connect(ComboBox2, &QComboBox::activated, this, Guarded(this, [this] { ComboBox2CloseUp(); }));
+    connect(Button7, &QPushButton::clicked, this, Guarded(this, [this] { Button7Click(); }));
 }
 
 void TForm2::SetPrinterBackend(std::unique_ptr<PrinterBackend> printer) {
@@ -100,7 +101,14 @@ void TForm2::PrintClick() { ExpandPanel(CategoryPanel4); }
 void TForm2::Button7Click() {
     const std::optional<PaperChoice> paper = ChosenPaper(*ComboBox1);
     if (!paper) return;
-    if (printer_->PrinterNames().empty() || printer_->CurrentPrinterName().empty()) {
+    if (printer_->PrinterNames().empty()) {
+        ShowMessageText(Q(kNoPrinterText), MessageStyle::Information);
+        return;
+    }
+    // Each print starts from the printer the panel names: a file chosen in the setup
+    // dialog for one print is not where the next one goes.
+    if (ComboBox2->currentIndex() >= 0) printer_->SetCurrentPrinter(Utf8(ComboBox2->currentText()));
+    if (printer_->CurrentPrinterName().empty()) {
         ShowMessageText(Q(kNoPrinterText), MessageStyle::Information);
         return;
     }

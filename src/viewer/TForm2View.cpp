@@ -1,7 +1,5 @@
 // The viewer's view commands: fit, true and double size, the wheel, dragging, rotation.
 
-#include "viewer/TForm2.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,6 +26,7 @@
 #include <exception>
 #include <new>
 
+#include "app/Guarded.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
 #include "checker_ui/TForm1.h"
@@ -45,15 +44,12 @@
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
+#include "viewer/TForm2.h"
+#include "viewer/TForm2Support.h"
 #include "viewer/ViewScaling.h"
 #include "viewer/ViewerTexts.h"
-#include "viewer/TForm2Support.h"
 
 namespace vellumo {
-
-namespace {
-constexpr int kWheelNotch = 120;
-}
 
 // ---- view ------------------------------------------------------------------------------
 
@@ -132,22 +128,51 @@ bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
     return true;
 }
 
+bool TForm2::PointerOnPicture(QPoint global) const {
+    if (Image1->rect().contains(Image1->mapFromGlobal(global))) return true;
+    return Shape1->isVisible() && Shape1->rect().contains(Shape1->mapFromGlobal(global));
+}
+
+void TForm2::WheelTurned(const QWheelEvent& wheel) {
+    const QPoint global = wheel.globalPosition().toPoint();
+    // Where the pointer is now, not what the last enter or leave said: none comes after a
+    // message box closes or a crop frame is let go until the mouse moves.
+    PointerOverImage = PointerOnPicture(global);
+    const QPoint pointer = Image1->mapFromGlobal(global);
+    // A wheel notch is 120; touchpads and smooth wheels send it in small parts, which are
+    // gathered so that each whole notch is one step, as with a notched wheel. A sideways
+    // wheel or swipe scrolls sideways, as Ctrl with the wheel does.
+    wheelRest_ += wheel.angleDelta().y();
+    wheelRestX_ += wheel.angleDelta().x();
+    while (wheelRest_ >= kWheelNotch || wheelRest_ <= -kWheelNotch) {
+        const int notch = wheelRest_ > 0 ? kWheelNotch : -kWheelNotch;
+        wheelRest_ -= notch;
+        if (!FormMouseWheel(notch, wheel.modifiers(), pointer))
+            FormMouseWheelScroll(notch < 0, wheel.modifiers());
+    }
+    while (wheelRestX_ >= kWheelNotch || wheelRestX_ <= -kWheelNotch) {
+        const int notch = wheelRestX_ > 0 ? kWheelNotch : -kWheelNotch;
+        wheelRestX_ -= notch;
+        FormMouseWheelScroll(notch < 0, Qt::ControlModifier);
+    }
+}
+
+void TForm2::ZoomKey(int delta) {
+    if (Picture.Empty()) return;
+    if (const std::optional<double> next = WheelZoomScale(ViewScale, delta)) ZoomAboutCentre(*next);
+}
+
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    // A handler that failed had taken its event.
+    bool taken = true;
+    RunGuarded(this, [&] { taken = FilterEvent(watched, event); });
+    return taken;
+}
+
+bool TForm2::FilterEvent(QObject* watched, QEvent* event) {
     if (CropEvent(watched, event)) return true;
     if (event->type() == QEvent::Wheel && (watched == Image1 || watched == ScrollBox1->viewport())) {
-        auto* wheel = static_cast<QWheelEvent*>(event);
-        const int delta = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y()
-                                                       : wheel->angleDelta().x();
-        // A wheel notch is 120; touchpads and smooth wheels send it in small parts, which
-        // are gathered so that each whole notch is one step, as with a notched wheel.
-        wheelRest_ += delta;
-        const QPoint pointer = Image1->mapFromGlobal(wheel->globalPosition().toPoint());
-        while (wheelRest_ >= kWheelNotch || wheelRest_ <= -kWheelNotch) {
-            const int notch = wheelRest_ > 0 ? kWheelNotch : -kWheelNotch;
-            wheelRest_ -= notch;
-            if (!FormMouseWheel(notch, wheel->modifiers(), pointer))
-                FormMouseWheelScroll(notch < 0, wheel->modifiers());
-        }
+        WheelTurned(*static_cast<QWheelEvent*>(event));
         // The scroll box never scrolls by the wheel on its own.
         return true;
     }
@@ -160,6 +185,13 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
             DeviceSize();
         return false;
     }
+    if (event->type() == QEvent::MouseButtonRelease && watched == TrackBar1 &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // The value moved while the button was down (a click on the track pages, a drag
+        // moves the thumb); the button is up now, so the preview follows.
+        TrackBar1Change();
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonPress && watched == BitBtn3) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (BitBtn3->isEnabled()) BitBtn3MouseDown(mouse->button());
@@ -170,31 +202,37 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm2::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
     if (button == Qt::RightButton) return;
-    if (modifiers & Qt::AltModifier) {
-        if (!Magnified) {
-            savedControlSize_ = ControlSize();
-            savedScroll_ = ScrollPosition();
-            savedScale_ = ViewScale;
-            const QPoint onScreen = Image1->mapToGlobal(pos);
-            ShowMessageText(QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:%3,Y:%4")
-                                .arg(onScreen.x())
-                                .arg(onScreen.y())
-                                .arg(pos.x())
-                                .arg(pos.y()),
-                            MessageStyle::Plain);
-            ZoomAt(pos.x(), pos.y(), 2.0);
-            Magnified = true;
-        } else {
-            SetControlSize(savedControlSize_.width(), savedControlSize_.height());
-            SetScrollPosition(savedScroll_);
-            // The scale goes back with the size, so the next zoom starts from what is shown.
-            ViewScale = savedScale_;
-            Magnified = false;
-        }
+    // Alt with a click is the window manager's on most Linux desktops (it moves the
+    // window); Ctrl with a click, which none takes, inspects as well.
+    if (modifiers & (Qt::AltModifier | Qt::ControlModifier)) {
+        InspectAt(pos);
         return;
     }
     Dragging = true;
     DragStart = pos;
+}
+
+void TForm2::InspectAt(QPoint pos) {
+    if (Magnified) {
+        SetControlSize(savedControlSize_.width(), savedControlSize_.height());
+        SetScrollPosition(savedScroll_);
+        // The scale goes back with the size, so the next zoom starts from what is shown.
+        ViewScale = savedScale_;
+        Magnified = false;
+        return;
+    }
+    savedControlSize_ = ControlSize();
+    savedScroll_ = ScrollPosition();
+    savedScale_ = ViewScale;
+    const QPoint onScreen = Image1->mapToGlobal(pos);
+    ShowMessageText(QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:%3,Y:%4")
+                        .arg(onScreen.x())
+                        .arg(onScreen.y())
+                        .arg(pos.x())
+                        .arg(pos.y()),
+                    MessageStyle::Plain);
+    ZoomAt(pos.x(), pos.y(), 2.0);
+    Magnified = true;
 }
 
 void TForm2::Image1MouseMove(QPoint pos) {

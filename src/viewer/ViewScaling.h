@@ -53,5 +53,7 @@ std::optional<double> WheelZoomScale(double scale, int delta);
 
 /// Pixels one wheel notch scrolls (Shift vertically, Ctrl horizontally).
 inline constexpr int kWheelScrollStep = 10;
+/// One notch of a wheel, as the wheel events count it.
+inline constexpr int kWheelNotch = 120;
 
 }  // namespace vellumo

@@ -25,10 +25,6 @@ std::string MissingFileText(const std::string& path);
 /// The message for a PDF while Ghostscript cannot be used.
 inline constexpr std::string_view kPdfUnsupportedText =
     "PDFは、未対応ファイル形式です。\n利用環境を確認してください。";
-/// The message for a PDF whose converter cannot be started.
-inline constexpr std::string_view kPdfConvertStartFailedText =
-    "Ghoscript_Pdfconvert 処理失敗\n複数ページのPDFファイルはサイズが大きく\n"
-    "変換に時間が掛かるため失敗しやすくなります。";
 /// The message for a PDF the converter did not turn into a picture: the PDF's file name.
 std::string PdfConvertFailedText(const std::string& pdfPath);
 

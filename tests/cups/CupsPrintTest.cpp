@@ -3,22 +3,28 @@
 // The server is the tests' own (cups-test-server.sh); where it cannot run, the tests skip
 // with its reason.
 
-#include <QApplication>
-#include <QComboBox>
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "platform/Error.h"
 #include "print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
+#include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 
 namespace vellumo {
@@ -179,6 +185,54 @@ TEST_F(CupsPrintTest, A4IsFittedToTheFullWidthAndThreeCopiesAreThreeSheets) {
     const auto third = MeasuredPage::Render(pdf, 3, 600, true);
     ASSERT_TRUE(third);
     EXPECT_EQ(third->RunsAlongRow(100).size(), 2u);
+}
+
+// "任意用紙" printed to a file in Qt's own print dialog: the same true-scale sheet, and the
+// next print goes to the printer the panel names again.
+TEST_F(CupsPrintTest, AnyPaperToAFileThenThePanelsPrinterAgain) {
+    const std::string file = dir.File("sheet.pdf");
+    {
+        test::RealDialogs real(&ui);
+        test::WhenShown<QPrintDialog> setup([&](QPrintDialog* d) {
+            auto* printers = d->findChild<QComboBox*>(QStringLiteral("printers"));
+            ASSERT_NE(printers, nullptr);
+            printers->setCurrentIndex(printers->count() - 1);  // "PDF ファイルに出力"
+            d->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(test::Q(file));
+            QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        viewer->ComboBox1->setCurrentIndex(3);
+        QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+        ASSERT_TRUE(setup.Done());
+    }
+    const std::optional<MeasuredPage> sheet = MeasuredPage::Render(file, 1, 600, false);
+    ASSERT_TRUE(sheet);
+    // The drawing across the sheet's full width, its 10 of 728 pixels' left band in scale.
+    const double width = sheet->WidthMm();
+    const auto row = sheet->RunsAlongRow(20);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_NEAR(row[0].start, 0.0, 0.1);
+    EXPECT_NEAR(row[0].end, width * 10 / 728, 0.1);
+    EXPECT_NEAR(row[1].end, width, 0.3);
+    const auto written = fs::last_write_time(file);
+
+    const MeasuredPage a3 = Print(0);
+    EXPECT_NEAR(a3.WidthMm(), 420.0, 0.3);
+    EXPECT_EQ(fs::last_write_time(file), written);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// A queue that refuses jobs: the error box names the printer and CUPS's reason.
+TEST_F(CupsPrintTest, ARefusedJobIsReported) {
+    ASSERT_EQ(std::system((std::string("cupsreject ") + kQueue).c_str()), 0);
+    viewer->ComboBox1->setCurrentIndex(0);
+    QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+    std::system((std::string("cupsaccept ") + kQueue).c_str());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);
+    const std::string text = ui.messages[0].text.toStdString();
+    EXPECT_EQ(text.rfind("印刷出来ませんでした。 '" + std::string(kQueue) + "'\n", 0), 0u) << text;
+    EXPECT_NE(text.find("not accepting jobs"), std::string::npos) << text;
 }
 
 }  // namespace

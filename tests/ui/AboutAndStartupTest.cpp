@@ -65,6 +65,20 @@ TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
     EXPECT_EQ(dialog.UseGs, 0);
     EXPECT_EQ(dialog.Panel1->palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+
+    // "利用" stored on, Ghostscript not there: shown off and disabled, kept in the file.
+    const TempDir dir;
+    const std::string ini = dir.Write("vellumo.ini", "[Options]\nUseGs=1\n");
+    dialog.SettingsPath = QString::fromStdString(ini);
+    dialog.show();
+    EXPECT_FALSE(dialog.CheckBox4->isChecked());
+    EXPECT_FALSE(dialog.CheckBox4->isEnabled());
+    EXPECT_EQ(dialog.UseGs, 0);
+    dialog.close();
+    EXPECT_NE(test::ReadText(ini).find("UseGs=1"), std::string::npos);
+    dialog.SetGhostscriptAvailable(true);
+    EXPECT_TRUE(dialog.CheckBox4->isChecked());
+    EXPECT_EQ(dialog.UseGs, -1);
 }
 
 /// Runs the real program offscreen with its lock in `runtimeDir`.

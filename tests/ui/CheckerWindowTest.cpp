@@ -1,19 +1,25 @@
 // The checker window driven through its handlers, with scripted dialogs.
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QFile>
-#include <QFrame>
-#include <QStatusBar>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+
 #include "app/TAboutBox.h"
 #include "checker_ui/TForm1.h"
+#include "settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
+#include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 
 namespace vellumo {
@@ -251,6 +257,76 @@ TEST_F(CheckerWindowTest, DoubleClickChangesTheReportFont) {
     EXPECT_EQ(form->Memo1->font().pointSize(), 14);
 }
 
+// Qt's font dialog opens on the report's own family (drawn with its substitute), style and
+// size; a change of the size alone keeps the stored family under its name.
+TEST_F(CheckerWindowTest, TheFontDialogOpensOnTheReportsFont) {
+    test::RealDialogs real(&ui);
+    auto form = MakeForm();
+    form->show();
+    QFont opened;
+    test::WhenShown<QDialog> dialog([&](QDialog* d) {
+        auto* fonts = d->findChild<QFontDialog*>();
+        ASSERT_NE(fonts, nullptr);
+        opened = fonts->currentFont();
+        for (QLineEdit* edit : fonts->findChildren<QLineEdit*>())
+            if (edit->text() == QStringLiteral("9")) {
+                edit->selectAll();
+                QTest::keyClicks(edit, QStringLiteral("12"));
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+    });
+    QTest::mouseDClick(form->Memo1->viewport(), Qt::LeftButton);
+    ASSERT_TRUE(dialog.Done());
+    EXPECT_EQ(opened.family().toStdString(),
+              QFontInfo(QFont(QStringLiteral("ＭＳ ゴシック"))).family().toStdString());
+    EXPECT_EQ(opened.pointSize(), 9);
+    EXPECT_FALSE(opened.bold());
+    EXPECT_FALSE(opened.italic());
+    EXPECT_EQ(form->Memo1->font().family().toStdString(), "ＭＳ ゴシック");
+    EXPECT_EQ(form->Memo1->font().pointSize(), 12);
+    EXPECT_FALSE(form->Memo1->font().bold());
+    EXPECT_FALSE(form->Memo1->font().italic());
+    // Escape leaves the font as it was.
+    test::WhenShown<QDialog> cancel([&](QDialog* d) {
+        QTest::keyClick(d->findChild<QFontDialog*>()->findChild<QLineEdit*>(), Qt::Key_Escape);
+    });
+    QTest::mouseDClick(form->Memo1->viewport(), Qt::LeftButton);
+    EXPECT_EQ(form->Memo1->font().pointSize(), 12);
+    form->close();
+    const std::string ini = test::ReadText(dir.File("vellumo.ini"));
+    EXPECT_NE(ini.find("FontName=ＭＳ ゴシック"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("FontStyle=0"), std::string::npos) << ini;
+}
+
+// Enter presses the focused button in every window, as Space does.
+TEST_F(CheckerWindowTest, EnterPressesTheFocusedButton) {
+    auto form = MakeForm();
+    TAboutBox about(&form->AboutmesVer, &form->AboutmesDate);
+    TForm3 settings;
+    form->SetAboutBox(&about);
+    form->show();
+    form->DropFiles(Drawings(1));
+    const struct {
+        const char* what;
+        QAbstractButton* button;
+        std::function<bool()> pressed;
+    } cases[] = {
+        {"クリアー", form->Button2, [&] { return form->ShowingUsage(); }},
+        {"?", form->SpeedButton1, [&] { return about.isVisible(); }},
+        {"the settings dialog's ...", settings.Button1,
+         [&] { return ui.folderTitles.size() == 1; }},
+    };
+    settings.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(test::Activate(c.button->window()));
+        c.button->setFocus();
+        QTest::keyClick(c.button, Qt::Key_Return);
+        EXPECT_TRUE(c.pressed());
+    }
+    form->SetAboutBox(nullptr);
+}
+
 TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
     {
         auto form = MakeForm();
@@ -332,6 +408,21 @@ TEST_F(CheckerWindowTest, AboutBoxOpensBesideTheWindowAndTheButtonsCloseIt) {
     form->SpeedButton1Click();
     form->Button4Click();
     EXPECT_FALSE(about.isVisible());
+
+    // Kept above the checker while the checker stays on top, by the click of "?"; the
+    // checker keeps its place through the change.
+    const QPoint place = form->frameGeometry().topLeft();
+    for (const bool onTop : {true, false}) {
+        QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
+        ASSERT_EQ(form->CheckBox1->isChecked(), onTop);
+        QApplication::processEvents();
+        EXPECT_EQ(form->frameGeometry().topLeft(), place);
+        QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+        ASSERT_TRUE(about.isVisible());
+        EXPECT_EQ(bool(about.windowHandle()->flags() & Qt::WindowStaysOnTopHint), onTop);
+        EXPECT_EQ(about.pos(), form->frameGeometry().topLeft() + QPoint(70, 70));
+        QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+    }
     form->SetAboutBox(nullptr);
     form->hide();
 }

@@ -262,6 +262,50 @@ TEST_F(CropWindowTest, CornerResizeKeepsTheRatioWithShiftAndTurnsOver) {
     EXPECT_EQ(viewer->CropRect, (CropRect{50, 100, 51, 101}));
 }
 
+/// The cursor the window shows now: the application's override, else the window's own.
+Qt::CursorShape ShownCursor(QWidget* window) {
+    if (const QCursor* c = QGuiApplication::overrideCursor()) return c->shape();
+    return window->windowHandle()->cursor().shape();
+}
+
+// The move and resize cursors show from the press to the release, also on the first drag,
+// whose press is the frame's, and while the pointer is off the handle it took.
+TEST_F(CropWindowTest, DragCursorsFromPressToRelease) {
+    struct Case {
+        const char* what;
+        bool attachFirst;
+        int handle;  // -1: the frame itself
+        QPoint step;
+        Qt::CursorShape pressed, moved;
+    };
+    const auto all = Qt::SizeAllCursor, nwse = Qt::SizeFDiagCursor, nesw = Qt::SizeBDiagCursor;
+    const Case cases[] = {
+        {"the first drag of the frame", false, -1, {30, 20}, all, all},
+        {"a later move", true, -1, {30, 20}, all, all},
+        {"a resize at the bottom right", true, 4, {40, 30}, nwse, nwse},
+        {"a resize at the top right", true, 2, {40, -30}, nesw, nesw},
+        {"a resize turned over", true, 4, {-260, 30}, nwse, nesw},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenWithFrame({100, 100, 300, 200});
+        QWidget* content = viewer->ScrollContent;
+        FrameTracker* t = viewer->FrameTracker;
+        if (c.attachFirst) {
+            Mouse(QTest::MousePress, content, Frame().center());
+            Mouse(QTest::MouseRelease, content, Frame().center());
+        }
+        QPoint from = Frame().center();
+        if (c.handle >= 0) from = t->Handle(c.handle)->geometry().center();
+        Mouse(QTest::MousePress, content, from);
+        EXPECT_EQ(ShownCursor(viewer.get()), c.pressed);
+        Mouse(QTest::MouseMove, content, from + c.step, Qt::NoButton);
+        EXPECT_EQ(ShownCursor(viewer.get()), c.moved);
+        Mouse(QTest::MouseRelease, content, from + c.step);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+}
+
 TEST_F(CropWindowTest, RightPressOpensTheFramesPopupAtTheCursor) {
     OpenWithFrame({100, 100, 300, 200});
     const QPoint at = Frame().center();

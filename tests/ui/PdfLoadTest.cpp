@@ -17,6 +17,7 @@
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
 #include "checker_ui/TForm1.h"
+#include "platform/Error.h"
 #include "settings/TForm3.h"
 #include "support/PdfFiles.h"
 #include "ui/ViewerFixture.h"
@@ -43,6 +44,7 @@ class PdfLoadTest : public test::ViewerFixture {
         checker = std::make_unique<TForm1>(Q(ini), QStringList{});
         checker->GhostscriptAvailable = true;
         checker->GhostscriptFolder = Q(test::GhostscriptProgram());
+        dialog.SetGhostscriptAvailable(true);
     }
     QString LastMessage() const {
         return ui.messages.empty() ? QString() : ui.messages.back().text;
@@ -109,15 +111,28 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
 
 TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     const std::string pdf = dir.Write("plan.pdf", std::string("%PDF-1.4\n"));
-    checker->GhostscriptFolder = Q(dir.File("no-gs"));
+    // The platform's reason in the error box: a converter that cannot be started, an old
+    // page that cannot be removed.
+    const std::string missing = dir.File("no-gs");
+    checker->GhostscriptFolder = Q(missing);
     Open(pdf);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(LastMessage(), QStringLiteral("Ghoscript_Pdfconvert 処理失敗\n"
-                                            "複数ページのPDFファイルはサイズが大きく\n"
-                                            "変換に時間が掛かるため失敗しやすくなります。"));
+    EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);
+    EXPECT_EQ(LastMessage().toStdString(),
+              WithLfLineEnds(ErrorBoxText("「" + missing +
+                                          "」を起動できません。(No such file or directory)")));
     EXPECT_EQ(viewer->FileName2, Q(pdf));
     EXPECT_FALSE(viewer->PdfConverted);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    std::filesystem::create_directories(dir.File("tmp.tif/held"));
+    checker->GhostscriptFolder = QStringLiteral("/bin/true");
+    viewer->DropFiles({Q(pdf)});
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(LastMessage().toStdString(),
+              WithLfLineEnds(ErrorBoxText("「" + dir.File("tmp.tif") +
+                                          "」を削除できません。(Is a directory)")));
+    std::filesystem::remove_all(dir.File("tmp.tif"));
+    ui.messages.clear();
 
     // A converter that writes part of its page and hangs: the wait texts come at their
     // moments while the window runs, it is stopped at the limit, nothing partial is loaded,

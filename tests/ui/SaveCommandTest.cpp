@@ -1,17 +1,19 @@
 // The viewer's save command and the settings dialog, driven through their handlers with a
 // scripted save dialog; every file written is read back with the libraries themselves.
 
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <gtest/gtest.h>
-#include <tiffio.h>
-
 #include <filesystem>
 #include <fstream>
 
@@ -21,6 +23,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
 #include "support/TempDir.h"
+#include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "viewer/TForm2.h"
@@ -110,6 +113,67 @@ TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
               QStringLiteral("保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+}
+
+// Qt's own save dialog, with the type picked and the name typed by keys: "All Graphics "
+// takes the type from the extension, and is where a ".tiff" or ".jpeg" picture starts.
+TEST_F(SaveCommandTest, AllGraphicsInQtsSaveDialog) {
+    struct Case {
+        const char* viewed;
+        bool pickAllGraphics;  // else the type the dialog starts on
+        const char* typed;     // "" keeps the proposed name
+        const char* written;   // "" when nothing may be written
+        const char* message;
+    };
+    const Case cases[] = {
+        {"c.tif", true, "OUT.PNG", "OUT.PNG", ""},
+        {"c.tif", true, "x.jpeg", "",
+         "保存ファイル名：x.jpeg\n拡張子「.jpeg」 は、未対応ファイル形式です。  "},
+        {"scan.tiff", false, "", "",
+         "保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "},
+    };
+    test::RealDialogs real(&ui);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.viewed + std::string(" ") + c.typed);
+        const TempDir folder;
+        const std::string viewed = folder.File(c.viewed);
+        Bmp2Tif(HalfBlack(64, 40), viewed, TiffCompression::G4, 400);
+        Open(viewed);
+        QString startFilter;
+        std::vector<bool> tabs;
+        QString message;
+        test::WhenShown<QMessageBox> box([&](QMessageBox* b) {
+            message = b->text();
+            QTest::keyClick(b, Qt::Key_Return);
+        });
+        test::WhenShown<QFileDialog> save([&](QFileDialog* d) {
+            startFilter = d->selectedNameFilter();
+            auto* types = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (c.pickAllGraphics) QTest::keyClick(types, Qt::Key_End);
+            test::WaitFor([&] { return dialog.isVisible(); });
+            for (int i = 0; i < dialog.PageControl1->count(); ++i)
+                tabs.push_back(dialog.PageControl1->isTabVisible(i));
+            if (*c.typed) name->setText(QString::fromUtf8(c.typed));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        QTest::mouseClick(viewer->Button8, Qt::LeftButton);
+        EXPECT_TRUE(save.Done());
+        if (!c.pickAllGraphics) {
+            EXPECT_TRUE(startFilter.startsWith(QStringLiteral("All Graphics")));
+        }
+        EXPECT_EQ(tabs, (std::vector<bool>{true, true, true, false, false}));
+        EXPECT_EQ(message.toStdString(), c.message);
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(folder.Path()))
+            if (e.path().filename() != c.viewed) files.push_back(e.path().filename().string());
+        EXPECT_EQ(files,
+                  *c.written ? std::vector<std::string>{c.written} : std::vector<std::string>{});
+        if (*c.written) {
+            const std::vector<uint8_t> bytes = ReadAll(folder.File(c.written));
+            EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 4), "PNG");
+        }
+    }
 }
 
 TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
@@ -347,6 +411,24 @@ TEST_F(DialogOptionsTest, KeepsItselfOnTheScreen) {
     EXPECT_EQ(low.x(), screen.width() - dialog.width() - 100);
 }
 
+// Shown again and again by "Option", the dialog comes back where it was, frame included.
+TEST_F(DialogOptionsTest, ComesBackWhereItWas) {
+    Open("");
+    std::vector<QPoint> places;
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        ASSERT_TRUE(test::WaitFor([&] { return dialog.isVisible(); }));
+        QApplication::processEvents();
+        places.push_back(dialog.frameGeometry().topLeft());
+        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        ASSERT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(places[1], places[0]);
+    EXPECT_EQ(places[2], places[0]);
+    const DialogSettings stored = LoadDialogSettings(ini);
+    EXPECT_EQ(QPoint(stored.Left, stored.Top), places[0]);
+}
+
 TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     Open("");
     dialog.Button1MouseDown(Qt::RightButton);  // no picture: nothing
@@ -378,7 +460,9 @@ TEST_F(DialogOptionsTest, TheViewerLoadSetsTheGrayChoiceAndPdfOptions) {
     Open("");
     EXPECT_FALSE(dialog.JpegGray());
     EXPECT_TRUE(dialog.RadioButton2->isChecked());
-    EXPECT_EQ(dialog.UseGs, -1);  // read even where Ghostscript is missing
+    // Read even where Ghostscript is missing, but not shown as in use there.
+    EXPECT_TRUE(dialog.UseGsChoice());
+    EXPECT_EQ(dialog.UseGs, 0);
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/reg"));
 }
 
