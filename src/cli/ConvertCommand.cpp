@@ -6,6 +6,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/DrawingCommand.h"
 #include "crop/CutOut.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
@@ -30,7 +31,11 @@ constexpr const char* kUsage =
     "input:  --no-mono-display   load a one-bit file as colour (the viewer's display option off)\n"
     "output (the type follows the extension: .tif .jpg .bmp .png):\n"
     "  --compression none|lzw|zip|g3|g4 (g4)  --dpi 200|300|400|600 (400)\n"
-    "  --jpeg-quality 100|90|80|70|60 (80)  --jpeg-gray\n";
+    "  --jpeg-quality 100|90|80|70|60 (80)  --jpeg-gray\n"
+    "drawing: vellumo-convert INPUT OUTPUT.tif --drawing [--shrink-to-fit] [operation...]\n"
+    "         vellumo-convert --drawing INPUT-FOLDER OUTPUT-FOLDER [--shrink-to-fit] [operation...]\n"
+    "  true scale at 400 dpi, landscape, on a B4 page, one bit (--threshold T, 128),\n"
+    "  --despeckle on the one-bit drawing; written as G4 and checked\n";
 
 enum class OpKind { RotateLeft, RotateRight, Threshold, Gray, Dither, Despeckle, Crop, Ink };
 
@@ -46,6 +51,8 @@ struct Request {
     std::string output;
     bool info = false;
     bool monoDisplay = true;
+    bool drawing = false;
+    bool shrinkToFit = false;
     std::vector<Operation> operations;
     SaveOptions save;
 };
@@ -128,6 +135,8 @@ Request Parse(const std::vector<std::string>& args) {
         else if (a == "--jpeg-gray") r.save.jpegGray = true;
         else if (a == "--no-mono-display") r.monoDisplay = false;
         else if (a == "--info") r.info = true;
+        else if (a == "--drawing") r.drawing = true;
+        else if (a == "--shrink-to-fit") r.shrinkToFit = true;
         else if (a.size() > 1 && a[0] == '-' && a != "-") throw Refused{"不明なオプションです: " + a};
         else positional.push_back(a);
     }
@@ -169,6 +178,34 @@ void Apply(const Operation& op, Bitmap& picture) {
 
 std::string Text(std::string_view s) { return WithLfLineEnds(s); }
 
+/// --drawing: the threshold and the despeckle become the drawing's own one-bit step; the
+/// other operations run before it, in their order. The output options are the drawing's.
+DrawingRequest DrawingRequestOf(const Request& r) {
+    const SaveOptions defaults{TiffCompression::G4};
+    if (r.info || r.save.compression != defaults.compression || r.save.dpi != defaults.dpi ||
+        r.save.jpegQuality != defaults.jpegQuality || r.save.jpegGray)
+        throw Refused{"--drawing は G4 400dpi の TIFF を書きます: 出力の指定はできません"};
+    DrawingRequest d;
+    d.input = r.input;
+    d.output = r.output;
+    d.monoDisplay = r.monoDisplay;
+    d.options.shrinkToFit = r.shrinkToFit;
+    std::vector<Operation> before;
+    for (const Operation& op : r.operations) {
+        if (op.kind == OpKind::Threshold) d.options.threshold = op.threshold;
+        else if (op.kind == OpKind::Despeckle) d.options.despeckle = true;
+        else before.push_back(op);
+    }
+    d.operations = [before](Bitmap& picture) {
+        try {
+            for (const Operation& op : before) Apply(op, picture);
+        } catch (const Refused& refused) {
+            throw Error(refused.message);
+        }
+    };
+    return d;
+}
+
 std::string DpiText(float v) {
     std::ostringstream s;
     s << v;
@@ -189,6 +226,8 @@ void PrintInfo(const LoadedPicture& p, std::ostream& out) {
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
         const Request r = Parse(args);
+        if (r.drawing) return RunDrawingCommand(DrawingRequestOf(r), out, err);
+        if (r.shrinkToFit) throw Refused{"--shrink-to-fit は --drawing と使います"};
         std::optional<SaveType> type;
         if (!r.info) {
             const SaveTarget target = ResolveSaveTarget(r.output, 5);

@@ -145,6 +145,12 @@ bool IsGrayPicture(const Bitmap& b) {
 
 }  // namespace
 
+PixelFormat ResampledFormat(const Bitmap& source, ResampleColour colour) {
+    if (source.Format() == PixelFormat::Bit1) return PixelFormat::Bit1;
+    if (colour == ResampleColour::Gray || IsGrayPicture(source)) return PixelFormat::Bit8;
+    return PixelFormat::Bit24;
+}
+
 uint32_t ScaledExtent(uint32_t size, double scale) {
     const double v = std::round(double(size) * scale);
     if (!(v >= 1)) return 1;
@@ -160,11 +166,11 @@ Bitmap ResampleArea(const Bitmap& source, double scaleX, double scaleY, const Pi
         uint64_t(area.y) + area.height > ScaledExtent(source.Height(), scaleY))
         throw Error(kBadScaleText);
 
-    const bool mono = source.Format() == PixelFormat::Bit1;
-    const bool gray = !mono && (colour == ResampleColour::Gray || IsGrayPicture(source));
+    const PixelFormat format = ResampledFormat(source, colour);
+    const bool mono = format == PixelFormat::Bit1;
+    const bool gray = format == PixelFormat::Bit8;
     const int channels = mono || gray ? 1 : 3;
-    Bitmap out(area.width, area.height,
-               mono ? PixelFormat::Bit1 : gray ? PixelFormat::Bit8 : PixelFormat::Bit24);
+    Bitmap out(area.width, area.height, format);
     if (mono) out.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
     if (gray) out.Palette() = CreateGrayPalette();
 

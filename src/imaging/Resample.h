@@ -28,6 +28,9 @@ enum class ResampleColour {
     Gray,
 };
 
+/// The format of `source` resampled in `colour`: Bit1, Bit8 (the viewer's gray) or Bit24.
+PixelFormat ResampledFormat(const Bitmap& source, ResampleColour colour);
+
 /// The size of `size` pixels scaled by `scale`: rounded, at least 1.
 uint32_t ScaledExtent(uint32_t size, double scale);
 
