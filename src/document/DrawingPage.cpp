@@ -41,7 +41,8 @@ int64_t PlaceAlong(uint64_t size, uint64_t contentBegin, uint64_t contentEnd, ui
                             ((int64_t(page) - int64_t(size)) % 2 < 0 ? 1 : 0);
     const int64_t low = -int64_t(contentBegin);                // the content's start at 0
     const int64_t high = int64_t(page) - int64_t(contentEnd);  // its end at the page's end
-    return std::clamp(centred, low, std::max(low, high));
+    if (high < low) return low - (low - high) / 2;  // longer: as much cut at either end
+    return std::clamp(centred, low, high);
 }
 
 Bitmap WhitePage(uint32_t width, uint32_t height, PixelFormat format) {

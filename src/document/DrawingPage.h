@@ -26,8 +26,8 @@ std::optional<PixelArea> InkBounds(const Bitmap& picture, int threshold);
 /// Where a picture `size` pixels long lies along one axis of a page `page` pixels long:
 /// the page position of the picture's first pixel, such that the picture's pixels
 /// `contentBegin` … `contentEnd` − 1 are on the page and the picture's centre is as near
-/// the page's centre as that allows (halves toward the start). The content must not be
-/// longer than the page.
+/// the page's centre as that allows (halves toward the start). Content longer than the page
+/// is centred on it, as much of it beyond either end.
 int64_t PlaceAlong(uint64_t size, uint64_t contentBegin, uint64_t contentEnd, uint32_t page);
 
 /// A white page of `width` × `height` in `format`: one bit with the colour table [black,

@@ -8,6 +8,7 @@
 #include "imaging/Despeckle.h"
 #include "imaging/Rotate.h"
 #include "imaging/Threshold.h"
+#include "platform/Rounding.h"
 #include "viewer/ViewScaling.h"
 
 namespace vellumo {
@@ -101,10 +102,11 @@ PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY,
     if (content) {
         placement.contentWidthMm = c.width / dx * kMmPerInch;
         placement.contentHeightMm = c.height / dy * kMmPerInch;
-        // At true scale the content is its width times the scale; the pixels it only
-        // partly covers at its edges may be cut to fit.
-        if (std::round(c.width * sx) > kDrawingWidth ||
-            std::round(c.height * sy) > kDrawingHeight) {
+        // Larger than B4 as the paper-size rule measures: in whole millimetres, rounded. So
+        // a scan whose edge shadows make it a fraction of a millimetre too large still fits;
+        // what lies beyond the page, at most half a millimetre, is cut at both ends.
+        if (RoundHalfEven(placement.contentWidthMm) > kDrawingWidthMm ||
+            RoundHalfEven(placement.contentHeightMm) > kDrawingHeightMm) {
             if (!options.shrinkToFit)
                 throw ContentTooLarge(placement.contentWidthMm, placement.contentHeightMm);
             // Two pixels to spare, for the partly covered pixels at the content's edges.

@@ -154,6 +154,19 @@ TEST(PlaceOnB4, RefusesOrShrinksContentLargerThanB4) {
         EXPECT_NEAR(ink->width, c.w / 25.4 * 400 * placed.placement.shrink, 3);
         EXPECT_NEAR(ink->height, c.h / 25.4 * 400 * placed.placement.shrink, 3);
     }
+
+    // Larger by less than the paper-size rule's rounding: it fits, cut evenly at both ends,
+    // so the frame's lines stay on either side.
+    Bitmap scan = White(Px(420, 200), Px(297, 200), PixelFormat::Bit24);
+    Frame(scan, 200, 20, 20, 364.4, 257.4);
+    const PlacedPage placed = PlaceOnB4(scan, 200, 200, DrawingOptions{});
+    EXPECT_EQ(placed.placement.shrink, 1.0);
+    const std::optional<PixelArea> ink = InkBounds(placed.page, 128);
+    ASSERT_TRUE(ink);
+    EXPECT_EQ(ink->x, 0u);
+    EXPECT_EQ(ink->width, kDrawingWidth);
+    EXPECT_EQ(ink->height, kDrawingHeight);
+
     EXPECT_EQ(ContentTooLargeText(402.25, 281),
               "　図面の内容が B4 に収まりません（内容：402.2 mm × 281.0 mm、B4：364 mm × 257 mm）。　");
 }
