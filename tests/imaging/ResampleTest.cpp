@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "PixelTestUtil.h"
-#include "imaging/Gray.h"
+#include "document/DrawingPage.h"
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
 
@@ -18,15 +18,9 @@ namespace {
 
 /// A white picture of the format, its one-bit colour table [black, white].
 Bitmap White(uint32_t w, uint32_t h, PixelFormat f) {
+    if (f != PixelFormat::Bit32) return WhitePage(w, h, f);
     Bitmap b(w, h, f);
-    if (f == PixelFormat::Bit1) {
-        b.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
-        b.Fill(0xFF);
-    } else if (f == PixelFormat::Bit8) {
-        b.Palette() = CreateGrayPalette();  // stored darkness: 0 is white
-    } else {
-        b.Fill(0xFF);
-    }
+    b.Fill(0xFF);
     return b;
 }
 
