@@ -51,7 +51,8 @@ struct DrawingVerdict {
 
 /// The report's line for a data size that cannot be judged (a resolution unit other than
 /// inch or none), with the drawing check on or off.
-inline constexpr std::string_view kUncomputableDataSizeLine = " データサイズ： *** 【計算できません】";
+inline constexpr std::string_view kUncomputableDataSizeLine =
+    " データサイズ： *** 【計算できません】";
 
 /// The lines of a TIFF's report with the drawing check on, from the file-name line to the
 /// paper size, in report order: the name rule, then the drawing rules (the data-size line

@@ -47,16 +47,18 @@ class StopRequests {
     static bool Asked() { return g_stopAsked != 0; }
 
   private:
-    struct sigaction int_ {}, term_ {};
+    struct sigaction int_ {
+    }, term_{};
 };
 
 /// The extensions of the pictures and PDFs a folder is converted from, lower-cased.
 bool IsPictureName(const std::string& name) {
     std::string ext(FileExtension(name));
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    static const char* const kKnown[] = {".bmp", ".png", ".jpg", ".jpeg", ".gif",
-                                         ".tif", ".tiff", ".pdf"};
-    return std::any_of(std::begin(kKnown), std::end(kKnown), [&](const char* k) { return ext == k; });
+    static const char* const kKnown[] = {".bmp", ".png", ".jpg",  ".jpeg",
+                                         ".gif", ".tif", ".tiff", ".pdf"};
+    return std::any_of(std::begin(kKnown), std::end(kKnown),
+                       [&](const char* k) { return ext == k; });
 }
 
 class DrawingRun {
@@ -83,11 +85,11 @@ class DrawingRun {
         } catch (const ContentTooLarge& e) {
             return Refuse(in, std::string(e.what()) + "\n--shrink-to-fit で縮小して収められます。");
         } catch (const SaveFailure& e) {
-            return Refuse(in, e.Detail().empty() ? e.what() : std::string(e.what()) + " (" +
-                                                                  e.Detail() + ")");
+            return Refuse(in, e.Detail().empty() ? e.what()
+                                                 : std::string(e.what()) + " (" + e.Detail() + ")");
         } catch (const DecodeError& e) {
-            return Refuse(in, e.Reason().empty() ? e.what()
-                                                 : std::string(e.what()) + "(" + e.Reason() + ")");
+            return Refuse(
+                in, e.Reason().empty() ? e.what() : std::string(e.what()) + "(" + e.Reason() + ")");
         } catch (const Error& e) {
             return Refuse(in, e.what());
         } catch (const std::bad_alloc&) {
@@ -137,8 +139,8 @@ class DrawingRun {
             worst = std::max(worst, status);
         }
         out_ << "図面化：" << names.size() << " ファイル（合格 " << counts[kDrawingPassed]
-             << "、不合格 " << counts[kDrawingFaulty] << "、変換できず "
-             << counts[kDrawingRefused] << "）\n";
+             << "、不合格 " << counts[kDrawingFaulty] << "、変換できず " << counts[kDrawingRefused]
+             << "）\n";
         return worst;
     }
 

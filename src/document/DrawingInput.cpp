@@ -80,11 +80,10 @@ DrawingInput LoadDrawingInput(const std::string& path, const DrawingInputOptions
             throw Error(std::string(kPdfConvertStartFailedText));
         }
         // A cancel leaves through the exception; the converter is killed with its owner.
-        end = FinishPdfConversion(*converter, page, options.pdfLimit,
-                                  [&](std::chrono::milliseconds) {
-                                      if (options.cancelled && options.cancelled())
-                                          throw PdfCancelled();
-                                  });
+        end =
+            FinishPdfConversion(*converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
+                if (options.cancelled && options.cancelled()) throw PdfCancelled();
+            });
     }
     if (end != PdfConversionEnd::Converted) throw Error(PdfConvertFailedText(path));
     try {

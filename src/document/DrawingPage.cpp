@@ -37,11 +37,11 @@ std::optional<PixelArea> InkBounds(const Bitmap& picture, int threshold) {
 }
 
 int64_t PlaceAlong(uint64_t size, uint64_t contentBegin, uint64_t contentEnd, uint32_t page) {
-    const int64_t centred = (int64_t(page) - int64_t(size)) / 2 -
-                            ((int64_t(page) - int64_t(size)) % 2 < 0 ? 1 : 0);
+    const int64_t centred =
+        (int64_t(page) - int64_t(size)) / 2 - ((int64_t(page) - int64_t(size)) % 2 < 0 ? 1 : 0);
     const int64_t low = -int64_t(contentBegin);                // the content's start at 0
     const int64_t high = int64_t(page) - int64_t(contentEnd);  // its end at the page's end
-    if (high < low) return low - (low - high) / 2;  // longer: as much cut at either end
+    if (high < low) return low - (low - high) / 2;             // longer: as much cut at either end
     return std::clamp(centred, low, high);
 }
 
@@ -85,7 +85,8 @@ void PasteInto(Bitmap& page, const Bitmap& part, uint32_t x, uint32_t y) {
         for (size_t k = 0; k < bytes; ++k) {
             const unsigned b = s[k] | (k + 1 == bytes ? tail : 0);
             d[k] &= uint8_t((b >> shift) | (0xFF00u >> shift));
-            if (shift && x / 8 + k + 1 < pageBytes) d[k + 1] &= uint8_t((b << (8 - shift)) | (0xFFu >> shift));
+            if (shift && x / 8 + k + 1 < pageBytes)
+                d[k + 1] &= uint8_t((b << (8 - shift)) | (0xFFu >> shift));
         }
     }
 }

@@ -77,8 +77,8 @@ std::string TurnedText() { return "　縦長の画像を左に 90° 回転しま
 
 double DrawingDpi(double dpi) { return ScalingDpi(static_cast<float>(dpi)); }
 
-PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY,
-                     const DrawingOptions& options, ResampleColour colour) {
+PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY, const DrawingOptions& options,
+                     ResampleColour colour) {
     double dx = DrawingDpi(dpiX), dy = DrawingDpi(dpiY);
     PlacedPage out;
     PagePlacement& placement = out.placement;
@@ -125,10 +125,8 @@ PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY,
 
     out.page = WhitePage(kDrawingWidth, kDrawingHeight, ResampledFormat(*source, colour));
     if (across.count && down.count) {
-        const Bitmap part = ResampleArea(*source, sx, sy,
-                                         PixelArea{across.first, down.first, across.count,
-                                                   down.count},
-                                         colour);
+        const Bitmap part = ResampleArea(
+            *source, sx, sy, PixelArea{across.first, down.first, across.count, down.count}, colour);
         PasteInto(out.page, part, uint32_t(across.offset + across.first),
                   uint32_t(down.offset + down.first));
     }

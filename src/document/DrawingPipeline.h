@@ -79,13 +79,11 @@ double DrawingDpi(double dpi);
 ///    factor in the placement).
 /// Only the part of the picture that lands on the page is ever resampled, so the memory
 /// used stays that of one page whatever the resolution claims. Throws Error from the steps.
-PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY,
-                     const DrawingOptions& options,
+PlacedPage PlaceOnB4(const Bitmap& picture, double dpiX, double dpiY, const DrawingOptions& options,
                      ResampleColour colour = ResampleColour::Keep);
 
 /// Steps 1 to 4: PlaceOnB4 in gray, then one bit by the viewer's threshold (a one-bit page
 /// stays as it is), then with options.despeckle the viewer's despeckle filter.
-Drawing MakeDrawing(const Bitmap& picture, double dpiX, double dpiY,
-                    const DrawingOptions& options);
+Drawing MakeDrawing(const Bitmap& picture, double dpiX, double dpiY, const DrawingOptions& options);
 
 }  // namespace vellumo

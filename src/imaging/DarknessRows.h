@@ -27,7 +27,7 @@ class DarknessRows {
   private:
     const Bitmap& source_;
     RowTo24 rows24_;
-    uint8_t lut_[256];  // darkness of each palette index
+    uint8_t lut_[256];                     // darkness of each palette index
     mutable std::vector<uint8_t> buffer_;  // a 24-bit row of the formats read through RowTo24
 };
 

@@ -95,7 +95,10 @@ Taps AxisTaps(uint32_t size, double scale, uint32_t start, uint32_t count) {
 class SourceRows {
   public:
     SourceRows(const Bitmap& source, int channels)
-        : source_(source), channels_(channels), darkness_(source), rows24_(source),
+        : source_(source),
+          channels_(channels),
+          darkness_(source),
+          rows24_(source),
           buffer_(size_t(source.Width()) * 3) {}
 
     const uint8_t* Row(uint32_t y) {

@@ -2,8 +2,6 @@
 // content lands, the turn of a portrait page, the refusal of content larger than B4 and the
 // shrink that fits it, and the one-bit step.
 
-#include "document/DrawingPipeline.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <optional>
 
 #include "document/DrawingPage.h"
+#include "document/DrawingPipeline.h"
 #include "imaging/Gray.h"
 
 namespace vellumo {
@@ -131,7 +130,8 @@ TEST(PlaceOnB4, RefusesOrShrinksContentLargerThanB4) {
         double w, h;  // the content's mm, on an A2 sheet at 200 dpi
         double factor;
     };
-    const Case cases[] = {{400, 200, 5730.0 / Px(400, 400)}, {300, 280, 4045.0 / Px(280, 400)},
+    const Case cases[] = {{400, 200, 5730.0 / Px(400, 400)},
+                          {300, 280, 4045.0 / Px(280, 400)},
                           {410, 290, 4045.0 / Px(290, 400)}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
@@ -167,8 +167,9 @@ TEST(PlaceOnB4, RefusesOrShrinksContentLargerThanB4) {
     EXPECT_EQ(ink->width, kDrawingWidth);
     EXPECT_EQ(ink->height, kDrawingHeight);
 
-    EXPECT_EQ(ContentTooLargeText(402.25, 281),
-              "　図面の内容が B4 に収まりません（内容：402.2 mm × 281.0 mm、B4：364 mm × 257 mm）。　");
+    EXPECT_EQ(
+        ContentTooLargeText(402.25, 281),
+        "　図面の内容が B4 に収まりません（内容：402.2 mm × 281.0 mm、B4：364 mm × 257 mm）。　");
 }
 
 // The one-bit step: the threshold (default 128) on gray and colour pages, nothing on a
@@ -192,7 +193,8 @@ TEST(MakeDrawing, MakesOneBitByTheThreshold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Bitmap picture = White(Px(364, 300), Px(257, 300), c.format);
-        if (c.format != PixelFormat::Bit1) Fill(picture, 0, 0, picture.Width(), picture.Height(), 235);
+        if (c.format != PixelFormat::Bit1)
+            Fill(picture, 0, 0, picture.Width(), picture.Height(), 235);
         Fill(picture, Px(100, 300), Px(100, 300), Px(50, 300), Px(50, 300), c.level);
         DrawingOptions options;
         options.threshold = c.threshold;

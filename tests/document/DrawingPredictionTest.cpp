@@ -2,8 +2,6 @@
 // pictures (blank, ordinary, too heavy, of other sizes, under good and bad names) the lines
 // are those CheckFile writes from disk, and the data size is the file's.
 
-#include "document/DrawingPrediction.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,6 +10,7 @@
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
 #include "document/DrawingPage.h"
+#include "document/DrawingPrediction.h"
 #include "platform/FileInfo.h"
 #include "support/TempDir.h"
 
@@ -44,16 +43,16 @@ TEST(PredictDrawingCheck, IsTheCheckOfTheSavedFile) {
         const char* name;
     };
     const Case cases[] = {
-        {5732, 4047, 0, "tatemono1.tif"},           // blank: under 5 KB
+        {5732, 4047, 0, "tatemono1.tif"},  // blank: under 5 KB
         {5732, 4047, 0.002, "sokuryouzu12345.tif"},
         {5732, 4047, 0.02, "tiekiken7.tif"},
         {5732, 4047, 0.08, "tatemono00001.tif"},
-        {5732, 4047, 0.3, "zumen.tif"},            // over 300 KB, and a wrong name
-        {5732, 4047, 1.0, "tatemono123456.tif"},   // over a megabyte
+        {5732, 4047, 0.3, "zumen.tif"},           // over 300 KB, and a wrong name
+        {5732, 4047, 1.0, "tatemono123456.tif"},  // over a megabyte
         {5725, 4040, 0.01, "図面1.tif"},
-        {4047, 5732, 0.01, "sokuryouzu3.tif"},     // B4 portrait
-        {4677, 3307, 0.01, "tatemono1.TIF"},       // A4 landscape, with its detail line
-        {4961, 7016, 0.01, "tiekiken1.tif"},       // A3 portrait at 600 dpi is not B4
+        {4047, 5732, 0.01, "sokuryouzu3.tif"},  // B4 portrait
+        {4677, 3307, 0.01, "tatemono1.TIF"},    // A4 landscape, with its detail line
+        {4961, 7016, 0.01, "tiekiken1.tif"},    // A3 portrait at 600 dpi is not B4
         {300, 200, 0.5, "tatemono2.tif"},
         {1, 1, 0, "tatemono3.tif"},
     };

@@ -1,8 +1,6 @@
 // Resampling: true scale from every usual resolution in each format, thin one-bit lines,
 // the averages and interpolations themselves, alpha over white, and a part computed alone.
 
-#include "imaging/Resample.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +8,7 @@
 
 #include "PixelTestUtil.h"
 #include "document/DrawingPage.h"
+#include "imaging/Resample.h"
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
 
@@ -70,12 +69,14 @@ TEST(Resample, KeepsTrueScale) {
     };
     const Case cases[] = {{200, 200}, {300, 300}, {600, 600}, {1200, 1200}, {300, 600}};
     for (const Case& c : cases) {
-        for (PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24,
-                              PixelFormat::Bit32}) {
+        for (PixelFormat f :
+             {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24, PixelFormat::Bit32}) {
             for (ResampleColour colour : {ResampleColour::Keep, ResampleColour::Gray}) {
                 SCOPED_TRACE(std::to_string(c.dpiX) + "x" + std::to_string(c.dpiY) + " " +
                              BitmapFormatName(f) + (colour == ResampleColour::Gray ? " gray" : ""));
-                auto px = [](double mm, double dpi) { return uint32_t(std::lround(mm / 25.4 * dpi)); };
+                auto px = [](double mm, double dpi) {
+                    return uint32_t(std::lround(mm / 25.4 * dpi));
+                };
                 Bitmap across = White(px(110, c.dpiX), px(3, c.dpiY), f);
                 Ink(across, px(5, c.dpiX), px(1, c.dpiY), px(100, c.dpiX), px(0.5, c.dpiY));
                 Bitmap down = White(px(3, c.dpiX), px(110, c.dpiY), f);
@@ -84,10 +85,10 @@ TEST(Resample, KeepsTrueScale) {
                 EXPECT_NEAR(LongestRun(r, true) * 25.4 / 400, 100.0, 0.3);
                 EXPECT_NEAR(LongestRun(ToDpi(down, c.dpiX, c.dpiY, colour), false) * 25.4 / 400,
                             100.0, 0.3);
-                const PixelFormat expected = f == PixelFormat::Bit1 ? PixelFormat::Bit1
-                                             : f == PixelFormat::Bit8 || colour == ResampleColour::Gray
-                                                 ? PixelFormat::Bit8
-                                                 : PixelFormat::Bit24;
+                const PixelFormat expected =
+                    f == PixelFormat::Bit1                                     ? PixelFormat::Bit1
+                    : f == PixelFormat::Bit8 || colour == ResampleColour::Gray ? PixelFormat::Bit8
+                                                                               : PixelFormat::Bit24;
                 EXPECT_EQ(r.Format(), expected);
             }
         }
@@ -165,7 +166,8 @@ TEST(Resample, AreaIsThePartOfTheWhole) {
                     if (whole.Bits() <= 8)
                         cut.SetPixelIndex(x, y, whole.PixelIndex(part.x + x, part.y + y));
                     else
-                        std::memcpy(cut.Row(y) + 3 * x, whole.Row(part.y + y) + 3 * (part.x + x), 3);
+                        std::memcpy(cut.Row(y) + 3 * x, whole.Row(part.y + y) + 3 * (part.x + x),
+                                    3);
                 }
             EXPECT_TRUE(test::SamePixels(cut, alone));
         }
