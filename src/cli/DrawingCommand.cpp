@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -117,7 +118,7 @@ class DrawingRun {
         int counts[3] = {};
         for (const std::string& name : names) {
             if (StopRequests::Asked()) {
-                err_ << "vellumo-convert: " << WithLfLineEnds(kPdfCancelledText) << "\n";
+                err_ << "vellumo-convert: " << in << ": 　変換を中断しました。　\n";
                 worst = kDrawingRefused;
                 break;
             }

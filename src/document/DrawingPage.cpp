@@ -66,7 +66,7 @@ Bitmap WhitePage(uint32_t width, uint32_t height, PixelFormat format) {
 void PasteInto(Bitmap& page, const Bitmap& part, uint32_t x, uint32_t y) {
     if (part.Format() != page.Format() || uint64_t(x) + part.Width() > page.Width() ||
         uint64_t(y) + part.Height() > page.Height())
-        throw Error("PasteInto: the part does not fit the page");
+        throw Error("　画像が用紙に収まりません。　");
     if (part.Format() != PixelFormat::Bit1) {
         const size_t bytes = size_t(part.Bits() / 8);
         for (uint32_t r = 0; r < part.Height(); ++r)
