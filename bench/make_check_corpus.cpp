@@ -1,8 +1,8 @@
 // make_check_corpus: writes a folder of small, varied image files for the check benchmark.
 //
-// Usage: make_check_corpus FOLDER [COUNT] [TIFF-LIST]
+// Usage: make_check_corpus FOLDER [COUNT] [TIFF-LIST] [TIFF-PERCENT]
 //
-// About seven in ten files are TIFFs (both byte orders, one to three pages, a spread of
+// About seven in ten files are TIFFs (or TIFF-PERCENT in a hundred) (both byte orders, one to three pages, a spread of
 // sizes, compressions, resolutions, units and missing tags), written byte by byte; the
 // rest are PNG and JPEG files made with libpng and libjpeg, and BMP files written by hand.
 // Every file decodes as a header; the TIFF strips hold filler bytes, not real pictures.
@@ -289,9 +289,18 @@ Bytes MakeBmp(uint32_t w, uint32_t h) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 4) {
-        std::cerr << "usage: make_check_corpus FOLDER [COUNT] [TIFF-LIST]\n";
+    if (argc < 2 || argc > 5) {
+        std::cerr << "usage: make_check_corpus FOLDER [COUNT] [TIFF-LIST] [TIFF-PERCENT]\n";
         return 2;
+    }
+    long tiffPercent = 70;
+    if (argc == 5) {
+        char* end = nullptr;
+        tiffPercent = std::strtol(argv[4], &end, 10);
+        if (*end || tiffPercent < 0 || tiffPercent > 100) {
+            std::cerr << "make_check_corpus: TIFF-PERCENT must be a whole number from 0 to 100\n";
+            return 2;
+        }
     }
     const std::string folder = argv[1];
     long count = 10000;
@@ -311,7 +320,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::ofstream list;
-    if (argc == 4) {
+    if (argc >= 4 && *argv[3]) {
         list.open(argv[3]);
         if (!list) {
             std::cerr << "make_check_corpus: cannot write " << argv[3] << "\n";
@@ -321,7 +330,9 @@ int main(int argc, char** argv) {
     static const char* const kinds[] = {"tatemono", "sokuryouzu", "tiekiken", "zumen", "Tatemono"};
     std::mt19937 rng(20210226);
     for (long i = 0; i < count; ++i) {
-        const uint32_t kind = rng() % 10;
+        uint32_t kind = rng() % 10;
+        // Another share of TIFFs draws again; the default keeps the files it always made.
+        if (tiffPercent != 70) kind = rng() % 100 < uint32_t(tiffPercent) ? 0 : 7 + rng() % 3;
         char number[16];
         std::snprintf(number, sizeof number, "%05ld", i);
         std::string name;

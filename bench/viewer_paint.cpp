@@ -1,13 +1,16 @@
-// The viewer's paint: the image control in a scroll area with a 760 × 700 viewport, on a
-// B4 drawing at 400 dpi (5732 × 4047) and an A3 one at 600 dpi (9921 × 7016), each in one
-// bit and as a 32-bit picture with alpha flagged (as the decoder gives every colour file).
-// Prints, as the median of several runs in milliseconds: the smaller copies' making, a
-// full viewport repaint at a middle scroll position for each scale, a wheel-zoom step
-// (resize, scroll, repaint), and, for the B4 drawing saved as G4, the load to the first
-// fitted paint.
+// The viewer's paint at a picture area of 1600 × 1000: first the viewer window itself on
+// the B4 drawing (one bit, saved as G4, and in 24 bits), wheel notches from fitted to the
+// largest scale and back, each to the end of its paint; then the image control alone in a
+// scroll area, on a B4 drawing at 400 dpi (5732 × 4047) and an A3 one at 600 dpi (9921 ×
+// 7016), each in one bit and as a 32-bit picture with alpha flagged (as the decoder gives
+// every colour file). Prints, as the median of several runs in milliseconds: the smaller
+// copies' making, a full viewport repaint at a middle scroll position for each scale, a
+// wheel-zoom step (resize, scroll, the paint the window system makes), and, for the B4
+// drawing saved as G4, the load to the first fitted paint.
 //
-// Usage: bench_viewer_paint [RUNS]      (default 9; Qt's offscreen platform unless
-//                                        QT_QPA_PLATFORM says otherwise)
+// Usage: bench_viewer_paint [--window] [RUNS]   (default 9; --window: the window only; Qt's
+//                                                offscreen platform unless QT_QPA_PLATFORM
+//                                                says otherwise, e.g. xcb under Xvfb)
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,20 +28,22 @@
 #include <string>
 #include <vector>
 
+#include "checker_ui/TForm1.h"
 #include "platform/Bitmap.h"
 #include "save/TiffWriter.h"
 #include "viewer/ImageControlWidget.h"
 #include "viewer/LoadPicture.h"
+#include "viewer/TForm2.h"
 #include "viewer/ViewPyramid.h"
 
 namespace {
 
 using namespace vellumo;
 
-constexpr int kViewportWidth = 760;
-constexpr int kViewportHeight = 700;
+constexpr int kViewportWidth = 1600;
+constexpr int kViewportHeight = 1000;
 constexpr double kRepaintTarget = 16;
-constexpr double kZoomStepTarget = 30;
+constexpr double kZoomStepTarget = 16;
 constexpr double kLoadTarget = 300;
 constexpr double kBuildTarget = 100;
 
@@ -155,6 +161,10 @@ struct View {
         const QPixmap shot = area.viewport()->grab();
         if (shot.isNull()) std::abort();
     }
+
+    // What the window system does after a zoom: the pending paint into the window's
+    // backing store and its flush to the screen.
+    void Painted() { QApplication::processEvents(); }
 };
 
 void PrintRow(const char* what, double ms, double target) {
@@ -200,7 +210,7 @@ void Measure(const char* name, const Bitmap& picture) {
     for (double s : steps)
         times.push_back(TimeMs([&] {
             view.Zoom(s);
-            view.Repaint();
+            view.Painted();
         }));
     char what[64];
     std::snprintf(what, sizeof what, "wheel step (median of %zu)", times.size());
@@ -238,16 +248,84 @@ void MeasureLoad(const Bitmap& drawing) {
     PrintRow("load to first fitted paint", Median(total), kLoadTarget);
 }
 
+// The viewer window itself on the B4 drawing saved as G4 (or as a 24-bit LZW TIFF), its
+// picture area made as large as the viewport above: wheel notches over the picture's centre from
+// fitted to the largest scale and back, each timed to the end of its paint (on xcb including the
+// flush to the X server and a round trip to it).
+void MeasureWindow(const Bitmap& drawing, bool colour) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("tatemono1.tif").toStdString();
+    if (colour)
+        Bmp2Tif(ConvertTo24(drawing), path, TiffCompression::Lzw, 400);
+    else
+        Bmp2Tif(drawing, path, TiffCompression::G4, 400);
+    TForm1 checker(dir.filePath("vellumo.ini"), {});
+    checker.HandOffFileName = checker.CheckedFileName = QString::fromStdString(path);
+    TForm2 viewer(checker, nullptr);
+    viewer.show();
+    QApplication::processEvents();  // the hand-off loads the drawing
+    for (int i = 0; i < 3; ++i) {
+        const QSize want(kViewportWidth, kViewportHeight);
+        viewer.resize(viewer.size() + want - viewer.ScrollBox1->viewport()->size());
+        QApplication::processEvents();
+    }
+    const QSize shown = viewer.ScrollBox1->viewport()->size();
+    std::printf("\nthe viewer window on the B4 drawing %s, picture area %d x %d (%s)\n",
+                colour ? "in 24 bits" : "in one bit", shown.width(), shown.height(),
+                qPrintable(QGuiApplication::platformName()));
+    auto notch = [&](int delta) {
+        QWidget* area = viewer.ScrollBox1->viewport();
+        const QPoint centre(area->width() / 2, area->height() / 2);
+        const QPoint global = area->mapToGlobal(centre);
+        const QPoint local = viewer.Image1->mapFromGlobal(global);
+        viewer.PointerOverImage = true;
+        QWheelEvent wheel(QPointF(local), QPointF(global), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewer.Image1, &wheel);
+        QApplication::processEvents();
+        QGuiApplication::sync();
+    };
+    // From fitted up to the largest scale and back down to fitted, twice.
+    viewer.FitWhole();
+    QApplication::processEvents();
+    const double fitted = viewer.ViewScale;
+    std::vector<double> times;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int delta : {120, -120}) {
+            double last = -1;
+            while (viewer.ViewScale != last && (delta > 0 || viewer.ViewScale > fitted)) {
+                last = viewer.ViewScale;
+                times.push_back(TimeMs([&] { notch(delta); }));
+            }
+        }
+    }
+    char what[64];
+    std::snprintf(what, sizeof what, "wheel step (median of %zu)", times.size());
+    PrintRow(what, Median(times), kZoomStepTarget);
+    std::printf("  %-28s %8.2f ms\n", "wheel step, slowest",
+                *std::max_element(times.begin(), times.end()));
+    viewer.close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc > 1) g_runs = std::max(1, std::atoi(argv[1]));
+    bool windowOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--window")
+            windowOnly = true;
+        else
+            g_runs = std::max(1, std::atoi(argv[i]));
+    }
     std::printf("viewer paint, viewport %d x %d, median of %d runs\n", kViewportWidth,
                 kViewportHeight, g_runs);
 
     const Bitmap b4 = MakeDrawing(5732, 4047, 400);
+    MeasureWindow(b4, false);
+    MeasureWindow(b4, true);
+    if (windowOnly) return 0;
     Measure("B4 at 400 dpi, one bit", b4);
     MeasureLoad(b4);
     {

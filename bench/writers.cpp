@@ -242,21 +242,21 @@ void BM_SavePngScan24(benchmark::State& state) {
     const std::string file = TempFile("24.png");
     Run(state, picture, file, [&] { WritePng(picture, file); });
 }
-BENCHMARK(BM_SavePngScan24)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SavePngScan24)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 void BM_SavePngScan32(benchmark::State& state) {
     const Bitmap& picture = Scan32();
     const std::string file = TempFile("32.png");
     Run(state, picture, file, [&] { WritePng(picture, file); });
 }
-BENCHMARK(BM_SavePngScan32)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SavePngScan32)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 void BM_SavePngMono(benchmark::State& state) {
     const Bitmap& picture = Drawing();
     const std::string file = TempFile("1.png");
     Run(state, picture, file, [&] { WritePng(picture, file); });
 }
-BENCHMARK(BM_SavePngMono)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SavePngMono)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveJpegScan32(benchmark::State& state) {
     const Bitmap& picture = Scan32();

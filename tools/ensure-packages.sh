@@ -19,11 +19,14 @@ ensure_packages() {
 # What the core and the command-line programs need to build.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-dev libgif-dev
     libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
+# What the Debian package is built with (CPack's dependency list, dpkg-shlibdeps, which needs
+# file) and what checks its desktop entry and metainfo.
+PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 # What the tests need besides: GoogleTest, the tools whose output they compare with, the
 # printing tests' CUPS server with its PDF queue and poppler to measure the sheets, and
 # Ghostscript for the PDF conversion (its tests skip where it is missing).
 TEST_PACKAGES=(libgtest-dev libtiff-tools imagemagick python3 fonts-dejavu-core
-    cups printer-driver-cups-pdf poppler-utils ghostscript)
+    cups printer-driver-cups-pdf poppler-utils ghostscript "${PACKAGE_PACKAGES[@]}")
 # The windows: Qt 6 Widgets and Print Support, the Japanese fonts that stand in for
 # "ＭＳ ゴシック", and a virtual display for screenshots.
 UI_PACKAGES=(qt6-base-dev qt6-translations-l10n libgl-dev fonts-ipafont-gothic xvfb xauth)

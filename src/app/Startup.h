@@ -7,10 +7,12 @@
 #include <memory>
 #include <optional>
 
+#include "platform/ProgramFiles.h"
 #include "platform/SingleInstance.h"
 
 namespace vellumo {
 
+class HandOffServer;
 class TAboutBox;
 class TForm1;
 class TForm3;
@@ -22,7 +24,9 @@ struct RunningProgram {
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TAboutBox> aboutBox;
     std::unique_ptr<TForm3> form3;
-    RunningProgram(SingleInstance held) : lock(std::move(held)) {}
+    /// Receives the files of later starts (none when the lock is not held).
+    std::unique_ptr<HandOffServer> handOff;
+    RunningProgram(SingleInstance held);
     RunningProgram(RunningProgram&&) = default;
     ~RunningProgram();
 };
@@ -31,10 +35,15 @@ struct RunningProgram {
 /// when it has closed.
 void OpenViewer(TForm1& checker, TForm3* settingsDialog);
 
-/// Takes the lock named "Voda"; when another copy holds it, shows the warning "警告" /
+/// Takes the lock named "Voda". When another copy holds it: with `files`, hands them to
+/// that copy (which checks them as if dropped) and returns nothing without a message;
+/// without files, or when the running copy does not take them, shows the warning "警告" /
 /// "Pelmoraは既に起動しています。" and returns nothing, creating no window. Otherwise
-/// creates the windows (not yet shown). `executablePath` decides the settings file;
-/// `files` are the command-line paths the checker window checks when first shown.
+/// creates the windows (not yet shown) and listens for the files of later starts.
+/// `places` are the settings file and the working folder; `files` are the command-line
+/// paths the checker window checks when first shown.
+std::optional<RunningProgram> StartProgram(const ProgramFiles& places, const QStringList& files);
+/// The same with the places chosen for `executablePath` (ChooseProgramFiles).
 std::optional<RunningProgram> StartProgram(const QString& executablePath, const QStringList& files);
 
 }  // namespace vellumo

@@ -1,14 +1,23 @@
 // The program: one copy per login, then the checker window, the About box and the settings
 // dialog, which live until the checker window closes.
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/Application.h"
 #include "app/Startup.h"
 #include "app/TAboutBox.h"
-#include "settings/TForm3.h"
 #include "checker_ui/TForm1.h"
+#include "platform/Version.h"
+#include "settings/TForm3.h"
 
 int main(int argc, char** argv) {
     using namespace vellumo;
+    // Answered before anything else: no display, no lock, no window.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vellumo %s\n", ProgramVersion());
+        return 0;
+    }
     VellumoApplication app(argc, argv);
     InitializeApplication(app);
     QStringList files = QApplication::arguments();

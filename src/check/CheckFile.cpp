@@ -99,14 +99,15 @@ std::string ResolutionText(const std::string& path, ProgramValues& values) {
 }
 
 CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
-                      ReportView& view) {
+                      ReportView& view, const std::string& shownPath) {
     view.SetStatus("");
     CheckResult result;
     ImageInfo& info = result.info;
     std::optional<FileSource> file = FileSource::Open(path);
     ReadImageInfo(file ? &*file : nullptr, path, options.ghostscriptAvailable, info);
 
-    const std::string fileName(FileNameOf(path));
+    const std::string& shown = shownPath.empty() ? path : shownPath;
+    const std::string fileName(FileNameOf(shown));
     const bool tiff = info.typeName == "Tif";
     if (tiff && !info.headerRead) {
         view.SetStatus("　ファイル名【 " + fileName + " 】 は 解析に失敗しました。");
@@ -114,7 +115,9 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Prog
     }
     if (view.ShowingUsage()) view.BeginReports();
     view.AppendLine("");
-    if (options.showPath) view.AppendLine(Join(kFilePath, FolderOf(path)));
+    // The folder as a file manager hands it over, also for a path relative to the working
+    // folder (the command line's).
+    if (options.showPath) view.AppendLine(Join(kFilePath, FolderOf(AbsolutePath(shown))));
     if (!info.headerRead) {
         WriteShortReport(info, fileName, view);
         return result;

@@ -33,8 +33,10 @@ std::string ResolutionText(const std::string& path, ProgramValues& values);
 
 /// Writes the report block of one file to `view`. Throws Error (invalid header, zero size,
 /// file access, a zero RATIONAL denominator) before anything is written; the status line
-/// is then empty.
+/// is then empty. The report names the file by `shownPath` (the name and folder as the
+/// user should read them; the name rule judges that name), by default `path` itself; the
+/// folder line shows it as an absolute path, whatever folder the program runs in.
 CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
-                      ReportView& view);
+                      ReportView& view, const std::string& shownPath = {});
 
 }  // namespace vellumo

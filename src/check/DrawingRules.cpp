@@ -78,9 +78,11 @@ RuleLines CompressionRuleLines(const ImageInfo& info) {
 }
 
 RuleLines BitDepthRuleLines(const ImageInfo& info) {
-    if (info.bitsPerSample == 1) return {Concat({kBitDepth, "１（bit）モノクロ     【確認】"})};
-    if (info.bitsPerSample > 1)
+    // Several samples a pixel (RGB, gray with alpha) are never one-bit monochrome, even
+    // at one bit a sample.
+    if (info.samplesPerPixel > 1 || info.bitsPerSample > 1)
         return {Concat({kBitDepth, " ** 【カラー又はグレースケール画像です。】"})};
+    if (info.bitsPerSample == 1) return {Concat({kBitDepth, "１（bit）モノクロ     【確認】"})};
     return {};
 }
 

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -90,6 +91,7 @@ QStringList TForm1::UsageText() {
 
 TForm1::TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* parent)
     : QMainWindow(parent), settingsPath_(std::move(settingsPath)),
+      workFolder_(QFileInfo(settingsPath_).absolutePath()),
       commandLineFiles_(std::move(commandLineFiles)) {
     setObjectName(QStringLiteral("Form1"));
     // Resizable and minimizable, but never maximized.
@@ -209,6 +211,41 @@ void TForm1::FormShow() {
     searchCount = search.searchCount;
     if (settingsDialog_) settingsDialog_->SetGhostscriptAvailable(GhostscriptAvailable);
     CheckList(commandLineFiles_);
+    startChecked_ = true;
+    CheckWaitingFiles();
+}
+
+void TForm1::ReceiveFiles(const QStringList& paths) {
+    waitingFiles_.append(paths);
+    CheckWaitingFiles();
+}
+
+void TForm1::CheckWaitingFiles() {
+    // Before the start's own files, FormShow comes back here.
+    if (waitingFiles_.isEmpty() || !startChecked_) return;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal || viewerOpen_ || checkingList_) {
+        // The window in the way is the one the user sees.
+        if (modal) {
+            modal->raise();
+            modal->activateWindow();
+        }
+        // The viewer's close comes back here; a message box or a check in progress gives
+        // no sign when it ends, so look again a little later.
+        if (!viewerOpen_ && !waitTimerSet_) {
+            waitTimerSet_ = true;
+            QTimer::singleShot(250, this, [this] {
+                waitTimerSet_ = false;
+                CheckWaitingFiles();
+            });
+        }
+        return;
+    }
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    DropFiles(waitingFiles_.takeFirst());
+    CheckWaitingFiles();
 }
 
 void TForm1::CheckFile(const QString& path) {
@@ -232,6 +269,12 @@ void TForm1::CheckFile(const QString& path) {
 }
 
 void TForm1::CheckList(const QStringList& paths) {
+    // Files received while this list is checked wait for its end.
+    struct Checking {
+        TForm1& form;
+        explicit Checking(TForm1& f) : form(f) { form.checkingList_ = true; }
+        ~Checking() { form.checkingList_ = false; }
+    } checking(*this);
     int checked = 0;
     for (const QString& path : paths) {
         if (checked == kMaxFilesAtOnce) {
@@ -343,13 +386,16 @@ void TForm1::Button4Click() {
     HandOffFileName = CheckedFileName;
     if (!viewerOpener_) return;
     showMinimized();
+    viewerOpen_ = true;
     try {
         viewerOpener_(*this);
     } catch (const Error& e) {
         ShowErrorBox(this, e.what());
     }
+    viewerOpen_ = false;
     showNormal();
     Memo1->setFocus();
+    CheckWaitingFiles();
 }
 
 void TForm1::CheckBox1Click() {

@@ -79,6 +79,10 @@ public:
     int searchCount = 0;
 
     const QString& SettingsPath() const { return settingsPath_; }
+    /// Where the viewer writes "tmp.tif" and "Tmp.png"; the settings file's folder unless
+    /// set (an installed copy keeps them in the user's cache folder).
+    const QString& WorkFolder() const { return workFolder_; }
+    void SetWorkFolder(QString folder) { workFolder_ = std::move(folder); }
     /// The report box shows the usage text (its info-tip background).
     bool ShowingUsage() const;
 
@@ -96,6 +100,13 @@ public:
     void CheckBox1Click();
     void Memo1DblClick();
     void SpeedButton1Click();
+
+    /// Files named by a second start of the program: checked as a drop, and the window
+    /// comes to the front. While the viewer is open, a message box is up, or a list is
+    /// being checked, they wait and are checked, in their order, once that is over.
+    void ReceiveFiles(const QStringList& paths);
+    /// Files received and not yet checked, one list per start.
+    const QList<QStringList>& WaitingFiles() const { return waitingFiles_; }
 
     /// Checks one file into the report (the window's CheckFile). Throws Error.
     void CheckFile(const QString& path);
@@ -116,11 +127,19 @@ private:
     void ShowTooMany();
     /// Checks each path in turn, ten at most; an error shows the error box and stops.
     void CheckList(const QStringList& paths);
+    /// Checks the received files when nothing holds them back (see ReceiveFiles).
+    void CheckWaitingFiles();
     QColor ReportFontColor() const;
     void ApplySettings(const CheckerSettings& settings);
     CheckerSettings CollectSettings() const;
 
     QString settingsPath_;
+    QString workFolder_;
+    QList<QStringList> waitingFiles_;
+    bool startChecked_ = false;  ///< the command-line files have been checked
+    bool checkingList_ = false;
+    bool viewerOpen_ = false;
+    bool waitTimerSet_ = false;
     QStringList commandLineFiles_;
     bool shownOnce_ = false;
     int openFilterIndex_ = 1;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/Bitmap.h"
+
 namespace vellumo {
 
 namespace {
@@ -20,7 +22,46 @@ double PerMm(float pixPerMm) {
     return pixPerMm > 0 ? double(pixPerMm) : double(float(kAssumedDpi / kMmPerInch));
 }
 
+/// Whether a frame of w × h screen pixels cuts out a picture the decoders would load.
+bool CutOutFits(int32_t w, int32_t h, double s) {
+    const int64_t pw = RoundHalfEvenToInt(std::abs(w) / s);
+    const int64_t ph = RoundHalfEvenToInt(std::abs(h) / s);
+    return CutOutWithinLimit(pw, ph);
+}
+
+/// 120 % of the frame, or as much of it as stays within the pixel limit: never smaller
+/// than the frame is.
+void Enlarge(double w0, double h0, double s, int32_t& w, int32_t& h) {
+    w = RoundExtent(w0 * 1.2);
+    h = RoundExtent(h0 * 1.2);
+    if (!(s > 0) || CutOutFits(w, h, s)) return;
+    const double pw = std::abs(w0) / s;
+    const double ph = std::abs(h0) / s;
+    double k = 1.2;
+    if (pw > 0 && ph > 0) k = std::min(k, std::sqrt(double(kMaxPixels) / (pw * ph)));
+    if (pw > 0) k = std::min(k, kMaxSide / pw);
+    if (ph > 0) k = std::min(k, kMaxSide / ph);
+    if (k <= 1) {  // already at the limit, or beyond it: the frame stays
+        w = int32_t(w0);
+        h = int32_t(h0);
+        return;
+    }
+    w = RoundExtent(w0 * k);
+    h = RoundExtent(h0 * k);
+    // Rounding may put it a pixel over.
+    while (!CutOutFits(w, h, s) &&
+           (std::abs(w) > std::abs(int32_t(w0)) || std::abs(h) > std::abs(int32_t(h0)))) {
+        if (std::abs(w) > std::abs(int32_t(w0))) w -= w > 0 ? 1 : -1;
+        if (std::abs(h) > std::abs(int32_t(h0))) h -= h > 0 ? 1 : -1;
+    }
+}
+
 }  // namespace
+
+bool CutOutWithinLimit(int64_t w, int64_t h) {
+    return w <= int64_t(kMaxSide) && h <= int64_t(kMaxSide) &&
+           (w <= 0 || h <= 0 || uint64_t(w) * uint64_t(h) <= kMaxPixels);
+}
 
 CropRect InitCropRect(uint32_t W, uint32_t H) {
     int32_t w = 0;
@@ -35,7 +76,8 @@ CropRect InitCropRect(uint32_t W, uint32_t H) {
     const int32_t left = RoundHalfEvenToInt((double(W) - w) / 2.0);
     const int32_t top = RoundHalfEvenToInt((double(H) - h) / 2.0);
     auto end = [](int32_t start, int32_t side) {
-        return int32_t(std::min<int64_t>(int64_t(start) + side, std::numeric_limits<int32_t>::max()));
+        return int32_t(
+            std::min<int64_t>(int64_t(start) + side, std::numeric_limits<int32_t>::max()));
     };
     return {left, top, end(left, w), end(top, h)};
 }
@@ -77,21 +119,33 @@ FrameBounds ApplyFramePreset(int preset, const FrameBounds& f, double s, float p
             w = RoundExtent(h0 / longer * shorter);
     };
     switch (preset) {
-        case kPresetSwap: std::swap(w, h); break;
-        case kPresetL: paper(127, 89); break;
-        case kPresetB6: paper(182, 128); break;
-        case kPresetA4: paper(210, 297); break;
-        case kPresetRatio4x3: ratio(4, 3); break;
-        case kPresetRatio16x9: ratio(16, 9); break;
+        case kPresetSwap:
+            std::swap(w, h);
+            break;
+        case kPresetL:
+            paper(127, 89);
+            break;
+        case kPresetB6:
+            paper(182, 128);
+            break;
+        case kPresetA4:
+            paper(210, 297);
+            break;
+        case kPresetRatio4x3:
+            ratio(4, 3);
+            break;
+        case kPresetRatio16x9:
+            ratio(16, 9);
+            break;
         case kPresetShrink:
             h = RoundExtent(h0 * 0.8);
             w = RoundExtent(w0 * 0.8);
             break;
         case kPresetEnlarge:
-            h = RoundExtent(h0 * 1.2);
-            w = RoundExtent(w0 * 1.2);
+            Enlarge(w0, h0, s, w, h);
             break;
-        default: return f;
+        default:
+            return f;
     }
     // The centre stays: two opposite differences round to opposite values, so a swap done
     // twice puts the frame back exactly.

@@ -74,10 +74,16 @@ CropRect ReadCropFrame(const FrameBounds& f, double s, int32_t hpos, int32_t vpo
 /// mm × pixels-per-mm × s (a resolution of 0, unknown, counts as 96 dpi, the resolution the
 /// readers assume where a file stores none); 4 : 3 and 16 : 9 keep the longer side and the
 /// orientation (a square turns portrait); 80 % and 120 % scale both sides; the swap exchanges
-/// them. Left = L0 + Round((W0 − W) / 2), top likewise. Sides stop at kMaxFrameExtent.
+/// them. Left = L0 + Round((W0 − W) / 2), top likewise. Sides stop at kMaxFrameExtent, and
+/// 120 % stops growing the frame where its cut-out would pass the pixel limit of the
+/// decoders (CutOutWithinLimit): it grows as far as it may, or not at all.
 /// kPresetCancel and unknown numbers leave the frame as it is.
 FrameBounds ApplyFramePreset(int preset, const FrameBounds& f, double s, float pixPerMmX,
                              float pixPerMmY);
+
+/// Whether a cut-out of w × h picture pixels stays within the pixel limit of the decoders
+/// (kMaxSide a side, kMaxPixels in all), so that the program could load it again.
+bool CutOutWithinLimit(int64_t w, int64_t h);
 
 /// The rectangle of the picture the cut-out copies, in picture pixels.
 struct CutOutArea {

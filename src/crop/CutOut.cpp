@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "crop/CropFrame.h"
 #include "platform/Error.h"
 
 namespace vellumo {
@@ -73,6 +74,7 @@ unsigned WhiteIndex(std::vector<RgbQuad>& palette, int bits, const std::vector<b
 
 std::optional<std::string_view> CutOutRefusal(int32_t w, int32_t h) {
     if (w < 1 || h < 1) return kCutOutFailedText;
+    if (!CutOutWithinLimit(w, h)) return kCutOutTooLargeText;
     return std::nullopt;
 }
 

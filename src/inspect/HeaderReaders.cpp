@@ -1,6 +1,8 @@
 #include "inspect/HeaderReaders.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "platform/Error.h"
@@ -55,15 +57,61 @@ bool ReadBmpSize(const FileSource& file, uint32_t& width, uint32_t& height) {
     return true;
 }
 
+namespace {
+
+// The marker walk only moves forward, so it reads the file through one buffer that moves
+// forward too: every byte is read at most once, and the bytes a segment length skips are
+// not read at all. Bytes past the end read as zero.
+class ForwardReader {
+public:
+    explicit ForwardReader(const FileSource& file)
+        : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(kSize)) {}
+
+    uint16_t Be16(uint64_t pos) {
+        if (!filled_ || pos < start_ || pos - start_ > kSize - 2) Fill(pos);
+        const unsigned char* b = buffer_.get() + (pos - start_);
+        return static_cast<uint16_t>((b[0] << 8) | b[1]);
+    }
+
+    /// A place at or after `pos` up to which every byte is zero, at most the first nonzero
+    /// one: the first nonzero byte of the buffer, or past the buffer the end of a hole of
+    /// a sparse file, which is not read at all.
+    uint64_t SkipZeros(uint64_t pos) {
+        if (!filled_ || pos < start_ || pos - start_ >= kSize) Fill(pos);
+        const unsigned char* b = buffer_.get();
+        size_t i = static_cast<size_t>(pos - start_);
+        while (i < kSize && b[i] == 0) ++i;
+        if (i < kSize) return start_ + i;
+        return std::max(start_ + kSize, file_.NextData(start_ + kSize));
+    }
+
+private:
+    static constexpr size_t kSize = 64 * 1024;
+
+    void Fill(uint64_t pos) {
+        start_ = pos;
+        file_.Read(pos, buffer_.get(), kSize);
+        filled_ = true;
+    }
+
+    const FileSource& file_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    uint64_t start_ = 0;
+    bool filled_ = false;
+};
+
+}  // namespace
+
 bool ReadJpegSize(const FileSource& file, uint32_t& width, uint32_t& height) {
     if (file.Be16(0) != 0xFFD8) RaiseInvalidFile(file.Path(), "JPG");
     const uint64_t size = file.Size();
     // The walk ends invalid once it reaches the file's last byte or beyond.
     auto atEnd = [size](uint64_t pos) { return size == 0 || pos >= size - 1; };
+    ForwardReader reader(file);
     uint64_t pos = 2;
     for (;;) {
         if (atEnd(pos)) RaiseInvalidFile(file.Path(), "JPG");
-        const uint16_t marker = file.Be16(pos);
+        const uint16_t marker = reader.Be16(pos);
         pos += 2;
         if (marker >= 0xFFC0 && marker <= 0xFFCF && marker != 0xFFC4 && marker != 0xFFC8 &&
             marker != 0xFFCC) {
@@ -75,7 +123,16 @@ bool ReadJpegSize(const FileSource& file, uint32_t& width, uint32_t& height) {
         if (marker == 0xFFD9 || atEnd(pos)) RaiseInvalidFile(file.Path(), "JPG");
         // Every other marker is taken to carry a length; a length below 2 still moves the
         // walk forward past the marker, so it always ends.
-        const uint16_t length = file.Be16(pos);
+        const uint16_t length = reader.Be16(pos);
+        if (marker == 0 && length == 0) {
+            // Zeros (a hole in a sparse file): the walk steps two bytes at a time while the
+            // four bytes at its place are zero. It goes in one step to the first place
+            // whose four bytes reach the next nonzero byte (or the buffer's end).
+            const uint64_t here = pos - 2;
+            const uint64_t reach = reader.SkipZeros(pos + 2) - 3;  // at least here + 1
+            pos = here + 2 * std::max<uint64_t>(1, (reach - here + 1) / 2);
+            continue;
+        }
         pos += length;
     }
 }

@@ -34,7 +34,11 @@ struct ImageInfo {
     /// two's-complement bits; the report writes both as unsigned numbers.
     uint32_t width = 0;
     uint32_t height = 0;
+    /// The first value of BitsPerSample, also when the values lie elsewhere in the file.
     uint32_t bitsPerSample = 0;
+    /// SamplesPerPixel (tag 277); 0 when the tag is missing (one sample by the TIFF
+    /// default). Above 1 the image is never monochrome, whatever its bit depth.
+    uint32_t samplesPerPixel = 0;
     uint32_t compression = 0;
     uint32_t orientation = 0;
     uint32_t xResolution = 0;  ///< whole dots per unit, truncated

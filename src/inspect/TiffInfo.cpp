@@ -47,6 +47,25 @@ const TagSlot* SlotOf(uint16_t tag) {
     return nullptr;
 }
 
+constexpr uint16_t kBitsPerSample = 258, kSamplesPerPixel = 277;
+
+// BitsPerSample holds one value a sample: three SHORTs (RGB) do not fit in the entry, whose
+// value field then holds their offset. The first value is read there (past the end it
+// reads as zero, like every other read).
+void ReadFirstValue(uint64_t entryOffset, TiffOrder order, const FileSource& file,
+                    uint32_t& value) {
+    const uint16_t type = Read16(file, entryOffset + 2, order);
+    const uint64_t count = Read32(file, entryOffset + 4, order);
+    const uint64_t valueField = entryOffset + 8;
+    if (type == kShort && count > 2) {
+        value = Read16(file, Read32(file, valueField, order), order);
+    } else if (type == kLong && count > 1) {
+        value = Read32(file, Read32(file, valueField, order), order);
+    } else {
+        ReadTagValue(entryOffset, order, file, value);
+    }
+}
+
 }  // namespace
 
 std::string ZeroDenominatorText(const std::string& path) {
@@ -96,12 +115,29 @@ bool ReadTiffInfo(const FileSource& file, ImageInfo& info) {
     uint64_t whole = 0;
     if (entriesStart < file.Size()) whole = (file.Size() - entriesStart) / 12;
     const uint64_t readable = std::min<uint64_t>(entryCount, whole);
-    for (uint64_t i = 0; i < readable && counter > 0; ++i) {
+    // SamplesPerPixel is looked for wherever it stands, also after the eighth tag; the
+    // eight tags themselves are read until the counter reaches 0.
+    bool samplesSeen = false;
+    for (uint64_t i = 0; i < readable && (counter > 0 || !samplesSeen); ++i) {
         const uint64_t entry = entriesStart + 12 * i;
-        const TagSlot* slot = SlotOf(Read16(file, entry, order));
+        const uint16_t tag = Read16(file, entry, order);
+        if (tag == kSamplesPerPixel && !samplesSeen) {
+            samplesSeen = true;
+            // SHORT or LONG only: no other field type may end the check with an error here.
+            const uint16_t type = Read16(file, entry + 2, order);
+            if (type == kShort || type == kLong) {
+                ReadTagValue(entry, order, file, info.samplesPerPixel);
+            }
+            continue;
+        }
+        const TagSlot* slot = counter > 0 ? SlotOf(tag) : nullptr;
         if (!slot) continue;
         if (slot->missing) info.*(slot->missing) = false;
-        ReadTagValue(entry, order, file, info.*(slot->field));
+        if (tag == kBitsPerSample) {
+            ReadFirstValue(entry, order, file, info.*(slot->field));
+        } else {
+            ReadTagValue(entry, order, file, info.*(slot->field));
+        }
         --counter;
     }
 

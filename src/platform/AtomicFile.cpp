@@ -24,6 +24,23 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file a path names once symbolic links are followed (the path itself when it is no
+// link or names nothing). Writing there keeps the user's link: a rename over the link
+// itself would replace it by a plain file.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string target(4096, '\0');
+        const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) throw Error(FileErrorText(path, EINVAL));
+        target.resize(static_cast<size_t>(n));
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+    }
+    throw Error(FileErrorText(path, ELOOP));
+}
+
 mode_t CurrentUmask() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -32,19 +49,21 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::string targetPath) : target_(std::move(targetPath)) {
-    std::string pattern = FolderOf(target_) + "/." + NameOf(target_) + ".XXXXXX";
+AtomicFile::AtomicFile(std::string targetPath)
+    : target_(std::move(targetPath)), written_(FollowLinks(target_)) {
+    std::string pattern = FolderOf(written_) + "/." + NameOf(written_) + ".XXXXXX";
     fd_ = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) throw Error(FileErrorText(target_, errno));
     temp_ = std::move(pattern);
     struct stat st {};
-    const mode_t mode = stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777)
+    const mode_t mode = stat(written_.c_str(), &st) == 0 ? (st.st_mode & 07777)
                                                         : (0666 & ~CurrentUmask());
     fchmod(fd_, mode);
 }
 
 AtomicFile::AtomicFile(AtomicFile&& other) noexcept
-    : target_(std::move(other.target_)), temp_(std::move(other.temp_)), fd_(other.fd_),
+    : target_(std::move(other.target_)), written_(std::move(other.written_)),
+      temp_(std::move(other.temp_)), fd_(other.fd_),
       stream_(other.stream_), done_(other.done_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
@@ -95,7 +114,7 @@ void AtomicFile::Commit() {
     }
     fd_ = -1;
     if (!err && closeResult != 0) err = errno;
-    if (!err && rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+    if (!err && rename(temp_.c_str(), written_.c_str()) != 0) err = errno;
     if (err) {
         Discard();
         throw Error(FileErrorText(target_, err));

@@ -10,7 +10,8 @@ namespace vellumo {
 /// One file being written. The temporary file is created at construction; `Commit` makes it
 /// the target; the destructor removes it when it was not committed (after an error, or when
 /// the writer gave up). The finished file keeps the permission bits of the file it replaces,
-/// or gets 0666 less the umask when it is new. Move-only.
+/// or gets 0666 less the umask when it is new. A target that is a symbolic link stays one:
+/// the file it names (after every link in a chain) is the one replaced. Move-only.
 class AtomicFile {
 public:
     /// Creates the temporary file beside `targetPath`. Throws Error (the platform file
@@ -40,6 +41,7 @@ private:
     void Discard() noexcept;
 
     std::string target_;
+    std::string written_;  ///< target_ with its symbolic links followed
     std::string temp_;
     int fd_ = -1;
     std::FILE* stream_ = nullptr;

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace vellumo {
 
@@ -11,6 +13,15 @@ std::string FileInFolder(const std::string& folder, std::string_view name) {
     if (path.back() != '/') path += '/';
     path += name;
     return path;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) return path;
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(path), ec);
+    if (ec) p = fs::path(path);
+    return p.lexically_normal().string();
 }
 
 std::optional<uint64_t> FileSizeOf(const std::string& path) {

@@ -13,6 +13,11 @@ namespace vellumo {
 /// The program's own files ("Tmp.png", "tmp.tif") are placed with it.
 std::string FileInFolder(const std::string& folder, std::string_view name);
 
+/// `path` made absolute against the working folder and without "." and ".." steps, as a
+/// file manager hands paths over; an absolute path only loses those steps. The working
+/// folder is taken as it is when it cannot be found.
+std::string AbsolutePath(const std::string& path);
+
 /// Size in bytes of the regular file at `path` as the directory lists it; nothing when it
 /// cannot be listed.
 std::optional<uint64_t> FileSizeOf(const std::string& path);

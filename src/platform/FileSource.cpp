@@ -31,6 +31,10 @@ const char* JapaneseErrno(int err) {
         case ENFILE: return "開いているファイルが多すぎます。";
         case ENOMEM: return "メモリが不足しています。";
         case EISDIR: return "フォルダーです。";
+        case ENOENT:
+        case ENOTDIR: return "ファイルまたはフォルダーがありません。";
+        case ELOOP: return "シンボリックリンクが循環しています。";
+        case ENAMETOOLONG: return "パスが長すぎます。";
         default: return "ファイルを開けません。";
     }
 }
@@ -53,7 +57,13 @@ std::optional<FileSource> FileSource::Open(const std::string& path) {
         const int err = errno;
         if (NamesNothing(err)) return std::nullopt;
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        if (::stat(path.c_str(), &st) != 0) {
+            // A file in a folder the user may not search cannot even be looked at: that is
+            // the permission error, not a missing file.
+            if (NamesNothing(errno)) return std::nullopt;
+            throw Error(FileErrorText(path, err));
+        }
+        if (!S_ISREG(st.st_mode)) return std::nullopt;
         throw Error(FileErrorText(path, err));
     }
     struct stat st {};
@@ -162,6 +172,15 @@ void FileSource::ReadFromFile(uint64_t offset, unsigned char* out, size_t len) c
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
+}
+
+uint64_t FileSource::NextData(uint64_t offset) const {
+    if (offset >= size_) return size_;
+    // The descriptor's own offset is not used by the reads here (pread); a copy made for
+    // an image library sets its own before use.
+    const off_t data = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    if (data < 0) return errno == ENXIO ? size_ : offset;
+    return std::min<uint64_t>(static_cast<uint64_t>(data), size_);
 }
 
 uint8_t FileSource::U8(uint64_t offset) const {

@@ -40,6 +40,10 @@ public:
     /// offset is allowed (no overflow). Throws Error when the file cannot be read.
     void Read(uint64_t offset, void* out, size_t len) const;
 
+    /// Where data may begin at or after `offset`: the end of a hole of a sparse file (all
+    /// of it reads as zero), else `offset` itself; Size() when only a hole follows.
+    uint64_t NextData(uint64_t offset) const;
+
     uint8_t U8(uint64_t offset) const;
     uint16_t Le16(uint64_t offset) const;
     uint32_t Le32(uint64_t offset) const;

@@ -78,6 +78,9 @@ Frame DecodeGif(const ByteSource& source, Target target, const DecodeLimits& lim
     if (desc.Width <= 0 || desc.Height <= 0) Fail("GIF の画像の大きさが不正です");
     const uint32_t width = uint32_t(desc.Width), height = uint32_t(desc.Height);
     CheckSize(width, height, limits);
+    // A code of at least 3 bits stands for at most 4096 pixels.
+    if (uint64_t(width) * height / 11000 > source.Size())
+        Fail("GIF の画像データがファイルに足りません");
 
     uint32_t colors[256];
     for (uint32_t& c : colors) c = Bgra(0, 0, 0);

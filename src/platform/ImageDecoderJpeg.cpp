@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/ImageDecoderParts.h"
 
@@ -53,6 +54,16 @@ JpegReader& ReaderOf(j_decompress_ptr info) { return *static_cast<JpegReader*>(i
 }
 
 void OnMessage(j_common_ptr) {}  // warnings are not printed
+
+/// Data that ends before the picture does is refused, as a file cut short is: libjpeg would
+/// go on to make every missing block grey, however many the header declares.
+void OnEmit(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER) {
+        std::snprintf(static_cast<JpegReader::Errors*>(info->err)->message, JMSG_LENGTH_MAX,
+                      "画像データが途中で切れています");
+        (*info->err->error_exit)(info);
+    }
+}
 
 void InitSource(j_decompress_ptr) {}
 
@@ -103,6 +114,7 @@ bool ReadHeader(JpegReader& r, uint64_t memoryLimit) {
     r.info.err = jpeg_std_error(&r.errors);
     r.errors.error_exit = OnErrorExit;
     r.errors.output_message = OnMessage;
+    r.errors.emit_message = OnEmit;
     if (setjmp(r.errors.jump)) return false;
     jpeg_create_decompress(&r.info);
     r.created = true;
@@ -156,9 +168,12 @@ Frame DecodeJpeg(const ByteSource& source, Target target, const DecodeLimits& li
     JpegReader reader;
     reader.source = &source;
     if (source.Memory().empty()) reader.buffer.resize(kChunk);
-    // libjpeg's own buffers (a progressive file keeps every coefficient) stay within a few
-    // times the picture.
-    const uint64_t memoryLimit = std::max<uint64_t>(64u << 20, limits.maxPixels * 8);
+    // libjpeg's own buffers stay within a few times the picture, and never beyond 256 MB: a
+    // progressive file keeps every coefficient, and a few bytes of it (runs of empty
+    // blocks) can declare billions. That still takes progressive pictures of 40 million
+    // pixels and more; baseline ones need no such buffers.
+    const uint64_t memoryLimit =
+        std::clamp<uint64_t>(limits.maxPixels * 8, uint64_t(64) << 20, uint64_t(256) << 20);
     if (!ReadHeader(reader, std::min<uint64_t>(memoryLimit, uint64_t(LONG_MAX))))
         FailWith(reader);
     Frame frame;

@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +144,29 @@ bool ReadPalette(PngReader& r, std::vector<RgbQuad>& palette) {
     Fail(std::string("PNG を読み込めません（") + (r.message[0] ? r.message : "不明な誤り") + "）");
 }
 
+/// Refuses a file whose data chunks cannot hold the rows its header declares: Deflate makes
+/// at most 1032 bytes of one. Only the chunk headers are read, before anything is allocated.
+void CheckDataFits(const ByteSource& source, const PngHeader& h) {
+    uint64_t held = 0;
+    uint8_t head[8];
+    for (uint64_t at = 8; at + 12 <= source.Size();) {
+        if (source.ReadAt(at, head, 8) != 8) break;
+        const uint64_t len = uint64_t(head[0]) << 24 | uint64_t(head[1]) << 16 |
+                             uint64_t(head[2]) << 8 | head[3];
+        if (std::memcmp(head + 4, "IDAT", 4) == 0) held += std::min(len, source.Size() - at - 8);
+        if (std::memcmp(head + 4, "IEND", 4) == 0) break;
+        at += 12 + len;
+    }
+    const int channels = h.colorType == PNG_COLOR_TYPE_PALETTE ? 1
+                         : h.colorType == PNG_COLOR_TYPE_GRAY  ? 1
+                         : h.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                         : h.colorType == PNG_COLOR_TYPE_RGB   ? 3
+                                                               : 4;
+    // Each row has its filter byte; interlaced files have more of them, never fewer.
+    const uint64_t row = (uint64_t(h.width) * h.depth * channels + 7) / 8 + 1;
+    if (row * h.height / 1032 > held) Fail("PNG の画像データがファイルに足りません");
+}
+
 }  // namespace
 
 Frame DecodePng(const ByteSource& source, Target target, const DecodeLimits& limits) {
@@ -155,6 +179,7 @@ Frame DecodePng(const ByteSource& source, Target target, const DecodeLimits& lim
     if (target == Target::OneBitIndexed && frame.pixelFormatName != "1bppIndexed")
         FailNotOneBitIndexed(frame.pixelFormatName);
     CheckSize(header.width, header.height, limits);
+    CheckDataFits(source, header);
 
     if (KeepsOneBit(target, frame.pixelFormatName)) {
         // A BlackWhite file is one-bit gray: 0 black, 1 white.

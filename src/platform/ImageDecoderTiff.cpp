@@ -21,6 +21,11 @@ namespace {
 
 /// A strip or tile buffer larger than this is not used: scanlines are read instead.
 constexpr tmsize_t kMaxBlockBuffer = 16 << 20;
+/// The largest buffer libtiff may allocate for one file (a compressed strip, a codec's
+/// state): far below the picture of the largest file, far above any real strip.
+constexpr tmsize_t kMaxLibraryAlloc = tmsize_t(256) << 20;
+/// Samples of a pixel the viewer can show: gray, gray and alpha, RGB, RGBA or CMYK.
+constexpr uint16_t kMaxShownSamples = 4;
 
 struct TiffClient {
     const ByteSource* source;
@@ -363,6 +368,59 @@ void ReadBilevel(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out
     });
 }
 
+/// How many times its compressed size a codec can make of its data at most, for the check
+/// of the data against the file; 0 where there is no useful bound. The fax codecs are
+/// bounded by rows instead (each costs at least a bit).
+uint64_t MaxExpansion(uint16_t compression) {
+    switch (compression) {
+        case COMPRESSION_NONE: return 1;
+        case COMPRESSION_PACKBITS: return 64;       // two bytes repeat one up to 128 times
+        case COMPRESSION_LZW:
+        case COMPRESSION_OJPEG:
+        case COMPRESSION_JPEG: return 4096;         // a 9-bit code, a 4096-byte string
+        case COMPRESSION_ADOBE_DEFLATE:
+        case COMPRESSION_DEFLATE: return 1032;      // Deflate's own limit
+        default: return 0;
+    }
+}
+
+bool IsFax(uint16_t compression) {
+    return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+           compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+}
+
+/// Refuses, before anything is allocated for the pixels, a first directory that declares
+/// more than the viewer shows (more than four samples a pixel, odd sample sizes) or more
+/// data than the file can hold: the declared rows, decompressed, must fit in what the
+/// strips or tiles hold within the file times what their codec can expand to.
+void CheckDeclared(TIFF* tif, const TiffLayout& l, uint64_t fileSize) {
+    if (l.samples == 0 || l.samples > kMaxShownSamples)
+        Fail("TIFF の 1 画素のサンプル数が多すぎます（" + std::to_string(l.samples) + "）");
+    if (l.bits != 1 && l.bits != 2 && l.bits != 4 && l.bits != 8 && l.bits != 16 && l.bits != 32)
+        Fail("TIFF のサンプルのビット数に対応していません（" + std::to_string(l.bits) + "）");
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    const uint32_t blocks = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    uint64_t held = 0;
+    for (uint32_t i = 0; i < blocks; ++i) {
+        int err = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
+        const uint64_t count = err ? 0 : TIFFGetStrileByteCountWithErr(tif, i, &err);
+        if (err || offset >= fileSize) continue;
+        held += std::min(count, fileSize - offset);
+    }
+    if (IsFax(l.compression)) {
+        if (uint64_t(l.height) > held * 8 + 8) Fail("TIFF の画像データがファイルに足りません");
+        return;
+    }
+    const uint64_t expansion = MaxExpansion(l.compression);
+    if (expansion == 0) return;
+    const uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
+    const uint64_t perPlaneRow = (uint64_t(l.width) * l.bits * (planes > 1 ? 1 : l.samples) + 7) / 8;
+    // Rows and tiles round up; this is the least any layout needs.
+    const uint64_t needed = perPlaneRow * l.height * planes;
+    if (needed / expansion > held) Fail("TIFF の画像データがファイルに足りません");
+}
+
 }  // namespace
 
 Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& limits) {
@@ -371,9 +429,7 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
     TiffClient client{&source};
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client);
-    // libtiff's own buffers (compressed strips, codec state) stay far below the picture.
-    const uint64_t maxAlloc = std::clamp<uint64_t>(limits.maxPixels * 2, 64u << 20, 1u << 30);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(maxAlloc));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxLibraryAlloc);
     // Memory is read through a mapping (no copies); a file through pread.
     const char* mode = source.Memory().empty() ? "rm" : "r";
     TiffOwner tif(TIFFClientOpenExt("", mode, &client, OnRead, OnWrite, OnSeek, OnClose, OnSize,
@@ -390,6 +446,7 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
     if (target == Target::OneBitIndexed && frame.pixelFormatName != "1bppIndexed")
         FailNotOneBitIndexed(frame.pixelFormatName);
     CheckSize(l.width, l.height, limits);
+    CheckDeclared(tif.get(), l, source.Size());
     // From here on every error message counts: some codecs (the fax ones) report corrupt
     // data and go on decoding garbage.
     client.errors = 0;

@@ -72,9 +72,11 @@ Process Process::Start(const std::vector<std::string>& argv) {
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
-    const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    // A group of its own, led by it: whatever it starts can be ended with it.
+    const short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP;
     if ((rc = posix_spawnattr_setsigmask(&s.attr, &none)) != 0 ||
         (rc = posix_spawnattr_setsigdefault(&s.attr, &all)) != 0 ||
+        (rc = posix_spawnattr_setpgroup(&s.attr, 0)) != 0 ||
         (rc = posix_spawnattr_setflags(&s.attr, flags)) != 0)
         CannotStart(argv.front(), rc);
 
@@ -117,15 +119,33 @@ void Process::Release() noexcept {
 
 std::optional<ProcessEnd> Process::TryWait() {
     if (end_ || pid_ <= 0) return end_;
+    // Looked at without reaping: until it is reaped its pid, which is its group's id, cannot
+    // be given to another process, so the group can still be ended safely.
+    siginfo_t info{};
+    int r;
+    do {
+        r = waitid(P_PID, id_t(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0) {  // reaped elsewhere (nothing here does that): its end is unknown
+        end_ = ProcessEnd{false, 0};
+        return end_;
+    }
+    if (info.si_pid == 0) return std::nullopt;
+    Reap(false);
+    return end_;
+}
+
+void Process::Reap(bool kill) {
+    // What it started may still run in its group: it ends with it.
+    ::kill(-pid_, SIGKILL);
+    if (kill) ::kill(pid_, SIGKILL);  // in case it left its group
     int status = 0;
     pid_t r;
     do {
-        r = waitpid(pid_, &status, WNOHANG);
+        r = waitpid(pid_, &status, 0);
     } while (r < 0 && errno == EINTR);
-    if (r == 0) return std::nullopt;
     // r < 0: reaped elsewhere (nothing here does that); its end is unknown, not a success.
-    end_ = r == pid_ ? EndOf(status) : ProcessEnd{false, 0};
-    return end_;
+    end_ = r == pid_ ? EndOf(status) : ProcessEnd{false, kill ? SIGKILL : 0};
 }
 
 std::optional<ProcessEnd> Process::WaitFor(std::chrono::milliseconds timeout) {
@@ -150,13 +170,7 @@ ProcessEnd Process::Kill() {
     // A moved-from object has no process: never kill(-1, ...), which reaches every process.
     if (pid_ <= 0) return end_.value_or(ProcessEnd{});
     if (auto end = TryWait()) return *end;
-    kill(pid_, SIGKILL);
-    int status = 0;
-    pid_t r;
-    do {
-        r = waitpid(pid_, &status, 0);
-    } while (r < 0 && errno == EINTR);
-    end_ = r == pid_ ? EndOf(status) : ProcessEnd{false, SIGKILL};
+    Reap(true);
     return *end_;
 }
 

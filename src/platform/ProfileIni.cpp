@@ -8,6 +8,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/TextEncoding.h"
 
 namespace vellumo {
 
@@ -176,6 +177,13 @@ ProfileIni::ProfileIni(std::string path) : path_(std::move(path)) { sections_.em
 
 ProfileIni ProfileIni::Load(const std::string& path) {
     const std::string bytes = ReadCapped(path);
+    // The Windows program wrote its file in the system code page; read so, it is written
+    // back as UTF-8 by the next Flush.
+    if (!IsValidUtf8(bytes)) {
+        if (std::optional<std::string> converted = Cp932ToUtf8(bytes)) {
+            return FromText(path, *converted);
+        }
+    }
     return FromText(path, bytes);
 }
 

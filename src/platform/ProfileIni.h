@@ -42,8 +42,9 @@ std::optional<int32_t> ParseProfileInteger(std::string_view text);
 ///   blank lines, garbage) are kept as they are and never match a key.
 /// Everything the program does not write (unknown sections, keys, comments) is written
 /// back unchanged and in its order. A UTF-8 byte order mark is skipped and kept; CR LF
-/// line ends are kept when the file used them, otherwise LF is written. Bytes that are not
-/// valid UTF-8 are passed through as they are.
+/// line ends are kept when the file used them, otherwise LF is written. A file that is not
+/// valid UTF-8 is read as CP932 (the file of the Windows program) and written back as
+/// UTF-8; one that is not valid CP932 either is passed through byte for byte.
 class ProfileIni {
   public:
     /// An empty profile that Flush writes to `path`.
@@ -86,7 +87,9 @@ class ProfileIni {
     /// The file's text as Flush would write it.
     std::string Text() const;
 
-    /// Writes Text() to Path() through a temporary file in the same folder and a rename.
+    /// Writes Text() to Path() through a temporary file in the same folder and a rename
+    /// (when Path() is a symbolic link, in the folder of the file it names, which gets the
+    /// new text; the link stays).
     /// Throws Error "<path> に書き込めません" when the file cannot be written (read-only or
     /// missing folder, a read-only file, full disk); the file on disk is then unchanged.
     void Flush() const;

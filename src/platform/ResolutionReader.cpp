@@ -1,6 +1,7 @@
 #include "platform/ResolutionReader.h"
 
 #include "platform/FileSource.h"
+#include "platform/TiffDirectoryFields.h"
 
 #include <gif_lib.h>
 #include <png.h>
@@ -188,9 +189,10 @@ struct TiffCloser {
     void operator()(TIFF* tif) const { TIFFClose(tif); }
 };
 
-FileResolution ReadTiff(const FileSource& file) {
+/// The resolution fields through libtiff: nothing when libtiff refuses the file.
+std::optional<TiffResolutionFields> TiffFieldsWithLibtiff(const FileSource& file) {
     std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
-    if (!options) return {};
+    if (!options) return std::nullopt;
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffSwallow, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffSwallow, nullptr);
     // The first directory needs little memory; a bigger request is a broken file.
@@ -202,16 +204,29 @@ FileResolution ReadTiff(const FileSource& file) {
     std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
         "", "rmO", &client, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
         TiffUnmap, options.get()));
-    if (!tif) return {};
+    if (!tif) return std::nullopt;
 
-    float x = 0, y = 0;
-    uint16_t unit = RESUNIT_INCH;
-    const bool hasX = TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &x) == 1;
-    const bool hasY = TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &y) == 1;
-    TIFFGetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit);  // stays inch when absent
+    TiffResolutionFields fields;
+    fields.unit = RESUNIT_INCH;
+    fields.hasX = TIFFGetField(tif.get(), TIFFTAG_XRESOLUTION, &fields.x) == 1;
+    fields.hasY = TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &fields.y) == 1;
+    TIFFGetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, &fields.unit);  // stays inch when absent
+    return fields;
+}
+
+FileResolution FromTiffFields(const TiffResolutionFields& fields) {
     // Inch, none and unknown units give the values as they stand.
-    const double factor = unit == RESUNIT_CENTIMETER ? kCmPerInch : 1.0;
-    return Decoded(hasX ? x * factor : kDefaultDpi, hasY ? y * factor : kDefaultDpi);
+    const double factor = fields.unit == RESUNIT_CENTIMETER ? kCmPerInch : 1.0;
+    return Decoded(fields.hasX ? fields.x * factor : kDefaultDpi,
+                   fields.hasY ? fields.y * factor : kDefaultDpi);
+}
+
+// Opening a file with libtiff costs more than reading it (it sets up its tag tables each
+// time), so a plain directory is read here; libtiff decides every other one.
+FileResolution ReadTiff(const FileSource& file) {
+    if (const auto fields = TiffResolutionFieldsFromDirectory(file)) return FromTiffFields(*fields);
+    if (const auto fields = TiffFieldsWithLibtiff(file)) return FromTiffFields(*fields);
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -443,6 +458,25 @@ FileResolution ReadResolutionOf(const FileSource& file) {
 }
 
 }  // namespace
+
+FileResolution ReadTiffResolutionWithLibtiff(const FileSource& file) {
+    try {
+        const auto fields = TiffFieldsWithLibtiff(file);
+        return fields ? FromTiffFields(*fields) : FileResolution{};
+    } catch (...) {
+        return {};
+    }
+}
+
+std::optional<FileResolution> ReadTiffResolutionFromDirectory(const FileSource& file) {
+    try {
+        const auto fields = TiffResolutionFieldsFromDirectory(file);
+        if (!fields) return std::nullopt;
+        return FromTiffFields(*fields);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
 
 FileResolution ReadFileResolution(const FileSource& file) {
     try {

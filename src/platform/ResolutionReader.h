@@ -2,6 +2,7 @@
 // The resolution an image file states about itself, read from its metadata without
 // decoding pixels. The report and the viewer both use it.
 
+#include <optional>
 #include <string>
 
 namespace vellumo {
@@ -17,8 +18,9 @@ struct FileResolution {
 };
 
 /// Reads the resolution of the image file at `path`:
-/// - TIFF (libtiff): XResolution/YResolution with ResolutionUnit; centimetres are
-///   converted to inches; no unit (1) gives the values as they stand;
+/// - TIFF: XResolution/YResolution with ResolutionUnit as libtiff reads them (from the
+///   first directory's own entries where it is a plain one, else through libtiff);
+///   centimetres are converted to inches; no unit (1) gives the values as they stand;
 /// - PNG (libpng): the pHYs chunk in pixels per metre;
 /// - JPEG (libjpeg): the JFIF density (dots per inch or per centimetre), else the EXIF
 ///   XResolution/YResolution;
@@ -29,5 +31,12 @@ struct FileResolution {
 FileResolution ReadFileResolution(const std::string& path);
 /// The same for a file that is already open.
 FileResolution ReadFileResolution(const FileSource& file);
+
+/// A TIFF's resolution as ReadFileResolution gives it, the two ways it is found: from the
+/// first directory's own entries (nothing when the directory is not a plain one, which
+/// libtiff then decides), and through libtiff alone. Where the first gives a value it is
+/// libtiff's; the tests hold them to that.
+std::optional<FileResolution> ReadTiffResolutionFromDirectory(const FileSource& file);
+FileResolution ReadTiffResolutionWithLibtiff(const FileSource& file);
 
 }  // namespace vellumo

@@ -1,16 +1,16 @@
 #include "save/PngWriter.h"
 
-#include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "save/ParallelDeflate.h"
+#include "save/PngRowFilter.h"
 #include "save/RgbRows.h"
 
 namespace vellumo {
@@ -18,43 +18,9 @@ namespace vellumo {
 namespace {
 
 constexpr double kInchesPerMetre = 0.0254;
+constexpr size_t kMaxChunkData = 65535;
 
-/// Owns the libpng write structures and keeps the message of the error that ended them.
-struct PngWriteOwner {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    char message[256] = {};
-    PngWriteOwner() = default;
-    PngWriteOwner(const PngWriteOwner&) = delete;
-    PngWriteOwner& operator=(const PngWriteOwner&) = delete;
-    ~PngWriteOwner() {
-        if (png != nullptr) png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-    }
-};
-
-// libpng's frames are C: an error leaves them by longjmp only. The message is copied into
-// a fixed buffer, since nothing here may allocate or throw.
-[[noreturn]] void PngError(png_structp png, png_const_charp message) {
-    auto* owner = static_cast<PngWriteOwner*>(png_get_error_ptr(png));
-    std::snprintf(owner->message, sizeof owner->message, "%s", message ? message : "");
-    png_longjmp(png, 1);
-}
-void PngWarning(png_structp, png_const_charp) {}
-
-/// Everything the encoding needs, prepared before libpng starts so that no C++ object is
-/// created between setjmp and the end of the encoding.
-struct PngPlan {
-    int colorType = PNG_COLOR_TYPE_RGB;
-    int bitDepth = 8;
-    int level = 5;
-    int filters = PNG_ALL_FILTERS;
-    bool bgr = false;         // rows are in blue, green, red order: libpng swaps them
-    bool rgbRows = false;     // rows come through the RGB row reader (15 and 16 bits)
-    bool opaqueAlpha = false; // 32 bits without alpha: the fourth byte is written as 255
-    std::vector<png_color> palette;
-    std::vector<uint8_t> row;  // scratch row for the two cases above
-    std::optional<double> dpi;
-};
+enum : uint8_t { kColorPalette = 3, kColorRgb = 2, kColorRgba = 6 };
 
 /// The number of palette entries a 1-, 4- or 8-bit picture needs: its colour table, or more
 /// when some pixel's index lies past the table's end.
@@ -75,97 +41,219 @@ unsigned PaletteEntries(const Bitmap& picture) {
     return std::max(have, maxIndex + 1);
 }
 
-PngPlan MakePlan(const Bitmap& picture, std::optional<double> dpi) {
-    PngPlan plan;
-    plan.dpi = dpi;
-    switch (picture.Format()) {
-    case PixelFormat::Bit32:
-        plan.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-        plan.level = 7;
-        plan.filters = PNG_FILTER_SUB;
-        plan.bgr = true;
-        plan.opaqueAlpha = !picture.HasAlpha();
-        if (plan.opaqueAlpha) plan.row.resize(size_t(picture.Width()) * 4);
-        break;
-    case PixelFormat::Bit1:
-    case PixelFormat::Bit4:
-    case PixelFormat::Bit8: {
-        plan.colorType = PNG_COLOR_TYPE_PALETTE;
-        plan.bitDepth = picture.Bits();
+/// The rows of the picture as the file stores them before filtering, and how they are
+/// filtered and compressed.
+class PngRows {
+  public:
+    explicit PngRows(const Bitmap& picture) : picture_(picture), rgb_(picture) {
+        switch (picture.Format()) {
+            case PixelFormat::Bit32:
+                colorType_ = kColorRgba;
+                level_ = 7;
+                filtering_ = PngFiltering::Sub;
+                break;
+            case PixelFormat::Bit1:
+            case PixelFormat::Bit4:
+            case PixelFormat::Bit8:
+                colorType_ = kColorPalette;
+                bitDepth_ = uint8_t(picture.Bits());
+                break;
+            default:
+                break;
+        }
+        const unsigned bits = colorType_ == kColorPalette ? bitDepth_
+                              : colorType_ == kColorRgba  ? 32u
+                                                          : 24u;
+        rowBytes_ = (size_t(picture.Width()) * bits + 7) / 8;
+        pixelBytes_ = std::max(1u, bits / 8);
+    }
+
+    uint8_t ColorType() const { return colorType_; }
+    uint8_t BitDepth() const { return bitDepth_; }
+    int Level() const { return level_; }
+    size_t RowBytes() const { return rowBytes_; }
+    size_t FilteredRowBytes() const { return rowBytes_ + 1; }
+
+    /// Appends the filtered rows [y0, y1) to `out`.
+    void Filter(uint32_t y0, uint32_t y1, std::vector<uint8_t>& out) const {
+        PngRowFilter filter(filtering_, rowBytes_, pixelBytes_);
+        std::vector<uint8_t> previous(rowBytes_, 0);
+        std::vector<uint8_t> current(rowBytes_);
+        if (y0 > 0) Raw(y0 - 1, previous.data());
+        size_t at = out.size();
+        out.resize(at + size_t(y1 - y0) * FilteredRowBytes());
+        for (uint32_t y = y0; y < y1; ++y, at += FilteredRowBytes()) {
+            Raw(y, current.data());
+            filter.Filter(current.data(), previous.data(), out.data() + at);
+            std::swap(previous, current);
+        }
+    }
+
+  private:
+    void Raw(uint32_t y, uint8_t* out) const {
+        const uint8_t* s = picture_.Row(y);
+        const uint32_t w = picture_.Width();
+        switch (colorType_) {
+            case kColorRgba:
+                // Without alpha the picture is drawn opaque, and so it is written.
+                if (picture_.HasAlpha()) {
+                    for (uint32_t x = 0; x < w; ++x, s += 4, out += 4)
+                        out[0] = s[2], out[1] = s[1], out[2] = s[0], out[3] = s[3];
+                } else {
+                    for (uint32_t x = 0; x < w; ++x, s += 4, out += 4)
+                        out[0] = s[2], out[1] = s[1], out[2] = s[0], out[3] = 255;
+                }
+                return;
+            case kColorPalette: {
+                std::memcpy(out, s, rowBytes_);
+                // Bits past the last pixel are the bitmap's padding: zero, for a file that
+                // does not depend on them.
+                const unsigned used = unsigned(size_t(w) * bitDepth_ % 8);
+                if (used != 0) out[rowBytes_ - 1] &= uint8_t(0xFF00u >> used);
+                return;
+            }
+            default:
+                if (picture_.Format() == PixelFormat::Bit24) {
+                    for (uint32_t x = 0; x < w; ++x, s += 3, out += 3)
+                        out[0] = s[2], out[1] = s[1], out[2] = s[0];
+                } else {
+                    rgb_.Read(y, out);
+                }
+                return;
+        }
+    }
+
+    const Bitmap& picture_;
+    const RgbRowReader rgb_;
+    uint8_t colorType_ = kColorRgb;
+    uint8_t bitDepth_ = 8;
+    int level_ = 5;
+    PngFiltering filtering_ = PngFiltering::Adaptive;
+    size_t rowBytes_ = 0;
+    unsigned pixelBytes_ = 3;
+};
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    const uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+    out.insert(out.end(), b, b + 4);
+}
+
+/// Writes whole chunks: length, type, data, CRC.
+class ChunkWriter {
+  public:
+    explicit ChunkWriter(AtomicFile& file) : file_(file) {}
+
+    void Chunk(const char (&type)[5], const uint8_t* data, size_t len) {
+        std::vector<uint8_t> head;
+        Put32(head, uint32_t(len));
+        head.insert(head.end(), type, type + 4);
+        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
+        if (len != 0) crc = crc32(crc, data, uInt(len));
+        std::vector<uint8_t> tail;
+        Put32(tail, uint32_t(crc));
+        file_.Write(head.data(), head.size());
+        if (len != 0) file_.Write(data, len);
+        file_.Write(tail.data(), tail.size());
+    }
+
+  private:
+    AtomicFile& file_;
+};
+
+/// Cuts the compressed stream into IDAT chunks of kMaxChunkData bytes, the last shorter.
+class DataChunks {
+  public:
+    explicit DataChunks(ChunkWriter& chunks) : chunks_(chunks) { pending_.reserve(kMaxChunkData); }
+
+    void Add(const uint8_t* bytes, size_t len) {
+        while (len != 0) {
+            const size_t n = std::min(len, kMaxChunkData - pending_.size());
+            pending_.insert(pending_.end(), bytes, bytes + n);
+            bytes += n;
+            len -= n;
+            if (pending_.size() == kMaxChunkData) Flush();
+        }
+    }
+    void Finish() {
+        if (!pending_.empty()) Flush();
+    }
+
+  private:
+    void Flush() {
+        chunks_.Chunk("IDAT", pending_.data(), pending_.size());
+        pending_.clear();
+    }
+    ChunkWriter& chunks_;
+    std::vector<uint8_t> pending_;
+};
+
+void WriteHeaderChunks(ChunkWriter& chunks, const Bitmap& picture, const PngRows& rows,
+                       std::optional<double> dpi) {
+    std::vector<uint8_t> ihdr;
+    Put32(ihdr, picture.Width());
+    Put32(ihdr, picture.Height());
+    // Bit depth, colour type, Deflate, adaptive filtering method, no interlacing.
+    const uint8_t rest[5] = {rows.BitDepth(), rows.ColorType(), 0, 0, 0};
+    ihdr.insert(ihdr.end(), rest, rest + 5);
+    chunks.Chunk("IHDR", ihdr.data(), ihdr.size());
+    if (rows.ColorType() == kColorPalette) {
+        std::vector<uint8_t> plte;
         const unsigned entries = PaletteEntries(picture);
         for (unsigned i = 0; i < entries; ++i) {
             const RgbQuad c = PaletteColor(picture.Palette(), i);
-            plan.palette.push_back(png_color{c.r, c.g, c.b});
+            plte.insert(plte.end(), {c.r, c.g, c.b});
         }
-        break;
+        chunks.Chunk("PLTE", plte.data(), plte.size());
     }
-    case PixelFormat::Bit24: plan.bgr = true; break;
-    default:
-        plan.rgbRows = true;
-        plan.row.resize(size_t(picture.Width()) * 3);
-        break;
+    if (dpi) {
+        const auto ppm = static_cast<uint32_t>(std::lround(*dpi / kInchesPerMetre));
+        std::vector<uint8_t> phys;
+        Put32(phys, ppm);
+        Put32(phys, ppm);
+        phys.push_back(1);  // the unit is the metre
+        chunks.Chunk("pHYs", phys.data(), phys.size());
     }
-    return plan;
-}
-
-/// Encodes the picture into `stream`; false after a libpng error, with its message kept in
-/// `owner`.
-bool EncodePng(PngWriteOwner& owner, std::FILE* stream, const Bitmap& picture, PngPlan& plan,
-               const RgbRowReader& rgb) {
-    owner.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &owner, PngError, PngWarning);
-    if (owner.png == nullptr) return false;
-    owner.info = png_create_info_struct(owner.png);
-    if (owner.info == nullptr) return false;
-    // Every C++ object of this encoding lives above this line.
-    if (setjmp(png_jmpbuf(owner.png))) return false;
-
-    png_structp png = owner.png;
-    png_infop info = owner.info;
-    png_init_io(png, stream);
-    // The output buffer is the size of one data chunk: no chunk exceeds 65535 bytes.
-    png_set_compression_buffer_size(png, 65535);
-    png_set_compression_level(png, plan.level);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, plan.filters);
-    png_set_IHDR(png, info, picture.Width(), picture.Height(), plan.bitDepth, plan.colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-    if (!plan.palette.empty())
-        png_set_PLTE(png, info, plan.palette.data(), static_cast<int>(plan.palette.size()));
-    if (plan.dpi) {
-        const auto ppm = static_cast<png_uint_32>(std::lround(*plan.dpi / kInchesPerMetre));
-        png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
-    }
-    png_write_info(png, info);
-    if (plan.bgr) png_set_bgr(png);
-
-    for (uint32_t y = 0; y < picture.Height(); ++y) {
-        const uint8_t* source = picture.Row(y);
-        if (plan.opaqueAlpha) {
-            std::memcpy(plan.row.data(), source, plan.row.size());
-            for (size_t i = 3; i < plan.row.size(); i += 4) plan.row[i] = 255;
-            source = plan.row.data();
-        } else if (plan.rgbRows) {
-            rgb.Read(y, plan.row.data());
-            source = plan.row.data();
-        }
-        png_write_row(png, source);
-    }
-    png_write_end(png, info);
-    return true;
 }
 
 }  // namespace
 
-void WritePng(const Bitmap& picture, const std::string& path, std::optional<double> dpi) {
+void WritePng(const Bitmap& picture, const std::string& path, std::optional<double> dpi,
+              const PngStreamOptions& stream) {
     if (picture.Empty()) throw Error("画像が空です");
     if (dpi && !(std::isfinite(*dpi) && *dpi > 0.0 && *dpi / kInchesPerMetre < 2147483647.0))
         throw Error("解像度が不正です");
-    PngPlan plan = MakePlan(picture, dpi);
-    const RgbRowReader rgb(picture);
+    const PngRows rows(picture);
     AtomicFile file(path);
-    std::FILE* stream = file.Stream();
-    PngWriteOwner owner;
-    if (!EncodePng(owner, stream, picture, plan, rgb))
-        throw Error(owner.message[0] ? owner.message : "PNG の書き込みに失敗しました");
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    file.Write(kSignature, sizeof kSignature);
+    ChunkWriter chunks(file);
+    WriteHeaderChunks(chunks, picture, rows, dpi);
+
+    const uint32_t height = picture.Height();
+    const size_t rowsPerPiece =
+        std::clamp<size_t>(stream.pieceBytes / rows.FilteredRowBytes(), 1, height);
+    const size_t pieces = (height + rowsPerPiece - 1) / rowsPerPiece;
+    // The rows whose filtered bytes fill the dictionary of a piece.
+    const size_t windowRows =
+        (kDeflateWindowBytes + rows.FilteredRowBytes() - 1) / rows.FilteredRowBytes();
+    const DeflatePieceSource source = [&](size_t piece, std::vector<uint8_t>& data,
+                                          std::vector<uint8_t>& window) {
+        const uint32_t y0 = uint32_t(piece * rowsPerPiece);
+        const uint32_t y1 = uint32_t(std::min<size_t>(height, y0 + rowsPerPiece));
+        if (y0 > 0) {
+            rows.Filter(uint32_t(y0 - std::min<size_t>(y0, windowRows)), y0, window);
+            if (window.size() > kDeflateWindowBytes)
+                window.erase(window.begin(), window.end() - kDeflateWindowBytes);
+        }
+        rows.Filter(y0, y1, data);
+    };
+    DataChunks idat(chunks);
+    // The strategy libpng takes for filtered rows.
+    DeflateInPieces(
+        pieces, source, [&](const uint8_t* bytes, size_t len) { idat.Add(bytes, len); },
+        rows.Level(), Z_FILTERED, stream.threads);
+    idat.Finish();
+    chunks.Chunk("IEND", nullptr, 0);
     file.Commit();
 }
 

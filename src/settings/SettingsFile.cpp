@@ -8,6 +8,7 @@
 #include <span>
 
 #include "platform/ProfileIni.h"
+#include "platform/ProgramFiles.h"
 
 namespace vellumo {
 
@@ -96,17 +97,14 @@ RgbColor FromBgr(uint32_t bgr) {
             static_cast<uint8_t>((bgr >> 16) & 0xFF)};
 }
 
-}  // namespace
-
-std::string SettingsPathFor(std::string_view executablePath) {
-    const auto slash = executablePath.rfind('/');
-    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-    const auto dot = executablePath.rfind('.');
-    if (dot != std::string_view::npos && dot > nameStart) {
-        return std::string(executablePath.substr(0, dot)) + ".ini";
-    }
-    return std::string(executablePath) + ".ini";
+// The user's configuration folder may not exist yet (first run), or a cleaner removed it.
+void Store(const ProfileIni& ini) {
+    const auto slash = ini.Path().rfind('/');
+    if (slash != std::string::npos && slash > 0) EnsureFolder(ini.Path().substr(0, slash));
+    ini.Flush();
 }
+
+}  // namespace
 
 std::string CurrentExecutablePath() {
     std::string buffer(4096, '\0');
@@ -191,7 +189,7 @@ void SaveCheckerSettings(const std::string& path, const CheckerSettings& v) {
     ini.WriteString(o, "FontColor", v.FontColor);
     ini.WriteString(o, "FontName", v.FontName);
     ini.WriteInteger(o, "FontSize", v.FontSize);
-    ini.Flush();
+    Store(ini);
 }
 
 ViewerSettings LoadViewerSettings(const std::string& path, std::string_view lastFolder) {
@@ -222,7 +220,7 @@ void SaveViewerSettings(const std::string& path, ViewerSettings& v) {
     ini.WriteString(o, "PrinterName", v.PrinterName);
     ini.WriteBool(o, "Waku", v.Waku);
     ini.WriteBool(o, "PrtMs", v.PrtMs);
-    ini.Flush();
+    Store(ini);
 }
 
 DialogSettings LoadDialogSettings(const std::string& path) {
@@ -256,7 +254,7 @@ void SaveDialogSettings(const std::string& path, const DialogSettings& v) {
     ini.WriteBool(o, "inidir", v.inidir);
     ini.WriteString(o, "F_Path2", v.F_Path2);
     ini.WriteBool(o, "UseGs", v.UseGs);
-    ini.Flush();
+    Store(ini);
 }
 
 }  // namespace vellumo

@@ -1,12 +1,15 @@
 #pragma once
 // The settings file: window geometry and every option of the checker window, the viewer
-// window and the settings dialog, in one INI file beside the executable. Each window reads
-// its values through one load operation and writes them through one save operation; the
-// windows map these plain structs to their controls.
+// window and the settings dialog, in one INI file (beside the executable, or in the user's
+// configuration folder: platform/ProgramFiles.h). Each window reads its values through one
+// load operation and writes them through one save operation; the windows map these plain
+// structs to their controls.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/ProgramFiles.h"  // SettingsPathFor
 
 namespace vellumo {
 
@@ -16,12 +19,6 @@ inline constexpr std::string_view kViewerGeometrySection = "Fm_WH2";
 inline constexpr std::string_view kViewerStateSection = "Win";
 inline constexpr std::string_view kDialogGeometrySection = "Fm_opt";
 inline constexpr std::string_view kOptionsSection = "Options";
-
-/// The settings file of an executable: its path with the extension of its last component
-/// replaced by ".ini", or ".ini" appended when it has none ("/d/vellumo" -> "/d/vellumo.ini",
-/// "/d/X.exe" -> "/d/X.ini"). A dot that begins the name, or a dot in a folder name, does
-/// not start an extension.
-std::string SettingsPathFor(std::string_view executablePath);
 
 /// The full path of the running executable (from /proc/self/exe); empty when it cannot be
 /// told. The windows may use their toolkit's own answer instead.

@@ -60,6 +60,9 @@ class ImageControlWidget : public QWidget {
 
   private:
     void Rebuild();
+    /// Draws the part of the picture under `exposed` at fx × fy control pixels per picture
+    /// pixel, made 32-bit first (for formats Qt scales slowly).
+    void DrawPart(QPainter& painter, const QRect& exposed, double fx, double fy) const;
 
     const Bitmap* picture_ = nullptr;
     ViewPyramid pyramid_;

@@ -352,8 +352,8 @@ private:
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
     void SetShownCropFrame(const FrameBounds& bounds);
-    /// The program's folder, where its settings file is; "Tmp.png" and "tmp.tif" are
-    /// written there.
+    /// The program's working folder (the checker's WorkFolder, created when missing);
+    /// "Tmp.png" and "tmp.tif" are written there.
     QString ProgramFolder() const;
     /// The PDF branch of the load: converts `FileName2` (kept in `OrgFName`), waits for the
     /// converter, and leaves `FileName2` at the temporary TIFF and `PdfConverted` set.

@@ -19,6 +19,7 @@
 #include "checker_ui/TForm1.h"
 #include "crop/CutOut.h"
 #include "platform/Error.h"
+#include "platform/ProgramFiles.h"
 #include "save/TmpPng.h"
 #include "viewer/CategoryPanelWidget.h"
 #include "viewer/FrameTrackerWidget.h"
@@ -178,7 +179,9 @@ void TForm2::Button4Click() {
 }
 
 QString TForm2::ProgramFolder() const {
-    return QFileInfo(checker_.SettingsPath()).absolutePath();
+    // The user's cache folder may not exist yet, or a cleaner removed it meanwhile.
+    EnsureFolder(Utf8(checker_.WorkFolder()));
+    return checker_.WorkFolder();
 }
 
 void TForm2::Button12Click() {

@@ -68,20 +68,27 @@ TEST(DrawingRules, Compression) {
 }
 
 TEST(DrawingRules, BitDepth) {
+    const Lines colour = {" 色数（bit） ： ** 【カラー又はグレースケール画像です。】"};
     const struct {
-        uint32_t bits;
+        uint32_t bits, samples;
         Lines lines;
     } rows[] = {
-        {1, {" 色数（bit） ：１（bit）モノクロ     【確認】"}},
-        {2, {" 色数（bit） ： ** 【カラー又はグレースケール画像です。】"}},
-        {8, {" 色数（bit） ： ** 【カラー又はグレースケール画像です。】"}},
-        {512, {" 色数（bit） ： ** 【カラー又はグレースケール画像です。】"}},
-        {0, {}},
+        {1, 0, {" 色数（bit） ：１（bit）モノクロ     【確認】"}},
+        {1, 1, {" 色数（bit） ：１（bit）モノクロ     【確認】"}},
+        {2, 0, colour},
+        {8, 1, colour},
+        {512, 0, colour},
+        {0, 0, {}},
+        // Several samples are never monochrome, whatever one sample's depth.
+        {1, 3, colour},
+        {0, 3, colour},
+        {8, 2, colour},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.bits);
+        SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.samples << " samples");
         ImageInfo info = Drawing();
         info.bitsPerSample = r.bits;
+        info.samplesPerPixel = r.samples;
         EXPECT_EQ(BitDepthRuleLines(info), r.lines);
     }
 }

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../.." || exit 1
 repo=$(pwd)
 examples=$repo/examples
 [[ -x $vc ]] || { echo "not executable: $vc" >&2; exit 1; }
-for tool in python3 tiffcp; do
+for tool in python3 tiffcp convert; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 [[ -f $examples/tatemono1.tif ]] || { echo "SKIP: examples/ has not been made"; exit 77; }
@@ -213,7 +213,7 @@ import json, sys
 rows = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
 assert len(rows) == 3, len(rows)
 keys = ["path", "typeCode", "typeName", "extensionMatches", "headerRead", "width", "height",
-        "bitsPerSample", "compression", "orientation", "xResolution", "yResolution",
+        "bitsPerSample", "samplesPerPixel", "compression", "orientation", "xResolution", "yResolution",
         "resolutionUnit", "pageCount", "compressionMissing", "orientationMissing",
         "xResolutionMissing", "yResolutionMissing", "resolutionUnitMissing", "lines", "status"]
 for r in rows:
@@ -227,6 +227,155 @@ assert ok["status"].startswith(" □ImageFileHeadr")
 assert lzw["pass"] is False and "error" not in lzw and lzw["compression"] == 5
 assert bad["pass"] is False and "不正な PNG ファイルです" in bad["error"]
 PY
+
+# --- The bit-depth line of an RGB drawing -------------------------------------------------
+# About 70 KB of pixels: the three BitsPerSample values lie at an offset whose first half,
+# in big-endian order, reads 1. The report must not confirm it as monochrome.
+convert -size 160x150 gradient:red-blue -type truecolor -depth 8 -compress None "$tmp/rgb.tif"
+tiffcp -c none -B "$tmp/rgb.tif" "$tmp/tatemono9.tif"
+run "$tmp/tatemono9.tif"
+has_line "$out" " 色数（bit） ： ** 【カラー又はグレースケール画像です。】" "RGB drawing"
+lacks "$out" "モノクロ" "RGB drawing"
+expect_rc 1 "RGB drawing"
+
+# --- A report that cannot be written ------------------------------------------------------
+timeout 60 "$vc" "$ok_tif" >/dev/full 2>"$tmp/err"
+rc=$?
+expect_rc 2 "report to /dev/full"
+grep -q '^vellumo-check: 標準出力に書き込めません。' "$tmp/err" || fail "/dev/full: no message: $(cat "$tmp/err")"
+timeout 60 "$vc" "$ok_tif" >&- 2>"$tmp/err"
+rc=$?
+expect_rc 2 "report to a closed standard output"
+grep -q '^vellumo-check: 標準出力に書き込めません。' "$tmp/err" || fail "closed stdout: no message: $(cat "$tmp/err")"
+
+# --- Nothing checked ----------------------------------------------------------------------
+mkdir -p "$tmp/empty" "$tmp/nested/one/two" "$tmp/nested/three"
+cp "$ok_tif" "$tmp/nested/one/two/tatemono1.tif"
+run "$tmp/empty"
+expect_rc 2 "empty folder"
+grep -q "調べたファイルがありません" <<<"$err" || fail "empty folder: no message: $err"
+run "$tmp/nested"
+expect_rc 2 "folder with subfolders only"
+grep -qF "vellumo-check: $tmp/nested: サブフォルダー 2 個は調べていません（中も調べるには -r）。" <<<"$err" ||
+    fail "folder with subfolders only: $err"
+run -r "$tmp/nested"
+expect_rc 0 "folder with subfolders only, -r"
+[[ -z $err ]] || fail "-r over nested folders: stderr: $err"
+
+# --- Names: CP932, invalid bytes, control characters ------------------------------------------
+names=$tmp/names
+mkdir -p "$names"
+cp "$ok_tif" "$names/$(printf '\x90\x7d\x96\xca1.tif')"          # 図面1.tif in CP932
+cp "$ok_tif" "$names/$(printf 'tatemono4\xff.tif')"              # not CP932 either
+cp "$ok_tif" "$names/$(printf 'tatemono3.tif\n 画像型式　　：FORGED')"
+cp "$ok_tif" "$names/$(printf 'tatemono5\e[31m.tif')"
+run "$names"
+has_line "$out" " ファイル名　：図面1.tif 【図面種別名の誤り】" "CP932 name"
+has_line "$out" ' ファイル名　：tatemono4\xff.tif     【不要文字混入】' "invalid name"
+if grep -q '^ 画像型式　　：FORGED' <<<"$out"; then fail "a file name forged a report line"; fi
+grep -qF ' ファイル名　：tatemono3.tif\x0a 画像型式　　：FORGED' <<<"$out" || fail "line feed in a name: $out"
+grep -qF 'tatemono5\x1b[31m.tif' <<<"$out" || fail "escape in a name: $out"
+if grep -q $'\e' "$tmp/out"; then fail "an escape character reached the output"; fi
+run --json "$names"
+python3 - "$tmp/out" "$names" <<'PY' || fail "--json names: $out"
+import base64, json, os, sys
+folder = os.fsencode(sys.argv[2])
+rows = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
+assert len(rows) == 4, rows
+shown = {r["path"].rsplit("/", 1)[1] for r in rows}
+assert "図面1.tif" in shown and "tatemono4\\xff.tif" in shown, shown
+for r in rows:
+    # pathBytes finds the file again, whatever the name.
+    raw = base64.b64decode(r["pathBytes"])
+    assert os.path.exists(raw) and raw.startswith(folder), raw
+PY
+
+# --- --show-path with a relative path ------------------------------------------------------
+(cd "$tmp/dir one" && timeout 60 "$vc" --show-path tatemono1.tif ../dir\ one/./tatemono1.tif) >"$tmp/out" 2>&1
+[[ $(grep -c "^ FilePath    ：$tmp/dir one/\$" "$tmp/out") == 2 ]] ||
+    fail "--show-path with relative paths: $(grep FilePath "$tmp/out")"
+
+# --- Errors: one line each, the same for a path named and one found in a folder ------------------
+errs=$tmp/errs
+mkdir -p "$errs"
+ln -s nowhere.tif "$errs/broken.tif"
+ln -s loop-b "$errs/loop-a"
+ln -s loop-a "$errs/loop-b"
+cp "$tmp/x.png" "$errs/x.png"
+run "$errs/broken.tif" "$errs/loop-a" "$errs/loop-b" "$errs/x.png"
+named=$err
+run "$errs"
+found=$err
+expect_rc 2 "broken link, link loop, invalid PNG"
+[[ $named == "$found" ]] || fail "named and found paths give different errors:"$'\n'"$named"$'\n---\n'"$found"
+while IFS= read -r line; do
+    [[ $line == "vellumo-check: $errs/"*": $errs/"* ]] || fail "error line without program and path: $line"
+done <<<"$found"
+grep -qF "vellumo-check: $errs/x.png: $errs/x.png    不正な PNG ファイルです." <<<"$found" || fail "the error box's text: $found"
+grep -qF "$errs/broken.tif ファイルまたはフォルダーがありません。" <<<"$found" || fail "broken link: $found"
+grep -qF "$errs/loop-b シンボリックリンクが循環しています。" <<<"$found" || fail "link loop: $found"
+[[ $(wc -l <<<"$found") == 4 ]] || fail "four errors should be four lines: $found"
+
+# Every path gets a JSON object, also those that could not be checked.
+run --json "$errs" "$tmp/no-such-folder" "$ok_tif"
+python3 - "$tmp/out" <<'PY' || fail "--json for paths not checked: $out"
+import json, sys
+rows = [json.loads(l) for l in open(sys.argv[1], encoding="utf-8")]
+by = {r["path"].rsplit("/", 1)[1]: r for r in rows}
+assert set(by) == {"broken.tif", "loop-a", "loop-b", "x.png", "no-such-folder", "tatemono1.tif"}, by
+for name in ("broken.tif", "loop-a", "loop-b", "x.png", "no-such-folder"):
+    assert by[name]["pass"] is False and by[name]["error"], by[name]
+assert by["tatemono1.tif"]["pass"] is True
+PY
+
+# Permission errors, as a user the permissions hold for.
+as_user=()
+if [[ $(id -u) == 0 ]]; then
+    command -v setpriv >/dev/null && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+if [[ $(id -u) != 0 || ${#as_user[@]} -gt 0 ]]; then
+    perm=$(mktemp -d)
+    chmod 755 "$perm"
+    mkdir -p "$perm/closed" "$perm/unreadable"
+    cp "$ok_tif" "$perm/closed/tatemono1.tif"
+    cp "$ok_tif" "$perm/unreadable/tatemono1.tif"
+    chmod 644 "$perm"/*/tatemono1.tif
+    chmod 000 "$perm/unreadable"  # may not be searched: its file cannot even be looked at
+    chmod 311 "$perm/closed"      # may be searched, not listed
+    timeout 60 "${as_user[@]}" "$vc" --json "$perm/closed/tatemono1.tif" "$perm/unreadable/tatemono1.tif" \
+        "$perm/unreadable" >"$tmp/out" 2>"$tmp/err"
+    rc=$?
+    expect_rc 2 "permission errors"
+    [[ $(grep -c "アクセスが拒否されました。" "$tmp/err") == 2 ]] || fail "permission errors: $(cat "$tmp/err")"
+    grep -q "^vellumo-check: $perm/unreadable/tatemono1.tif: .*アクセスが拒否されました。" "$tmp/err" ||
+        fail "a file in a folder that cannot be searched: $(cat "$tmp/err")"
+    grep -q "ファイルがありません" "$tmp/err" && fail "a permission error reported as a missing file"
+    [[ $(wc -l <"$tmp/out") == 3 ]] || fail "permission errors: not one JSON object a path: $(cat "$tmp/out")"
+    chmod -R u+rwx "$perm"
+    rm -rf "$perm"
+fi
+
+# --- --version and --help --------------------------------------------------------------------
+run --version
+expect_rc 0 "--version"
+[[ $out =~ ^vellumo-check\ [0-9] ]] || fail "--version: $out"
+run --help
+expect_rc 0 "--help"
+for option in --no-drawing-check --show-path --status --json -r --recursive --version "Exit status" \
+    "  0  " "  1  " "  2  "; do
+    grep -qF -- "$option" <<<"$out" || fail "--help does not mention $option"
+done
+
+# --- Folder order: digit runs by value, the same in every locale --------------------------------
+order=$tmp/order
+mkdir -p "$order"
+for n in tatemono10 tatemono2 tatemono1 tatemono02 Tatemono3 zumen; do cp "$ok_tif" "$order/$n.tif"; done
+for locale in C C.UTF-8 ja_JP.UTF-8; do
+    LC_ALL=$locale timeout 60 "$vc" --json "$order" >"$tmp/out" 2>/dev/null
+    got=$(json_paths | sed "s|^$order/||" | tr '\n' ' ')
+    [[ $got == "Tatemono3.tif tatemono1.tif tatemono02.tif tatemono2.tif tatemono10.tif zumen.tif " ]] ||
+        fail "folder order in $locale: $got"
+done
 
 if ((failures)); then
     echo "$failures check(s) failed" >&2

@@ -78,6 +78,35 @@ refused "--dpi" "$tmp/colour.png" "$tmp/existing.tif" --dpi 150
 # A save into a folder that does not exist fails and says so.
 refused "保存出来ませんでした。" "$tmp/colour.png" "$tmp/no/such/folder.tif"
 
+# Error lines: one line each, the program and the file the message is about first.
+run "$tmp/missing.png" "$tmp/existing.tif"
+[[ $(wc -l <<<"$err") == 1 && $err == "vellumo-convert: $tmp/missing.png: 【 missing.png 】"* ]] ||
+    fail "load error line: $err"
+run "$tmp/tatemono1.tif" "$tmp/existing.tif" --threshold 100
+[[ $err == "vellumo-convert: $tmp/tatemono1.tif: 　モノクロ（２値）画像です。　" ]] || fail "refusal line: $err"
+run "$tmp/colour.png" "$tmp/no/such/folder.tif"
+[[ $(wc -l <<<"$err") == 1 && $err == "vellumo-convert: $tmp/no/such/folder.tif: 保存出来ませんでした。"* ]] ||
+    fail "save error line: $err"
+
+# --info that cannot be written is an error.
+timeout 60 "$conv" "$tmp/tatemono1.tif" --info >/dev/full 2>"$tmp/err"
+rc=$?
+[[ $rc -eq 2 ]] || fail "--info to /dev/full: exit $rc"
+grep -q '^vellumo-convert: 標準出力に書き込めません。' "$tmp/err" || fail "--info to /dev/full: $(cat "$tmp/err")"
+
+# --version, and --help naming every mode, operation and option and the exit statuses.
+run --version
+[[ $rc -eq 0 && $out =~ ^vellumo-convert\ [0-9] ]] || fail "--version: $rc $out"
+run --help
+[[ $rc -eq 0 ]] || fail "--help: exit $rc"
+for option in --info --no-mono-display --rotate-left --rotate-right --threshold --gray --dither \
+    --despeckle --crop --ink --compression --dpi --jpeg-quality --jpeg-gray --version \
+    "Exit status" "  0  " "  2  "; do
+    grep -qF -- "$option" <<<"$out" || fail "--help does not mention $option"
+done
+run "$tmp/colour.png" "$tmp/out.tif" --no-such-option
+[[ $rc -eq 2 && $err == "vellumo-convert: "*"--no-such-option"* ]] || fail "unknown option: $rc $err"
+
 # Every output type, read back by ImageMagick.
 for ext in tif jpg bmp png; do
     run "$tmp/colour.png" "$tmp/out.$ext"

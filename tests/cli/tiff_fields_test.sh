@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The TIFF fields vellumo-check reports (--json) against what tiffdump shows for the same
-# file: width, height, bits per sample, compression, orientation, the two resolutions
+# file: width, height, bits per sample (the first value), samples per pixel, compression, orientation, the two resolutions
 # (the rational truncated to a whole number), the resolution unit, the missing flags of
-# the first directory and the page count (directories in the chain, at most 31).
+# the first directory and the page count (directories in the chain, at most 31); and the
+# resolution line of the report without the drawing check against tiffinfo's resolution.
 # The files are written by tiffcp, ImageMagick's convert and tiffset in both byte orders.
 #
 # Usage: bash tests/cli/tiff_fields_test.sh PATH-TO-vellumo-check
@@ -51,6 +52,10 @@ for c in none g3 g4 lzw zip packbits; do
 done
 make cp-gray-lzw-B.tif tiffcp -c lzw -B "$tmp/gray.tif" "$f/cp-gray-lzw-B.tif"
 make cp-rgb-zip-L.tif tiffcp -c zip -L "$tmp/rgb.tif" "$f/cp-rgb-zip-L.tif"
+# An RGB picture of about 70 KB: tiffcp writes the three BitsPerSample values after the
+# pixels, at an offset from 65,536 to 131,071, whose first half reads 1 in big-endian order.
+convert -size 160x150 gradient:red-blue -type truecolor -depth 8 -compress None "$tmp/rgb-small.tif"
+make cp-rgb-small-B.tif tiffcp -c none -B "$tmp/rgb-small.tif" "$f/cp-rgb-small-B.tif"
 
 # convert: compressions, resolutions and units.
 im() {  # im NAME OPTIONS...
@@ -111,14 +116,35 @@ if ((rc > 2)); then
     exit 1
 fi
 
-python3 - "$f" "$tmp/report.jsonl" <<'PY'
+# Without the drawing check the report has the resolution line, read as libtiff reads it.
+timeout 120 "$vc" --json --no-drawing-check "$f" >"$tmp/plain.jsonl" 2>/dev/null
+
+python3 - "$f" "$tmp/report.jsonl" "$tmp/plain.jsonl" <<'PY'
 import json, math, os, re, subprocess, sys
 
-folder, report = sys.argv[1], sys.argv[2]
+folder, report, plain_report = sys.argv[1], sys.argv[2], sys.argv[3]
 rows = {}
 for line in open(report, encoding="utf-8"):
     r = json.loads(line)
     rows[os.path.basename(r["path"])] = r
+plain = {}
+for line in open(plain_report, encoding="utf-8"):
+    r = json.loads(line)
+    plain[os.path.basename(r["path"])] = r
+
+def tiffinfo_resolution_line(path):
+    """The report's resolution line from what tiffinfo (libtiff) prints of the first
+    directory: rounded half to even, "-" when a value rounds to 0."""
+    text = subprocess.run(["tiffinfo", path], capture_output=True, text=True).stdout
+    x = y = 96.0
+    m = re.search(r"^  Resolution: ([^,]+), (\S+)(.*)$", text, re.M)
+    if m:
+        x, y = float(m.group(1)), float(m.group(2))
+        if "pixels/cm" in m.group(3):
+            x, y = x * 2.54, y * 2.54
+    rx, ry = round(x), round(y)
+    value = "-" if rx <= 0 or ry <= 0 else f"{rx} x {ry} dpi"
+    return " 解像度　　　：" + value
 
 ENTRY = re.compile(r"\((\d+)\) (\w+) \((\d+)\) (\d+)<(.*)>$")
 
@@ -178,9 +204,9 @@ for name in sorted(os.listdir(folder)):
     for key, tag in (("width", 256), ("height", 257), ("compression", 259),
                      ("orientation", 274), ("resolutionUnit", 296)):
         want[key] = whole(ifd[tag][2]) if tag in ifd else 0
-    # With several values (RGB) the entry holds an offset, which tiffdump does not show.
-    if 258 in ifd and ifd[258][1] == 1:
-        want["bitsPerSample"] = whole(ifd[258][2])
+    # With several values (RGB) the first one counts, wherever it is stored.
+    want["bitsPerSample"] = whole(ifd[258][2]) if 258 in ifd else 0
+    want["samplesPerPixel"] = whole(ifd[277][2]) if 277 in ifd else 0
     for key, tag in (("xResolution", 282), ("yResolution", 283)):
         if tag not in ifd:
             want[key] = 0
@@ -189,6 +215,10 @@ for name in sorted(os.listdir(folder)):
     for key, value in want.items():
         if r.get(key) != value:
             problems.append(f"{key}: vellumo-check {r.get(key)!r}, tiffdump {value!r}")
+    lines = [l for l in plain.get(name, {}).get("lines", []) if l.startswith(" 解像度　　　：")]
+    want_line = tiffinfo_resolution_line(path)
+    if lines != [want_line]:
+        problems.append(f"resolution line {lines!r}, tiffinfo gives {want_line!r}")
     if problems:
         failures += 1
         print(f"FAIL {name}: " + "; ".join(problems), file=sys.stderr)

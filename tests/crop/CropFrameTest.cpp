@@ -100,12 +100,38 @@ TEST(CropFrame, SwapTwiceReturnsAndShrinkThenEnlargeNeedNot) {
     EXPECT_EQ(back(10), 10);  // 8 → 10
     EXPECT_EQ(back(7), 7);    // 6 → 7
     EXPECT_EQ(back(13), 12);  // 10 → 12
-    // Enlarging again and again stops at the largest frame; unknown presets change nothing.
+    // Enlarging again and again stops at the pixel limit (24,494² ≤ 600 million); a frame
+    // already beyond it stays; unknown presets change nothing.
     FrameBounds f{0, 0, 1000, 1000};
     for (int i = 0; i < 200; ++i) f = Preset(kPresetEnlarge, f);
-    EXPECT_EQ(f.width, kMaxFrameExtent);
+    EXPECT_EQ(f.width, 24494);
+    f = {0, 0, 1000, 1000};
+    EXPECT_EQ(Preset(kPresetEnlarge, f, 0.0001), f);
     EXPECT_EQ(Preset(8, {1, 2, 3, 4}), (FrameBounds{1, 2, 3, 4}));
     EXPECT_EQ(Preset(kPresetCancel, {1, 2, 3, 4}), (FrameBounds{1, 2, 3, 4}));
+}
+
+// Twelve times 120 % from the default frame of a B4 scan, at the fitted and at the largest
+// and smallest scales: the frame grows up to the decoders' pixel limit and then stays.
+TEST(CropFrame, EnlargingStopsAtThePixelLimit) {
+    for (double s : {0.133, 3.3, 0.09}) {
+        SCOPED_TRACE(s);
+        FrameBounds f = PlaceCropFrame(InitCropRect(5732, 4047), s, 0, 0);
+        int64_t area = 0;
+        bool stopped = false;
+        for (int i = 0; i < 20; ++i) {
+            const FrameBounds g = Preset(6, f, s);
+            const CutOutArea a = CutOutFromFrame(g, s, 0, 0);
+            ASSERT_TRUE(CutOutWithinLimit(a.w, a.h)) << i;
+            const int64_t next = int64_t(a.w) * a.h;
+            EXPECT_GE(next, area);
+            if (next == area) stopped = true;
+            area = next;
+            f = g;
+        }
+        EXPECT_TRUE(stopped);
+        EXPECT_GT(area, 590'000'000);  // it got close to the limit on the way
+    }
 }
 
 TEST(CropFrame, CutOutTakesItsSizeFromTheFrame) {

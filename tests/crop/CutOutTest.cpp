@@ -133,7 +133,12 @@ TEST(CutOut, FrameBelowOnePixelIsRefused) {
         }
     }
     EXPECT_FALSE(CutOutRefusal(1, 1));
-    EXPECT_THROW(CutOut(s, 0, 0, 200000, 1), Error);  // beyond the bitmap limits
+    // Beyond the decoders' pixel limit: refused with its own message, before allocating.
+    EXPECT_FALSE(CutOutRefusal(24000, 25000));  // exactly the limit
+    for (auto [w, h] : {std::pair{24000, 25001}, {100001, 1}, {1, 100001}}) {
+        EXPECT_EQ(CutOutRefusal(w, h), kCutOutTooLargeText);
+        EXPECT_THROW(CutOut(s, 0, 0, w, h), Error);
+    }
 }
 
 }  // namespace

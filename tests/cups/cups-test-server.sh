@@ -10,6 +10,9 @@
 # printable area (so a job that does not ask for true scale comes out scaled).
 # When the server cannot run here (no CUPS, not root), start says why in DIR/unavailable
 # and succeeds: the printing tests then skip with that reason.
+# What the filters read (the spooled jobs, the PPD, their temporary files) lives in a folder
+# of its own under /tmp: the filters run as user lp, who may not reach DIR (a checkout
+# under /root, whose mode is 0700).
 set -uo pipefail
 action=${1:?start or stop}
 dir=${2:?a folder}
@@ -33,6 +36,11 @@ stop() {
         rm -f "$dir/cupsd.pid"
     fi
     rm -f "$instance_conf"
+    if [ -f "$dir/workdir" ]; then
+        work=$(cat "$dir/workdir")
+        case $work in /tmp/vellumo-cups.*) rm -rf "$work" ;; esac
+        rm -f "$dir/workdir"
+    fi
 }
 
 if [ "$action" = stop ]; then
@@ -51,10 +59,14 @@ ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 socket=$dir/sock
 [ ${#socket} -lt 100 ] || unavailable "the socket path is too long for a local socket: $socket"
 
-mkdir -p "$dir/root/ppd" "$dir/spool" "$dir/cache" "$dir/state" "$dir/tmp" "$dir/out" "$dir/log"
-chmod 1777 "$dir/tmp"
-chmod 0777 "$dir/out"
-cat > "$dir/root/cupsd.conf" <<EOF
+work=$(mktemp -d /tmp/vellumo-cups.XXXXXX) || unavailable "no folder for the server under /tmp"
+echo "$work" > "$dir/workdir"
+chmod 0755 "$work"
+mkdir -p "$work/root/ppd" "$work/spool" "$work/cache" "$work/state" "$work/tmp" "$work/out" "$dir/log"
+chmod 1777 "$work/tmp"
+chmod 0777 "$work/out"
+ln -s "$work/out" "$dir/out"
+cat > "$work/root/cupsd.conf" <<EOF
 Listen $socket
 LogLevel warn
 WebInterface No
@@ -71,17 +83,17 @@ DefaultAuthType None
   </Limit>
 </Policy>
 EOF
-cat > "$dir/root/cups-files.conf" <<EOF
-ServerRoot $dir/root
-RequestRoot $dir/spool
-CacheDir $dir/cache
-StateDir $dir/state
-TempDir $dir/tmp
+cat > "$work/root/cups-files.conf" <<EOF
+ServerRoot $work/root
+RequestRoot $work/spool
+CacheDir $work/cache
+StateDir $work/state
+TempDir $work/tmp
 AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
 EOF
-printf 'Out %s\nAnonDirName %s\nLog %s\nGrp root\n' "$dir/out" "$dir/out" "$dir/log" > "$instance_conf"
+printf 'Out %s\nAnonDirName %s\nLog %s\nGrp root\n' "$work/out" "$work/out" "$dir/log" > "$instance_conf"
 
 # The driver's PPD with the margins of a real printer; its B4 (JIS) is 727 × 1029 pt,
 # a millimetre short of the paper (729 × 1032 pt), which would centre a true B4 sheet.
@@ -91,16 +103,16 @@ sed -e 's/^\*HWMargins: 0 0 0 0/*HWMargins: 12 12 12 12/' \
     -e 's/^\(\*ImageableArea A3\/A3:\) "0 0 842 1191"/\1 "12 12 830 1179"/' \
     -e 's/^\(\*ImageableArea A4\/A4:\) "0 0 595 842"/\1 "12 12 583 830"/' \
     -e 's/^\(\*ImageableArea JISB4\/B4 (JIS):\) "0 0 727 1029"/\1 "12 12 717 1020"/' \
-    "$ppd" > "$dir/printer.ppd"
+    "$ppd" > "$work/printer.ppd"
 
-cupsd -f -c "$dir/root/cupsd.conf" -s "$dir/root/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
+cupsd -f -c "$work/root/cupsd.conf" -s "$work/root/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
 echo $! > "$dir/cupsd.pid"
 for _ in $(seq 100); do [ -S "$socket" ] && break; sleep 0.1; done
 [ -S "$socket" ] || { stop; unavailable "cupsd did not start: $(tail -3 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"; }
 export CUPS_SERVER=$socket
-if ! lpadmin -p "$queue" -E -v "cups-pdf:/$instance" -P "$dir/printer.ppd" \
+if ! lpadmin -p "$queue" -E -v "cups-pdf:/$instance" -P "$work/printer.ppd" \
         -o print-scaling-default=fit > "$dir/log/lpadmin.out" 2>&1; then
     stop
     unavailable "the PDF queue could not be added: $(cat "$dir/log/lpadmin.out")"
 fi
-echo "private CUPS server on $socket, queue $queue writing to $dir/out"
+echo "private CUPS server on $socket, queue $queue writing to $dir/out ($work/out)"

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inspect/HeaderReaders.h"
@@ -323,6 +328,95 @@ TEST(ReadImageInfo, ReadOnlyFileKeepsItsMode) {
     EXPECT_THROW(ReadImageInfo(bad, false, info), Error);
     ASSERT_EQ(::stat(bad.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+
+// ---------------------------------------------------------------------------------------
+// The marker walk reads through a buffer and passes runs of zeros in one step. Both must
+// give what the plain walk gives, byte for byte: the reference below reads each marker
+// and length from the bytes themselves.
+
+std::optional<std::pair<uint32_t, uint32_t>> PlainWalk(const Bytes& b) {
+    auto be16 = [&](uint64_t at) -> uint32_t {
+        const uint32_t hi = at < b.size() ? b[at] : 0, lo = at + 1 < b.size() ? b[at + 1] : 0;
+        return (hi << 8) | lo;
+    };
+    auto atEnd = [&](uint64_t pos) { return b.empty() || pos >= b.size() - 1; };
+    for (uint64_t pos = 2;;) {
+        if (atEnd(pos)) return std::nullopt;
+        const uint32_t marker = be16(pos);
+        pos += 2;
+        if (marker >= 0xFFC0 && marker <= 0xFFCF && marker != 0xFFC4 && marker != 0xFFC8 &&
+            marker != 0xFFCC)
+            return std::pair{be16(pos + 5), be16(pos + 3)};
+        if (marker == 0xFFD9 || atEnd(pos)) return std::nullopt;
+        pos += be16(pos);
+    }
+}
+
+TEST(ReadJpegSize, BufferedWalkAgreesWithThePlainWalk) {
+    std::vector<std::pair<std::string, Bytes>> cases;
+    // Zero runs of every length and parity before a frame, a segment and odd bytes.
+    for (size_t zeros = 0; zeros < 12; ++zeros) {
+        for (const Bytes& after : {Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0},
+                                   Bytes{0, 0xFF, 0xC2, 0, 11, 8, 0, 5, 0, 6, 1},
+                                   Bytes{0, 4, 0, 0, 0xFF, 0xC1, 0, 11, 8, 0, 3, 0, 4, 1},
+                                   Bytes{1}, Bytes{}}) {
+            cases.emplace_back("zeros " + std::to_string(zeros),
+                               Concat(Concat(Bytes{0xFF, 0xD8}, Filled(zeros)), after));
+        }
+    }
+    // Zeros across the buffer's end (64 KiB) and beyond it, then a frame at every parity.
+    for (size_t zeros : {65530u, 65531u, 65534u, 65535u, 65536u, 140000u, 140001u}) {
+        Bytes b = Concat(Bytes{0xFF, 0xD8}, Filled(zeros));
+        b = Concat(b, Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0});
+        cases.emplace_back("long zeros " + std::to_string(zeros), b);
+    }
+    // Segments that carry the walk past the buffer's end before the frame.
+    JpegBuilder far;
+    far.Soi();
+    for (int i = 0; i < 3; ++i) far.Segment(0xFFE1, 65000 + i);
+    cases.emplace_back("segments past 64 KiB", far.Frame(0xFFC0, 640, 480).Build());
+
+    // Holes of a sparse file are passed without reading them.
+    const size_t kHoleEnd = 3 * 1024 * 1024;
+    for (size_t at : {kHoleEnd, kHoleEnd + 1, kHoleEnd + 2, kHoleEnd + 3}) {
+        Bytes b = Concat(Bytes{0xFF, 0xD8}, Filled(at - 2));
+        b = Concat(b, Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0});
+        cases.emplace_back("sparse, frame at " + std::to_string(at), b);
+    }
+    cases.emplace_back("sparse to the end", Concat(Bytes{0xFF, 0xD8, 0xFF, 0xE0}, Filled(kHoleEnd)));
+
+    TempDir dir;
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        const auto expected = PlainWalk(bytes);
+        std::string path;
+        if (what.rfind("sparse", 0) == 0) {
+            // The same bytes with the zeros left as a hole: only the nonzero bytes written.
+            path = dir.File("s.jpg");
+            FILE* f = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                if (bytes[i] == 0) continue;
+                ASSERT_EQ(std::fseek(f, static_cast<long>(i), SEEK_SET), 0);
+                ASSERT_EQ(std::fwrite(&bytes[i], 1, 1, f), 1u);
+            }
+            ASSERT_EQ(::ftruncate(::fileno(f), static_cast<off_t>(bytes.size())), 0);
+            std::fclose(f);
+        } else {
+            path = dir.Write("w.jpg", bytes);
+        }
+        uint32_t width = 0, height = 0;
+        try {
+            ReadJpegSize(path, width, height);
+            ASSERT_TRUE(expected.has_value()) << "read " << width << " x " << height;
+            EXPECT_EQ(width, expected->first);
+            EXPECT_EQ(height, expected->second);
+        } catch (const Error& e) {
+            EXPECT_FALSE(expected.has_value()) << e.what();
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ const char* Name(Endian e) { return e == Endian::Little ? "little-endian" : "big
 struct Expected {
     bool ok = true;
     uint32_t width = 5732, height = 4047, bits = 1, compression = 4, orientation = 1;
-    uint32_t xRes = 400, yRes = 400, unit = 2;
+    uint32_t xRes = 400, yRes = 400, unit = 2, samples = 0;
     int32_t pages = 1;
     bool compressionMissing = false, orientationMissing = false, xMissing = false,
          yMissing = false, unitMissing = false;
@@ -38,6 +39,7 @@ void ExpectFields(const ImageInfo& info, const Expected& e) {
     EXPECT_EQ(info.width, e.width);
     EXPECT_EQ(info.height, e.height);
     EXPECT_EQ(info.bitsPerSample, e.bits);
+    EXPECT_EQ(info.samplesPerPixel, e.samples);
     EXPECT_EQ(info.compression, e.compression);
     EXPECT_EQ(info.orientation, e.orientation);
     EXPECT_EQ(info.xResolution, e.xRes);
@@ -53,7 +55,7 @@ void ExpectFields(const ImageInfo& info, const Expected& e) {
 
 struct TiffCase {
     const char* what;
-    Bytes (*build)(Endian);
+    std::function<Bytes(Endian)> build;
     Expected expected;
 };
 
@@ -230,20 +232,51 @@ std::vector<TiffCase> TiffCases() {
                          x});
     }
     {
-        // The count is not looked at: three BitsPerSample values give the first two bytes of
-        // their offset, read in the file's byte order.
-        cases.push_back({"RGB BitsPerSample offset 0x00010200",
+        // Three BitsPerSample values do not fit in the entry: the first is read where the
+        // value field points. At offset 0x00010001 the old reading of the field's first
+        // half gave 1 in both byte orders, a colour image confirmed as monochrome.
+        auto rgb = [](Endian e, uint32_t valuesAt, uint16_t bits, bool valuesWritten) {
+            TiffFields f;
+            f.bitsPerSample.reset();
+            auto entries = TiffEntries(f);
+            entries.insert(entries.begin() + 2, TiffEntry::Raw(258, test::kShort, 3, valuesAt));
+            entries.insert(entries.begin() + 5, TiffEntry::Short(277, 3));
+            TiffBuilder b(e);
+            b.AddPage(entries);
+            Bytes bytes = b.Build();
+            if (!valuesWritten) return bytes;
+            bytes = test::Resized(bytes, valuesAt);
+            for (int i = 0; i < 3; ++i) {
+                if (e == Endian::Little) test::PutLe16(bytes, valuesAt + 2 * i, bits);
+                else test::PutBe16(bytes, valuesAt + 2 * i, bits);
+            }
+            return bytes;
+        };
+        Expected x;
+        x.bits = 8;
+        x.samples = 3;
+        cases.push_back({"RGB, the values at an odd offset above 65535",
+                         [=](Endian e) { return rgb(e, 0x00010001u, 8, true); }, x});
+        x.bits = 0;
+        cases.push_back({"RGB, the values past the end",
+                         [=](Endian e) { return rgb(e, 0x00010001u, 8, false); }, x});
+        // Two SHORTs fit in the entry itself.
+        x.bits = 8;
+        x.samples = 2;
+        cases.push_back({"gray and alpha, two values in the entry",
                          [](Endian e) {
                              TiffFields f;
                              f.bitsPerSample.reset();
                              auto entries = TiffEntries(f);
+                             // 8 and 8, the same bytes in either byte order
                              entries.insert(entries.begin() + 2,
-                                            TiffEntry::Raw(258, test::kShort, 3, 0x00010200u));
+                                            TiffEntry::Raw(258, test::kShort, 2, 0x00080008u));
+                             entries.insert(entries.begin() + 5, TiffEntry::Short(277, 2));
                              TiffBuilder b(e);
                              b.AddPage(entries);
                              return b.Build();
                          },
-                         {}});  // bits filled in per byte order below
+                         x});
     }
     {
         // A tag of the eight found twice is counted twice: with BitsPerSample left out the
@@ -356,7 +389,6 @@ TEST(ReadTiffInfo, Table) {
             SCOPED_TRACE(std::string(c.what) + ", " + Name(e));
             const std::string path = dir.Write("t.tif", c.build(e));
             Expected x = c.expected;
-            if (std::string(c.what).rfind("RGB", 0) == 0) x.bits = e == Endian::Little ? 0x0200 : 1;
             ImageInfo info;
             bool ok = false;
             ASSERT_NO_THROW(ok = ReadTiffInfo(path, info));

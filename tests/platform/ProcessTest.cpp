@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "platform/Error.h"
@@ -91,6 +92,41 @@ TEST(Process, AWaitEndsAtItsLimitAndAKilledOrAbandonedProcessIsReaped) {
     }
     EXPECT_TRUE(Reaped(pid));
     EXPECT_NE(::kill(pid, 0), 0);
+}
+
+/// Whether `pid` has ended (gone, or a zombie waiting for its new parent), within 5 s.
+bool Ends(pid_t pid) {
+    for (int i = 0; i < 500; ++i) {
+        const std::string stat = test::ReadText("/proc/" + std::to_string(pid) + "/stat");
+        if (stat.empty() || stat.find(") Z") != std::string::npos) return true;
+        usleep(10000);
+    }
+    return false;
+}
+
+// A wrapper script's program runs on after the wrapper: it is ended with it, when the
+// wrapper is killed at a limit and when it ends by itself.
+TEST(Process, WhatItStartedInItsGroupEndsWithIt) {
+    TempDir dir;
+    for (const bool hung : {true, false}) {
+        SCOPED_TRACE(hung ? "killed" : "ended");
+        const std::string pidFile = dir.File(hung ? "hung" : "ended");
+        Process wrapper = Process::Start(
+            {"/bin/sh", "-c",
+             std::string("sleep 30 & echo $! > \"$0\"; ") + (hung ? "wait" : "exit 0"), pidFile});
+        EXPECT_EQ(getpgid(wrapper.Pid()), wrapper.Pid());  // a group of its own
+        pid_t child = 0;
+        for (int i = 0; i < 500 && child <= 0; ++i, usleep(10000))
+            child = pid_t(std::atoi(test::ReadText(pidFile).c_str()));
+        ASSERT_GT(child, 0);
+        if (hung) {
+            EXPECT_FALSE(wrapper.WaitFor(50ms));
+            wrapper.Kill();
+        } else {
+            ASSERT_TRUE(wrapper.WaitFor(30s));
+        }
+        EXPECT_TRUE(Ends(child));
+    }
 }
 
 }  // namespace

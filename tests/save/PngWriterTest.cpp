@@ -124,6 +124,40 @@ TEST(WritePng, KeepsEveryDataChunkWithin65535Bytes) {
     }
 }
 
+// The data compressed in pieces on several threads: the same file for any number of
+// threads, the same pixels as one single stream, and hardly larger.
+TEST(WritePng, PiecesOnAnyThreadsGiveOneStreamOfTheSamePixels) {
+    TempDir dir;
+    for (const PixelFormat f : {PixelFormat::Bit32, PixelFormat::Bit24, PixelFormat::Bit1}) {
+        SCOPED_TRACE(BitmapFormatName(f));
+        // A scan: paper tone in gentle gradients with a little noise.
+        Bitmap scan(613, 401, f);
+        scan.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
+        scan.SetHasAlpha(true);
+        uint32_t seed = 7;
+        for (uint32_t y = 0; y < scan.Height(); ++y)
+            for (size_t i = 0; i < scan.Stride(); ++i) {
+                seed = seed * 1103515245u + 12345u;
+                scan.Row(y)[i] = uint8_t(200 + (i + y) / 40 + (seed >> 28));
+            }
+        auto write = [&](const char* name, size_t pieceBytes, unsigned threads) {
+            const std::string path = dir.File(name);
+            WritePng(scan, path, 400.0, PngStreamOptions{pieceBytes, threads});
+            return path;
+        };
+        const std::string single = write("single.png", SIZE_MAX, 1);
+        const std::string one = write("one.png", 20000, 1);
+        const std::string four = write("four.png", 20000, 4);
+        EXPECT_EQ(test::ReadText(one), test::ReadText(four));
+        const PngFile a = test::ReadPngFile(single), b = test::ReadPngFile(four);
+        ASSERT_TRUE(a.ok && b.ok);
+        EXPECT_TRUE(SamePixels(scan, b));
+        EXPECT_EQ(a.rows, b.rows);
+        EXPECT_EQ(a.filters, b.filters);
+        EXPECT_LE(test::ReadText(four).size(), test::ReadText(single).size() * 101 / 100);
+    }
+}
+
 TEST(WritePng, WritesTheFourthByteAsAlphaOnlyWhenItIsOpacity) {
     TempDir dir;
     Bitmap picture(4, 1, PixelFormat::Bit32);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -466,6 +467,56 @@ TEST(SettingsFile, FontColorNamesAndHexadecimal) {
     for (const RgbColor c : {RgbColor{0, 0, 0}, RgbColor{12, 200, 7}, RgbColor{255, 255, 204}}) {
         EXPECT_EQ(FontColorRgb(FontColorText(c)), c);
     }
+}
+
+}  // namespace
+}  // namespace vellumo
+
+namespace vellumo {
+namespace {
+
+TEST(SettingsFileFromElsewhere, AWindowsFileIsReadAsCp932AndALinkedFileStaysALink) {
+    TempDir dir;
+    // The Windows program's file: CP932 text with CR LF line ends.
+    const std::string path = dir.Write(
+        "vellumo.ini",
+        "[Options]\r\nFontName=\x82l\x82r \x83S\x83V\x83" "b\x83N\r\nF_Path=D:\\\x90}\x96\xCA\r\n");
+    CheckerSettings v = LoadCheckerSettings(path);
+    EXPECT_EQ(v.FontName, "ＭＳ ゴシック");
+    EXPECT_EQ(v.F_Path, "D:\\図面");
+    SaveCheckerSettings(path, v);
+    const std::string saved = ReadText(path);
+    EXPECT_NE(saved.find("FontName=ＭＳ ゴシック\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("F_Path=D:\\図面\r\n"), std::string::npos);
+
+    // A settings file linked from elsewhere (relative link to a link): the links stay, the
+    // file at the end of them gets the new content.
+    std::filesystem::create_directory(dir.File("real"));
+    const std::string target = dir.Write("real/settings.ini", "[Options]\nFontSize=12\n");
+    std::filesystem::create_symlink("real/settings.ini", dir.File("middle.ini"));
+    std::filesystem::create_symlink("middle.ini", dir.File("linked.ini"));
+    CheckerSettings linked = LoadCheckerSettings(dir.File("linked.ini"));
+    EXPECT_EQ(linked.FontSize, 12);
+    linked.FontSize = 14;
+    SaveCheckerSettings(dir.File("linked.ini"), linked);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("linked.ini")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("middle.ini")));
+    EXPECT_EQ(LoadCheckerSettings(target).FontSize, 14);
+    // No temporary file left beside the target.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("real")), {}), 1);
+
+    // A link that leads round in a circle is reported, and nothing is written.
+    std::filesystem::create_symlink("loop2.ini", dir.File("loop1.ini"));
+    std::filesystem::create_symlink("loop1.ini", dir.File("loop2.ini"));
+    EXPECT_THROW(SaveCheckerSettings(dir.File("loop1.ini"), v), Error);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("loop1.ini")));
+}
+
+TEST(SettingsFileFromElsewhere, TheUsersConfigurationFolderIsMadeOnFirstSave) {
+    TempDir dir;
+    const std::string path = dir.File("config/vellumo/vellumo.ini");
+    SaveDialogSettings(path, DialogSettings{});
+    EXPECT_EQ(LoadDialogSettings(path).tif_typ, 4);
 }
 
 }  // namespace

@@ -301,7 +301,9 @@ TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
 }
 
 TEST_F(CheckerWindowTest, AFailedSaveAsksWhetherItRunsOnTheNetwork) {
-    TForm1 form(Q(dir.File("missing-folder/vellumo.ini")), {});
+    // A file where the settings file's folder should be: the folder cannot be made.
+    dir.Write("not-a-folder", "x");
+    TForm1 form(Q(dir.File("not-a-folder/vellumo.ini")), {});
     form.FormClose();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("ネットワーク上で起動した？"));

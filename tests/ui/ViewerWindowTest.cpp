@@ -463,15 +463,23 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     checker->DropFiles({Q(drawing)});
     QString caption;
     bool dialogShown = false;
-    QTimer::singleShot(50, [&] {
+    // Once the viewer has loaded its file (on a busy machine that may take a while), or
+    // after five seconds whatever it shows, so that the modal loop always ends.
+    QTimer poll;
+    int polls = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        ++polls;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* v = qobject_cast<TForm2*>(w); v && v->isVisible()) {
+            if (auto* v = qobject_cast<TForm2*>(w);
+                v && v->isVisible() && (v->windowTitle().contains(QStringLiteral("【")) || polls > 250)) {
+                poll.stop();
                 caption = v->windowTitle();
                 v->Button14Click();
                 dialogShown = dialog.isVisible();
                 v->Button1Click();
             }
     });
+    poll.start(20);
     checker->Button4Click();
     EXPECT_EQ(caption, QStringLiteral("Pelmora Ｖiew 【 tatemono2.tif】"));
     EXPECT_TRUE(checker->HandOffFileName.isEmpty());
