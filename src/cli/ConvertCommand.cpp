@@ -409,9 +409,7 @@ bool Written(std::ostream& out, std::ostream& err) {
 void PrintError(std::ostream& out, std::ostream& err, const std::string& path,
                 const std::string& message) {
     out.flush();
-    err << kProgram << ": ";
-    if (!path.empty()) err << DisplayPath(path) << ": ";
-    err << DisplayMessage(message, path) << '\n';
+    err << ErrorLine(kProgram, path, message);
 }
 
 }  // namespace

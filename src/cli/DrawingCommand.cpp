@@ -11,9 +11,13 @@
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
+#include "cli/DisplayPath.h"
+#include "cli/StandardStreams.h"
 #include "document/DrawingInput.h"
 #include "document/DrawingPrediction.h"
 #include "inspect/ImageType.h"
+#include "platform/FileSource.h"
+#include "platform/NaturalOrder.h"
 #include "save/SaveFormats.h"
 #include "viewer/FindGhostscript.h"
 
@@ -22,6 +26,8 @@ namespace vellumo {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kProgram = "vellumo-convert";
 
 volatile sig_atomic_t g_stopAsked = 0;
 
@@ -99,7 +105,8 @@ class DrawingRun {
         return Report(outPath);
     }
 
-    /// Every picture and PDF of a folder, in name order; the worst exit status.
+    /// Every picture and PDF of a folder, in the order a file manager shows their names;
+    /// the worst exit status.
     int Folder(const std::string& in, const std::string& outFolder) {
         std::vector<std::string> names;
         std::error_code ec;
@@ -108,17 +115,21 @@ class DrawingRun {
             if (it->is_regular_file(e2) && IsPictureName(it->path().filename().string()))
                 names.push_back(it->path().filename().string());
         }
-        if (ec) return Refuse(in, "フォルダーを読めません。(" + ec.message() + ")");
-        std::sort(names.begin(), names.end());
+        if (ec) return Refuse(in, FileErrorText(in, ec.value()));
+        std::sort(names.begin(), names.end(), NaturalLess);
         fs::create_directories(outFolder, ec);
-        if (!fs::is_directory(outFolder)) return Refuse(outFolder, "フォルダーを作れません。");
+        if (!fs::is_directory(outFolder))
+            return Refuse(outFolder, "フォルダーを作れません。" +
+                                         (ec ? " (" + ec.message() + ")" : std::string()));
 
         std::map<std::string, std::string> taken;  // drawing name -> the picture it came from
         int worst = kDrawingPassed;
         int counts[3] = {};
         for (const std::string& name : names) {
+            // A report that cannot be written ends the run (the caller names the error).
+            if (!out_) break;
             if (StopRequests::Asked()) {
-                err_ << "vellumo-convert: " << in << ": 　変換を中断しました。　\n";
+                Note(in, "　変換を中断しました。　");
                 worst = kDrawingRefused;
                 break;
             }
@@ -128,8 +139,9 @@ class DrawingRun {
             int status;
             std::error_code same;
             if (const auto at = taken.find(drawingName); at != taken.end()) {
-                status = Refuse(source, drawingName + " は " + at->second +
-                                            " から作りました。同じ名前になるため変換しません。");
+                status =
+                    Refuse(source, DisplayPath(drawingName) + " は " + DisplayPath(at->second) +
+                                       " から作りました。同じ名前になるため変換しません。");
             } else if (fs::equivalent(source, target, same)) {
                 status = Refuse(source, "変換元に上書きになるため変換しません。");
             } else {
@@ -147,29 +159,33 @@ class DrawingRun {
 
   private:
     int Refuse(const std::string& path, const std::string& text) {
-        out_.flush();
-        err_ << "vellumo-convert: " << path << ": " << WithLfLineEnds(text) << "\n";
-        err_.flush();
+        Note(path, text);
         return kDrawingRefused;
     }
 
+    /// A refusal or a note (a turn, a shrink): one line on standard error, after the report
+    /// lines written so far.
     void Note(const std::string& path, const std::string& text) {
-        err_ << "vellumo-convert: " << path << ": " << text << "\n";
+        out_.flush();
+        err_ << ErrorLine(kProgram, path, text);
+        err_.flush();
     }
 
     /// The written drawing checked from disk, its report block printed as vellumo-check
-    /// prints it.
+    /// prints it (the name shown as it shows names, and judged so).
     int Report(const std::string& path) {
         CollectingReportView view;
         CheckResult result;
         try {
-            result = CheckFile(path, check_, values_, view);
+            result = CheckFile(path, check_, values_, view, DisplayPath(path));
         } catch (const Error& e) {
             return Refuse(path, e.what());
         }
         std::string block;
         for (const std::string& line : view.Lines()) block += line + "\n";
-        out_ << block;
+        // Each block as soon as it is known: a long folder shows its progress, and a
+        // report that cannot be written stops the run at the next file.
+        out_ << block << std::flush;
         return result.verdict.Passed() ? kDrawingPassed : kDrawingFaulty;
     }
 
@@ -191,12 +207,16 @@ int RunDrawingCommand(const DrawingRequest& request, std::ostream& out, std::ost
     if (fs::is_directory(request.input, ec)) {
         status = run.Folder(request.input, request.output);
     } else if (ResolveSaveTarget(request.output, 5).type != SaveType::Tiff) {
-        err << "vellumo-convert: " << request.output << ": 図面は .tif のファイルに書きます。\n";
+        err << ErrorLine(kProgram, request.output, "図面は .tif のファイルに書きます。");
         status = kDrawingRefused;
     } else {
         status = run.File(request.input, request.output);
     }
     out.flush();
+    if (!out) {
+        err << kProgram << ": " << OutputErrorText(out.rdbuf()) << '\n';
+        return kDrawingRefused;
+    }
     return status;
 }
 

@@ -12,7 +12,8 @@
 namespace vellumo {
 
 /// Exit statuses: 0 every drawing written passes, 1 some written drawing has faults, 2 some
-/// input was refused or could not be read (nothing is written for it).
+/// input was refused or could not be read (nothing is written for it), or the report could
+/// not be written.
 enum DrawingExit { kDrawingPassed = 0, kDrawingFaulty = 1, kDrawingRefused = 2 };
 
 struct DrawingRequest {
@@ -29,8 +30,9 @@ struct DrawingRequest {
 };
 
 /// Runs the request: for each picture its report block on `out` (a folder also gets a
-/// summary line), refusals and notes (a turn, a shrink) on `err`. Returns the worst
-/// DrawingExit of its files. Ctrl-C or a termination request stops a PDF conversion and
+/// summary line), refusals and notes (a turn, a shrink) on `err`, one line each. Returns the
+/// worst DrawingExit of its files; a failed write to `out` is said on `err` and ends a
+/// folder's run with kDrawingRefused. Ctrl-C or a termination request stops a PDF conversion and
 /// the files not begun.
 int RunDrawingCommand(const DrawingRequest& request, std::ostream& out, std::ostream& err);
 

@@ -126,6 +126,35 @@ run --drawing "$tmp/in" "$tmp/in" --shrink-to-fit
 expect 0 "a folder into itself, shrunk to fit"
 [[ -s $tmp/in/tiekiken9.tif ]] || fail "the shrunk drawing was not written"
 
+# The conventions of the command line: a folder in the order a file manager shows it, names
+# shown safely in the report and in one-line errors, a report that cannot be written, the
+# help text, and two modes at once.
+mkdir -p "$tmp/order"
+convert -size 1433x1012 xc:white -fill black -draw "rectangle 100,100 1300,900" \
+    -units PixelsPerInch -density 100 "$tmp/order/tatemono10.png"
+cp "$tmp/order/tatemono10.png" "$tmp/order/tatemono2.png"
+cp "$tmp/order/tatemono10.png" "$tmp/order/$(printf 'tatemono3\n 画像型式　　：FORGED').png"
+printf 'junk' >"$tmp/order/$(printf 'bad\033[31m').png"
+run --drawing "$tmp/order" "$tmp/ordered"
+expect 2 "a folder with an unreadable picture"
+[[ $(grep -o "ファイル名　：[^ ]*" <<<"$out" | tr '\n' ' ') == \
+    "ファイル名　：tatemono2.tif ファイル名　：tatemono3\\x0a ファイル名　：tatemono10.tif " ]] ||
+    fail "folder order or name display: $out"
+[[ $(wc -l <<<"$err") -eq 1 && $err == "vellumo-convert: $tmp/order/bad\\x1b[31m.png: "* ]] ||
+    fail "error line of an unreadable picture: $err"
+rm -rf "$tmp/ordered"
+timeout 120 "$conv" --drawing "$tmp/order" "$tmp/ordered" >/dev/full 2>"$tmp/err"
+rc=$?
+expect 2 "a report to a full disk"
+grep -q '^vellumo-convert: 標準出力に書き込めません。' "$tmp/err" || fail "full disk: $(cat "$tmp/err")"
+[[ $(ls "$tmp/ordered" | wc -l) -eq 1 ]] || fail "the run went on after the report failed"
+run --help
+for word in --drawing --shrink-to-fit "  1  with --drawing"; do
+    grep -qF -- "$word" <<<"$out" || fail "--help does not mention $word"
+done
+run "$tmp/b4-300.png" "$tmp/tatemono7.tif" --drawing --info
+expect 2 "--drawing with --info"
+
 # PDF pages through Ghostscript: a B4 page, and an A3 page whose drawing fits on B4.
 if command -v gs >/dev/null; then
     pdf() {  # NAME W-PT H-PT FRAME-W-PT FRAME-H-PT
