@@ -23,6 +23,7 @@ ImageInfo SavedDrawingInfo(uint32_t width, uint32_t height) {
     info.width = width;
     info.height = height;
     info.bitsPerSample = 1;
+    info.samplesPerPixel = 1;
     info.compression = 4;
     info.orientation = 1;
     info.xResolution = static_cast<uint32_t>(kDrawingDpi);

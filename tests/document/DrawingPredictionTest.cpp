@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
@@ -72,6 +73,13 @@ TEST(PredictDrawingCheck, IsTheCheckOfTheSavedFile) {
         EXPECT_EQ(predicted.lines, written.judgedLines);
         EXPECT_EQ(predicted.verdict.Passed(), written.verdict.Passed());
         EXPECT_EQ(predicted.verdict.confirmed, written.verdict.confirmed);
+        // The header the rules are given is the one the file has.
+        const auto header = [](const ImageInfo& i) {
+            return std::make_tuple(i.typeCode, i.width, i.height, i.bitsPerSample,
+                                   i.samplesPerPixel, i.compression, i.orientation, i.xResolution,
+                                   i.yResolution, i.resolutionUnit, i.pageCount);
+        };
+        EXPECT_EQ(header(SavedDrawingInfo(c.w, c.h)), header(written.info));
     }
 }
 
