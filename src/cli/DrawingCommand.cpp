@@ -92,8 +92,9 @@ class DrawingRun {
         } catch (const ContentTooLarge& e) {
             return Refuse(in, std::string(e.what()) + "\n--shrink-to-fit で縮小して収められます。");
         } catch (const SaveFailure& e) {
-            return Refuse(in, e.Detail().empty() ? e.what()
-                                                 : std::string(e.what()) + " (" + e.Detail() + ")");
+            return Refuse(outPath, e.Detail().empty()
+                                       ? e.what()
+                                       : std::string(e.what()) + " (" + e.Detail() + ")");
         } catch (const DecodeError& e) {
             return Refuse(
                 in, e.Reason().empty() ? e.what() : std::string(e.what()) + "(" + e.Reason() + ")");
