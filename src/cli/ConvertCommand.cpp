@@ -134,7 +134,10 @@ Operation ParseOperation(OpKind kind, const std::string& option, const std::stri
     Operation op{kind};
     switch (kind) {
         case OpKind::Threshold:
+            // Outside 0 to 255 every pixel would come out black, or every one white.
             op.threshold = IntArgument(option, value);
+            if (op.threshold < 0 || op.threshold > 255)
+                throw Refused{option + ": 0 から 255 までで指定してください: " + value, ""};
             break;
         case OpKind::Crop: {
             std::istringstream in(value);
