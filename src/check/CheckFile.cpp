@@ -3,8 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "check/DrawingRules.h"
-#include "check/NameRule.h"
+#include "check/DrawingJudgement.h"
 #include "check/ReportFormat.h"
 #include "inspect/ByteOrder.h"
 #include "inspect/ImageType.h"
@@ -24,7 +23,6 @@ constexpr std::string_view kDataSize = " データサイズ：";
 constexpr std::string_view kWidth = " 巾　(Width) ：";
 constexpr std::string_view kHeight = " 高さ(Height)：";
 constexpr std::string_view kDateTime = " 日付時刻　　：";
-constexpr std::string_view kConfirmed = "【確認】";
 
 std::string Join(std::string_view a, std::string_view b, std::string_view c = {}) {
     std::string s;
@@ -45,28 +43,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-// Writes the drawing-rule lines and keeps score of what they confirmed.
-class RuleWriter {
-public:
-    RuleWriter(ReportView& view, DrawingVerdict& verdict) : view_(view), verdict_(verdict) {}
-
-    void Judged(JudgedItem item, const RuleLines& lines) { Write(&item, lines); }
-    void Other(const RuleLines& lines) { Write(nullptr, lines); }
-
-private:
-    void Write(const JudgedItem* item, const RuleLines& lines) {
-        for (const std::string& line : lines) {
-            view_.AppendLine(line);
-            const bool confirmed = std::string_view(line).ends_with(kConfirmed);
-            if (confirmed && item) verdict_.confirmed[static_cast<size_t>(*item)] = true;
-            if (!confirmed) ++verdict_.faultLines;
-        }
-    }
-
-    ReportView& view_;
-    DrawingVerdict& verdict_;
-};
 
 void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportView& view) {
     view.AppendLine(Join(kFileName, fileName));
@@ -89,13 +65,6 @@ void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportVi
 }
 
 }  // namespace
-
-bool DrawingVerdict::Passed() const {
-    if (!ran || faultLines != 0) return false;
-    for (bool c : confirmed)
-        if (!c) return false;
-    return true;
-}
 
 std::string PlainDataSizeLine(uint64_t size) {
     const std::string bytes = FormatThousands(static_cast<int64_t>(size));
@@ -156,66 +125,38 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Prog
 
     const bool c = options.drawingCheck;
     const bool e = info.extensionMatches;
-    const bool judged = tiff && c;
     // The file is open: its size and time are those it had when the check began. The size
     // is 64-bit, so files of 2 GiB and more are not shown with negative sizes.
     const uint64_t size = file->Size();
-    DrawingVerdict& verdict = result.verdict;
-    verdict.ran = judged;
-    RuleWriter rules(view, verdict);
 
-    // 1: the file-name line
-    if (judged) {
-        rules.Judged(JudgedItem::Name, {NameRuleLine(fileName)});
-    } else if (!e) {
-        view.AppendLine(Join(kFileName, fileName, "（拡張子不正）"));
-    } else if (c) {
-        view.AppendLine(Join(kFileName, fileName, " 【画像型式が違います。】"));
+    if (tiff && c) {
+        // 1, 2, 4 to 8: the drawing check
+        result.judgedLines = JudgeDrawing(fileName, info, size, values);
+        for (const JudgedLine& line : result.judgedLines) view.AppendLine(line.text);
+        result.verdict = VerdictOf(result.judgedLines);
     } else {
-        view.AppendLine(Join(kFileName, fileName));
-    }
-    // 2: the image type
-    if (judged) {
-        rules.Judged(JudgedItem::ImageType, ImageTypeRuleLines());
-    } else if (c && e) {
-        view.AppendLine(Join(kImageType, info.typeName));
-    } else {
-        view.AppendLine(Join(kImageType, info.typeName, " 型式"));
-    }
-    // 3: the decoder's resolution, for the report without drawing check
-    if (!c && e) {
-        view.AppendLine(Join(kResolution, ResolutionTextOf(ReadFileResolution(*file), values)));
-    }
-    // 4: compression, bit depth, orientation, resolution, resolution unit
-    if (judged) {
-        rules.Judged(JudgedItem::Compression, CompressionRuleLines(info));
-        rules.Judged(JudgedItem::BitDepth, BitDepthRuleLines(info));
-        rules.Judged(JudgedItem::Orientation, OrientationRuleLines(info));
-        rules.Judged(JudgedItem::Resolution, ResolutionRuleLines(info, values));
-        rules.Other(ResolutionUnitRuleLines(info));
-    }
-    // 5: the data size
-    const bool sizeComputable = info.resolutionUnit == 0 || info.resolutionUnit == 2;
-    if (sizeComputable) {
-        if (judged) {
-            rules.Judged(JudgedItem::DataSize, DataSizeRuleLines(size));
+        // 1: the file-name line
+        if (!e) {
+            view.AppendLine(Join(kFileName, fileName, "（拡張子不正）"));
+        } else if (c) {
+            view.AppendLine(Join(kFileName, fileName, " 【画像型式が違います。】"));
         } else {
+            view.AppendLine(Join(kFileName, fileName));
+        }
+        // 2: the image type
+        view.AppendLine(c && e ? Join(kImageType, info.typeName)
+                               : Join(kImageType, info.typeName, " 型式"));
+        // 3: the decoder's resolution, for the report without drawing check
+        if (!c && e) {
+            view.AppendLine(Join(kResolution, ResolutionTextOf(ReadFileResolution(*file), values)));
+        }
+        // 5 and 7: the data size
+        if (info.resolutionUnit == 0 || info.resolutionUnit == 2) {
             const std::string_view ext = FileExtension(fileName);
             if (!(c && (ext == ".tif" || ext == ".TIF"))) view.AppendLine(PlainDataSizeLine(size));
+        } else {
+            view.AppendLine(kUncomputableDataSizeLine);
         }
-    }
-    // 6: the page count
-    if (judged) rules.Judged(JudgedItem::PageCount, PageCountRuleLines(info));
-    // 7: a data size that cannot be judged
-    if (!sizeComputable) {
-        const std::string line = Join(kDataSize, " *** 【計算できません】");
-        if (judged) rules.Other({line}); else view.AppendLine(line);
-    }
-    // 8: the paper size
-    if (judged) {
-        const RuleLines paper = PaperSizeRuleLines(info);
-        rules.Judged(JudgedItem::PaperSize, {paper.front()});
-        rules.Other(RuleLines(paper.begin() + 1, paper.end()));
     }
     // 9 to 11
     view.AppendLine(Join(kWidth, std::to_string(info.width), " pixel"));

@@ -1,10 +1,11 @@
 #pragma once
 // The report driver: the block of report lines and the status text for one file.
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "check/DrawingJudgement.h"
 #include "check/ProgramValues.h"
 #include "check/ReportView.h"
 #include "inspect/ImageInfo.h"
@@ -17,23 +18,10 @@ struct CheckOptions {
     bool ghostscriptAvailable = false;
 };
 
-/// The nine properties the drawing check judges, each confirmed by a line in 【確認】.
-enum class JudgedItem {
-    Name, ImageType, Compression, BitDepth, Orientation, Resolution, DataSize, PageCount,
-    PaperSize
-};
-
-/// How a drawing check came out, line by line.
-struct DrawingVerdict {
-    bool ran = false;  ///< the drawing check was on and the file is a TIFF
-    std::array<bool, 9> confirmed{};  ///< by JudgedItem
-    int faultLines = 0;  ///< drawing-rule lines that do not end in 【確認】
-    /// Every judged line was written and confirmed, and no other rule line named a fault.
-    bool Passed() const;
-};
-
 struct CheckResult {
     ImageInfo info;
+    /// The drawing check's lines as written (empty when it did not run).
+    std::vector<JudgedLine> judgedLines;
     DrawingVerdict verdict;
 };
 

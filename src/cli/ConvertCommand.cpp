@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/DisplayPath.h"
+#include "cli/DrawingCommand.h"
 #include "cli/StandardStreams.h"
 #include "crop/CutOut.h"
 #include "imaging/Despeckle.h"
@@ -33,6 +34,8 @@ constexpr const char* kProgram = "vellumo-convert";
 constexpr const char* kUsage =
     "usage: vellumo-convert INPUT OUTPUT [operation...] [output option...]\n"
     "       vellumo-convert INPUT --info [--no-mono-display]\n"
+    "       vellumo-convert INPUT OUTPUT.tif --drawing [--shrink-to-fit] [operation...]\n"
+    "       vellumo-convert --drawing INPUT-FOLDER OUTPUT-FOLDER [--shrink-to-fit] [operation...]\n"
     "Run with --help for every operation and option.\n";
 
 constexpr const char* kFooter =
@@ -41,9 +44,20 @@ constexpr const char* kFooter =
     "save command writes it, through a temporary file renamed into place. Its type follows\n"
     "its extension: .tif .jpg .bmp .png.\n"
     "\n"
+    "--drawing (a PDF: page 1 through Ghostscript at 400 dpi) runs the operations, then\n"
+    "brings the picture to true scale at 400 dpi, turns a page higher than wide a quarter\n"
+    "to the left, places it on a white B4 landscape page (5732 x 4047) that holds all its\n"
+    "content, and makes it one bit by --threshold T (128) and, with --despeckle, the\n"
+    "viewer's despeckle. The drawing is written as a G4 TIFF at 400 dpi, checked again\n"
+    "from disk, and its report block printed as vellumo-check prints it. With two folders,\n"
+    "every BMP, PNG, JPEG, GIF, TIFF and PDF file of INPUT-FOLDER becomes OUTPUT-FOLDER/\n"
+    "<its stem>.tif, in the order a file manager shows the names, followed by a summary.\n"
+    "\n"
     "Exit status:\n"
-    "  0  the file was written (or --info printed)\n"
-    "  2  anything was refused or failed; nothing was written then\n";
+    "  0  the file was written (or --info printed); with --drawing, every drawing passes\n"
+    "  1  with --drawing: some drawing was written but still has faults\n"
+    "  2  anything was refused or failed (nothing was written for that file), or what\n"
+    "     goes to standard output could not be written\n";
 
 enum class OpKind { RotateLeft, RotateRight, Threshold, Gray, Dither, Despeckle, Crop, Ink };
 
@@ -57,7 +71,7 @@ struct Operation {
 /// What the command does with its pictures. A mode is a row of kModes (its flag and the
 /// paths it takes), a case in RunConvertCommand, and nothing else: the options and their
 /// checks are shared.
-enum class Mode { Convert, Info };
+enum class Mode { Convert, Info, Drawing };
 
 struct ModeRow {
     Mode mode;
@@ -70,6 +84,10 @@ constexpr ModeRow kModes[] = {
     {Mode::Convert, "", "", 2},
     {Mode::Info, "--info",
      "Print the decoder's type and pixel format, size and resolution; write nothing", 1},
+    {Mode::Drawing, "--drawing",
+     "A B4 drawing at 400 dpi (G4 TIFF) from a scan, picture or PDF page, checked\n"
+     "after writing; INPUT and OUTPUT may be two folders",
+     2},
 };
 
 struct Request {
@@ -77,6 +95,7 @@ struct Request {
     std::string input;
     std::string output;
     bool monoDisplay = true;
+    bool shrinkToFit = false;
     std::vector<Operation> operations;
     SaveOptions save;
 };
@@ -115,7 +134,10 @@ Operation ParseOperation(OpKind kind, const std::string& option, const std::stri
     Operation op{kind};
     switch (kind) {
         case OpKind::Threshold:
+            // Outside 0 to 255 every pixel would come out black, or every one white.
             op.threshold = IntArgument(option, value);
+            if (op.threshold < 0 || op.threshold > 255)
+                throw Refused{option + ": 0 から 255 までで指定してください: " + value, ""};
             break;
         case OpKind::Crop: {
             std::istringstream in(value);
@@ -143,6 +165,9 @@ Operation ParseOperation(OpKind kind, const std::string& option, const std::stri
     return op;
 }
 
+/// The group of the options that say how the output is written.
+constexpr const char* kOutputOptions = "Output options";
+
 /// The command line: CLI11 reads it, and the operations are taken in the order they were
 /// given (CLI11's parse order), each with its own value.
 class CommandLine {
@@ -151,8 +176,11 @@ class CommandLine {
         app_.name(kProgram);
         app_.footer(kFooter);
         app_.set_version_flag("--version", std::string(kProgram) + " " + ProgramVersion());
-        app_.add_option("INPUT", input_, "The picture to load")->required();
-        app_.add_option("OUTPUT", output_, "The file to write (not with --info)");
+        app_.add_option("INPUT", input_, "The picture to load (with --drawing, or a folder)")
+            ->required();
+        app_.add_option("OUTPUT", output_,
+                        "The file to write (not with --info; with --drawing, a .tif file or\n"
+                        "a folder)");
 
         const char* modes = "Modes";
         for (const ModeRow& row : kModes) {
@@ -175,13 +203,20 @@ class CommandLine {
         AddOperation("--ink", OpKind::Ink, "The colour of the black of a one-bit picture", ops,
                      "RRGGBB");
 
+        const char* drawing = "Drawing options";
+        shrinkToFit_ = app_.add_flag("--shrink-to-fit")
+                           ->description(
+                               "With --drawing: content larger than B4 is scaled "
+                               "down to fit\n(the factor is told) instead of refused")
+                           ->group(drawing);
+
         const char* input = "Input options";
         app_.add_flag("--no-mono-display", noMonoDisplay_,
                       "Load a one-bit file as colour (monochrome display off)")
             ->group(input);
 
         // As before CLI11, an output option given twice counts the last time.
-        const char* output = "Output options";
+        const char* output = kOutputOptions;
         app_.add_option("--compression", compression_,
                         "TIFF compression (g3 and g4 make the picture one bit)")
             ->type_name("none|lzw|zip|g3|g4")
@@ -207,8 +242,27 @@ class CommandLine {
     /// offer and for paths that do not fit the mode.
     Request Build() const {
         Request r;
-        for (const auto& [option, mode] : modes_)
-            if (option->count() > 0) r.mode = mode;
+        const CLI::Option* modeOption = nullptr;
+        for (const auto& [option, mode] : modes_) {
+            if (option->count() == 0) continue;
+            if (modeOption)
+                throw Refused{modeOption->get_name() + " と " + option->get_name() +
+                                  " は同時に指定できません",
+                              ""};
+            modeOption = option;
+            r.mode = mode;
+        }
+        // A drawing is always a G4 TIFF at 400 dpi; an output option would be ignored.
+        if (r.mode == Mode::Drawing)
+            for (const CLI::Option* option : app_.get_options(
+                     [](const CLI::Option* o) { return o->get_group() == kOutputOptions; }))
+                if (option->count() > 0)
+                    throw Refused{"--drawing は G4 400dpi の TIFF を書きます: " +
+                                      option->get_name() + " は指定できません",
+                                  ""};
+        if (shrinkToFit_->count() > 0 && r.mode != Mode::Drawing)
+            throw Refused{"--shrink-to-fit は --drawing と使います", ""};
+        r.shrinkToFit = shrinkToFit_->count() > 0;
         const ModeRow& row = *std::find_if(std::begin(kModes), std::end(kModes),
                                            [&](const ModeRow& m) { return m.mode == r.mode; });
         if ((row.paths == 2) != !output_.empty()) throw Refused{"", "usage"};
@@ -260,6 +314,7 @@ class CommandLine {
     std::string input_, output_;
     std::vector<std::pair<const CLI::Option*, Mode>> modes_;
     std::map<const CLI::Option*, OpKind> operations_;
+    const CLI::Option* shrinkToFit_ = nullptr;
     bool noMonoDisplay_ = false;
     std::string compression_, dpi_, jpegQuality_;
     bool jpegGray_ = false;
@@ -302,6 +357,34 @@ void Apply(const Operation& op, Bitmap& picture, const std::string& input) {
     }
 }
 
+/// --drawing: the threshold and the despeckle become the drawing's own one-bit step; the
+/// other operations run before it, in their order, on each picture loaded.
+DrawingRequest DrawingRequestOf(const Request& r) {
+    DrawingRequest d;
+    d.input = r.input;
+    d.output = r.output;
+    d.monoDisplay = r.monoDisplay;
+    d.options.shrinkToFit = r.shrinkToFit;
+    std::vector<Operation> before;
+    for (const Operation& op : r.operations) {
+        if (op.kind == OpKind::Threshold)
+            d.options.threshold = op.threshold;
+        else if (op.kind == OpKind::Despeckle)
+            d.options.despeckle = true;
+        else
+            before.push_back(op);
+    }
+    if (!before.empty())
+        d.operations = [before](Bitmap& picture) {
+            try {
+                for (const Operation& op : before) Apply(op, picture, std::string());
+            } catch (const Refused& refused) {
+                throw Error(refused.message);
+            }
+        };
+    return d;
+}
+
 std::string DpiText(float v) {
     std::ostringstream s;
     s << v;
@@ -326,12 +409,10 @@ bool Written(std::ostream& out, std::ostream& err) {
 }
 
 // One line a fault: the program, the file it is about, and the message on one line.
-void ErrorLine(std::ostream& out, std::ostream& err, const std::string& path,
-               const std::string& message) {
+void PrintError(std::ostream& out, std::ostream& err, const std::string& path,
+                const std::string& message) {
     out.flush();
-    err << kProgram << ": ";
-    if (!path.empty()) err << DisplayPath(path) << ": ";
-    err << DisplayMessage(message, path) << '\n';
+    err << ErrorLine(kProgram, path, message);
 }
 
 }  // namespace
@@ -349,46 +430,50 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
         line.App().exit(e, out, err);
         return Written(out, err) ? kConvertDone : kConvertFailed;
     } catch (const CLI::ParseError& e) {
-        ErrorLine(out, err, "", std::string(e.what()) + " (--help)");
+        PrintError(out, err, "", std::string(e.what()) + " (--help)");
         return kConvertFailed;
     } catch (const Refused& refused) {
         if (refused.path == "usage")
             err << kUsage;
         else
-            ErrorLine(out, err, refused.path, refused.message);
+            PrintError(out, err, refused.path, refused.message);
         return kConvertFailed;
     }
     try {
-        std::optional<SaveType> type;
-        if (r.mode == Mode::Convert) {
-            const SaveTarget target = ResolveSaveTarget(r.output, 5);
-            if (!target.type) throw Refused{UnsupportedExtensionText(r.output), r.output};
-            type = target.type;
-        }
-        LoadedPicture loaded = LoadPicture(r.input, r.monoDisplay);
         switch (r.mode) {
-            case Mode::Info:
+            case Mode::Info: {
+                const LoadedPicture loaded = LoadPicture(r.input, r.monoDisplay);
                 PrintInfo(loaded, out);
                 return Written(out, err) ? kConvertDone : kConvertFailed;
-            case Mode::Convert:
+            }
+            case Mode::Convert: {
+                // The output's type is known before the picture is loaded.
+                const SaveTarget target = ResolveSaveTarget(r.output, 5);
+                if (!target.type) throw Refused{UnsupportedExtensionText(r.output), r.output};
+                LoadedPicture loaded = LoadPicture(r.input, r.monoDisplay);
                 for (const Operation& op : r.operations) Apply(op, loaded.picture, r.input);
-                SavePicture(loaded.picture, r.output, *type, r.save);
+                SavePicture(loaded.picture, r.output, *target.type, r.save);
                 return kConvertDone;
+            }
+            case Mode::Drawing:
+                // Its files are refused one by one with their own lines, and its report
+                // blocks go to `out`, whose write errors it names itself.
+                return RunDrawingCommand(DrawingRequestOf(r), out, err);
         }
     } catch (const Refused& refused) {
-        ErrorLine(out, err, refused.path, refused.message);
+        PrintError(out, err, refused.path, refused.message);
     } catch (const SaveFailure& e) {
         std::string text = e.what();
         if (!e.Detail().empty()) text += " (" + e.Detail() + ")";
-        ErrorLine(out, err, r.output, text);
+        PrintError(out, err, r.output, text);
     } catch (const DecodeError& e) {
         std::string text = e.what();
         if (!e.Reason().empty()) text += "(" + e.Reason() + ")";
-        ErrorLine(out, err, r.input, text);
+        PrintError(out, err, r.input, text);
     } catch (const Error& e) {
-        ErrorLine(out, err, r.input, e.what());
+        PrintError(out, err, r.input, e.what());
     } catch (const std::bad_alloc&) {
-        ErrorLine(out, err, r.input, "メモリが不足しています");
+        PrintError(out, err, r.input, "メモリが不足しています");
     }
     return kConvertFailed;
 }

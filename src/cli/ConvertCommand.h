@@ -8,7 +8,7 @@
 namespace vellumo {
 
 /// Exit statuses: 0 written (or --info printed), 2 anything refused or failed (nothing is
-/// written then).
+/// written then). --drawing adds 1 for a drawing written with faults (see DrawingExit).
 enum ConvertExit { kConvertDone = 0, kConvertFailed = 2 };
 
 /// Runs the command on its arguments (argv[0] is the program), writing --info to `out`

@@ -159,6 +159,18 @@ std::string DisplayMessage(std::string_view text, std::string_view path) {
     return Escaped(joined);
 }
 
+std::string ErrorLine(std::string_view program, std::string_view path, std::string_view message) {
+    std::string line(program);
+    line += ": ";
+    if (!path.empty()) {
+        line += DisplayPath(path);
+        line += ": ";
+    }
+    line += DisplayMessage(message, path);
+    line += '\n';
+    return line;
+}
+
 std::string Base64(std::string_view bytes) {
     static constexpr char kDigits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -20,6 +20,11 @@ std::string DisplayPath(std::string_view path);
 /// a path.
 std::string DisplayMessage(std::string_view text, std::string_view path);
 
+/// A command-line program's error line: "PROGRAM: PATH: MESSAGE" and a line feed, the path
+/// shown by DisplayPath and the message by DisplayMessage, so that every fault is one line
+/// that can be found by program and path. Without a path: "PROGRAM: MESSAGE".
+std::string ErrorLine(std::string_view program, std::string_view path, std::string_view message);
+
 /// Base64 (RFC 4648, with padding) of the bytes: the lossless form of a path for JSON.
 std::string Base64(std::string_view bytes);
 

@@ -10,8 +10,8 @@
 
 int main(int argc, char** argv) {
     vellumo::OccupyClosedStandardDescriptors();
-    // --info goes through a buffer that keeps a failed write's error (a full disk, a
-    // closed output), so that it is reported, not taken for success.
+    // --info and the drawings' reports go through a buffer that keeps a failed write's
+    // error (a full disk, a closed output), so that it is reported, not taken for success.
     vellumo::DescriptorOutput output(STDOUT_FILENO);
     std::ostream out(&output);
     std::ios::sync_with_stdio(false);

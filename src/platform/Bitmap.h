@@ -129,6 +129,13 @@ Bitmap ConvertTo24(const Bitmap& source);
 /// format but 32 bits, which is a copy. Alpha flag: kept from a 32-bit source, else false.
 Bitmap ConvertTo32(const Bitmap& source);
 
+/// Whether a colour goes to black when a picture is reduced to black and white: its
+/// luminance 0.299 R + 0.587 G + 0.114 B is below 128 (decided exactly, in thousandths).
+/// The rule of ReduceToMono and of the fax writers.
+inline bool IsNearerBlack(const RgbQuad& c) {
+    return 299u * c.r + 587u * c.g + 114u * c.b < 128'000u;
+}
+
 /// Reduction to one bit per pixel keeping each pixel black or white: each pixel goes to the
 /// nearer of black and white (index 1, white, when its luminance 0.299 R + 0.587 G +
 /// 0.114 B is 128 or more, else index 0); the colour table is [black, white]. Meant for

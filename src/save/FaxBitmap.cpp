@@ -6,12 +6,11 @@ namespace vellumo {
 
 namespace {
 
-// 0.299, 0.587, 0.114 in thousandths, so that the sum of the weights is exactly 1000.
 inline bool IsBlack(unsigned r, unsigned g, unsigned b) {
-    return 299u * r + 587u * g + 114u * b < 128'000u;
+    return IsNearerBlack(RgbQuad{uint8_t(b), uint8_t(g), uint8_t(r), 0});
 }
 
-inline bool IsBlack(const RgbQuad& c) { return IsBlack(c.r, c.g, c.b); }
+inline bool IsBlack(const RgbQuad& c) { return IsNearerBlack(c); }
 
 /// Packs the flags black(0) ... black(width - 1), each 0 or 1, into `out`, first pixel in
 /// the most significant bit.

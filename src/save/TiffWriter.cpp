@@ -53,35 +53,25 @@ uint16_t CompressionTag(TiffCompression code) {
     return COMPRESSION_NONE;
 }
 
-/// The shared body of both entry points: `bitmap` is one-bit for the fax codes; for the
-/// others any format, read through the RGB row reader.
-void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
-               double dpi) {
-    if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
+/// The one working buffer of a write: one strip.
+std::vector<uint8_t> StripBuffer(const Bitmap& bitmap, TiffCompression code) {
+    const TiffStripGeometry g =
+        TiffStripLayout(bitmap.Width(), bitmap.Height(), IsFaxCompression(code));
+    return std::vector<uint8_t>(size_t(g.rowsPerStrip) * g.bytesPerRow);
+}
+
+/// Sets the tags and writes the strips of `bitmap` into the open `t` through `strip` (of
+/// StripBuffer's size), then writes its directory. `bitmap` is one-bit for the fax codes;
+/// for the others any format, read through the RGB row reader. `name` names the file in
+/// the error texts.
+void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, TiffCompression code,
+                double dpi, std::vector<uint8_t>& strip, const std::string& name) {
     const bool fax = IsFaxCompression(code);
     const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
     const uint32_t bytesPerRow = geometry.bytesPerRow;
     const uint32_t rowsPerStrip = geometry.rowsPerStrip;
-    // The one working buffer, before the file is opened; freed on every way out.
-    std::vector<uint8_t> strip(size_t(rowsPerStrip) * bytesPerRow);
     const RgbRowReader rgb(bitmap);
 
-    std::unique_ptr<AtomicFile> file;
-    try {
-        file = std::make_unique<AtomicFile>(path);
-    } catch (const Error&) {
-        throw Error(CannotCreateFileText(path));
-    }
-    TiffErrorFlag errors;
-    std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
-    if (!options) throw Error(CannotCreateFileText(path));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffErrorSeen, &errors);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffWarningIgnored, nullptr);
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
-                                                      options.get()));
-    if (!tif) throw Error(CannotCreateFileText(path));
-
-    TIFF* t = tif.get();
     const float resolution = static_cast<float>(dpi);
     const bool tagsSet =
         TIFFSetField(t, TIFFTAG_IMAGEWIDTH, bitmap.Width()) &&
@@ -98,7 +88,7 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
         TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
         TIFFSetField(t, TIFFTAG_SOFTWARE, "Vellumo(LibTiff)") &&
         TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
-    if (!tagsSet) throw Error(NotSavedText(path));
+    if (!tagsSet) throw Error(NotSavedText(name));
 
     const uint32_t height = bitmap.Height();
     for (uint32_t s = 0, y = 0; y < height; ++s, y += rowsPerStrip) {
@@ -111,10 +101,43 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
                 rgb.Read(y + i, out);
         }
         if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
-            throw Error(NotSavedText(path));
+            throw Error(NotSavedText(name));
     }
     // The directory is written here; TIFFClose could not report its failure.
-    if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(path));
+    if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(name));
+}
+
+using TiffOptions = std::unique_ptr<TIFFOpenOptions, TiffOptionsFree>;
+
+/// Open options whose handlers only note an error in `errors`; nothing is printed.
+TiffOptions SilentOptions(TiffErrorFlag& errors) {
+    TiffOptions options(TIFFOpenOptionsAlloc());
+    if (options) {
+        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffErrorSeen, &errors);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffWarningIgnored, nullptr);
+    }
+    return options;
+}
+
+/// Both entry points: the file is written to a temporary name and renamed into place.
+void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
+               double dpi) {
+    if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
+    // The one working buffer, before the file is opened; freed on every way out.
+    std::vector<uint8_t> strip = StripBuffer(bitmap, code);
+    std::unique_ptr<AtomicFile> file;
+    try {
+        file = std::make_unique<AtomicFile>(path);
+    } catch (const Error&) {
+        throw Error(CannotCreateFileText(path));
+    }
+    TiffErrorFlag errors;
+    const TiffOptions options = SilentOptions(errors);
+    if (!options) throw Error(CannotCreateFileText(path));
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
+                                                      options.get()));
+    if (!tif) throw Error(CannotCreateFileText(path));
+    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path);
     tif.reset();
     if (errors.failed) throw Error(NotSavedText(path));
     try {
@@ -123,6 +146,49 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
         throw Error(NotSavedText(path));
     }
 }
+
+/// A growing byte buffer that libtiff writes to as to a file.
+struct MemoryFile {
+    std::vector<uint8_t> bytes;
+    uint64_t position = 0;
+};
+
+tmsize_t MemoryRead(thandle_t handle, void* data, tmsize_t size) {
+    auto* m = static_cast<MemoryFile*>(handle);
+    if (size < 0 || m->position >= m->bytes.size()) return 0;
+    const size_t n = std::min<uint64_t>(uint64_t(size), m->bytes.size() - m->position);
+    std::memcpy(data, m->bytes.data() + m->position, n);
+    m->position += n;
+    return tmsize_t(n);
+}
+
+tmsize_t MemoryWrite(thandle_t handle, void* data, tmsize_t size) {
+    auto* m = static_cast<MemoryFile*>(handle);
+    if (size < 0) return -1;
+    const uint64_t end = m->position + uint64_t(size);
+    try {
+        if (end > m->bytes.size()) m->bytes.resize(end);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    std::memcpy(m->bytes.data() + m->position, data, size_t(size));
+    m->position = end;
+    return size;
+}
+
+toff_t MemorySeek(thandle_t handle, toff_t offset, int whence) {
+    auto* m = static_cast<MemoryFile*>(handle);
+    uint64_t base = 0;
+    if (whence == SEEK_CUR) base = m->position;
+    if (whence == SEEK_END) base = m->bytes.size();
+    m->position = base + offset;
+    return m->position;
+}
+
+int MemoryClose(thandle_t) { return 0; }
+toff_t MemorySize(thandle_t handle) { return static_cast<MemoryFile*>(handle)->bytes.size(); }
+int MemoryMap(thandle_t, void**, toff_t*) { return 0; }
+void MemoryUnmap(thandle_t, void*, toff_t) {}
 
 /// The resolution comes first, as the dialog's entry was read before anything else.
 void CheckDpi(double dpi, const std::string& path) {
@@ -159,6 +225,29 @@ void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code
         throw Error(kColourOnlyText);
     }
     WriteTiff(bitmap, path, code, dpi);
+}
+
+std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, double dpi) {
+    static const std::string kName = "";
+    CheckDpi(dpi, kName);
+    if (IsFaxCompression(code) && bitmap.Format() != PixelFormat::Bit1)
+        throw Error(kFaxNeedsMonoText);
+    if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(kName));
+    std::vector<uint8_t> strip = StripBuffer(bitmap, code);
+    MemoryFile memory;
+    // Room for a drawing's strips and directory without growing on every strip.
+    memory.bytes.reserve(size_t(1) << 18);
+    TiffErrorFlag errors;
+    const TiffOptions options = SilentOptions(errors);
+    if (!options) throw Error(NotSavedText(kName));
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
+        "memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose, MemorySize,
+        MemoryMap, MemoryUnmap, options.get()));
+    if (!tif) throw Error(NotSavedText(kName));
+    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, kName);
+    tif.reset();
+    if (errors.failed) throw Error(NotSavedText(kName));
+    return std::move(memory.bytes);
 }
 
 void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Bitmap.h"
 
@@ -46,6 +47,12 @@ std::string NotSavedText(const std::string& path);
 /// NotSavedText when a strip or the file cannot be written; a dpi that is not a positive
 /// number and an empty bitmap are refused with NotSavedText before any file is touched.
 void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi);
+
+/// The bytes of the file Bmp2Tif writes for `bitmap`, encoded in memory (no file touched):
+/// its size is the data size the checker judges once the file is saved. Throws as Bmp2Tif,
+/// the texts naming no file, except that a 24-bit bitmap is not required for codes None,
+/// Lzw and Zip (any format is read as WriteRgbTiff reads it).
+std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, double dpi);
 
 /// For codes None, Lzw and Zip: writes exactly the file Bmp2Tif(ConvertTo24(picture), ...)
 /// writes, for a picture of any format, converting strip by strip instead of copying the

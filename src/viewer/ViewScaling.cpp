@@ -55,7 +55,9 @@ double ScreenDpi(int widthPixels, double widthMm) {
     return kMmPerInch * widthPixels / widthMm;
 }
 
-double ScalingDpi(float dpiX) { return dpiX > 0 ? double(dpiX) : kAssumedDpi; }
+double ScalingDpi(float dpiX) {
+    return std::isfinite(dpiX) && dpiX > 0 ? double(dpiX) : kAssumedDpi;
+}
 
 double DeviceScale(double screenDpi, float dpiX, double factor) {
     return factor * screenDpi / ScalingDpi(dpiX);

@@ -38,7 +38,7 @@ double FitScale(int clientWidth, int clientHeight, uint32_t W, uint32_t H);
 double ScreenDpi(int widthPixels, double widthMm);
 
 /// The horizontal resolution the true-size commands scale by. A picture whose resolution
-/// reads as 0 (unknown) is taken as 96 dpi, the resolution the readers assume for formats
+/// reads as 0 (unknown), or as no finite number above 0, is taken as 96 dpi, the resolution the readers assume for formats
 /// that store none, so true size and double size never divide by zero.
 double ScalingDpi(float dpiX);
 

@@ -73,6 +73,7 @@ printf 'not a picture' >"$tmp/junk.png"
 refused "　画像データを確認してください。" "$tmp/junk.png" "$tmp/existing.tif"
 refused "usage:" "$tmp/colour.png"
 refused "--dpi" "$tmp/colour.png" "$tmp/existing.tif" --dpi 150
+refused "--threshold: 0 から 255" "$tmp/colour.png" "$tmp/existing.tif" --threshold 256
 [[ $(cat "$tmp/existing.tif") == "keep me" ]] || fail "a refused run changed the existing file"
 [[ ! -e $tmp/out.gif ]] || fail "an unsupported type was written"
 # A save into a folder that does not exist fails and says so.

@@ -306,5 +306,23 @@ TEST(WriteRgbTiff, WritesTheFileOfTheTwentyFourBitCopy) {
               "カラー画像専用");
 }
 
+// The in-memory encoding is the file, byte for byte, so its size is the data size the
+// checker judges once the file is saved.
+TEST(EncodeTiff, GivesTheBytesOfTheFile) {
+    TempDir dir;
+    Bitmap mono(1203, 517, PixelFormat::Bit1);
+    for (uint32_t y = 0; y < mono.Height(); y += 3) std::memset(mono.Row(y), 0x3C + y % 7, 90);
+    const Bitmap colour = ConvertTo24(mono);
+    for (TiffCompression code : {TiffCompression::G4, TiffCompression::G3, TiffCompression::Lzw}) {
+        SCOPED_TRACE(int(code));
+        const Bitmap& picture = IsFaxCompression(code) ? mono : colour;
+        const std::string path = dir.File("a.tif");
+        Bmp2Tif(picture, path, code, 400);
+        EXPECT_EQ(EncodeTiff(picture, code, 400), test::ReadAll(path));
+    }
+    EXPECT_EQ(ThrownText([&] { EncodeTiff(colour, TiffCompression::G4, 400); }),
+              kFaxNeedsMonoText);
+}
+
 }  // namespace
 }  // namespace vellumo

@@ -1,0 +1,128 @@
+// The drawing steps alone (Google Benchmark): resampling a B4 scan from 300 and a one-bit
+// drawing from 600 dpi to 400 dpi, the whole pipeline (true scale, placement on B4, one
+// bit) on the B4 24-bit scan at 400 and at 300 dpi, and the predicted check with its G4
+// encoding in memory. The pictures come from examples/tatemono1.tif (B4 at 400 dpi, one
+// bit), as a scan with paper tone and noise.
+//
+// Usage: bench_drawing [DRAWING.tif] [benchmark options]
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "document/DrawingPipeline.h"
+#include "document/DrawingPrediction.h"
+#include "imaging/Resample.h"
+#include "save/FaxBitmap.h"
+#include "save/TiffWriter.h"
+#include "viewer/LoadPicture.h"
+
+namespace {
+
+using namespace vellumo;
+
+std::string g_drawingPath = VELLUMO_EXAMPLES "/tatemono1.tif";
+
+const Bitmap& Drawing() {
+    static const Bitmap drawing = LoadPicture(g_drawingPath, true).picture;
+    return drawing;
+}
+
+/// The drawing as a 24-bit scan at 400 dpi: paper near 238, ink near 35, noise of ±8.
+const Bitmap& Scan400() {
+    static const Bitmap scan = [] {
+        const Bitmap& d = Drawing();
+        Bitmap out(d.Width(), d.Height(), PixelFormat::Bit24);
+        uint32_t seed = 2463534242u;
+        for (uint32_t y = 0; y < d.Height(); ++y) {
+            uint8_t* row = out.Row(y);
+            for (uint32_t x = 0; x < d.Width(); ++x) {
+                seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+                const int base = d.PixelIndex(x, y) ? 238 : 35;
+                const int n = int(seed % 17) - 8;
+                row[3 * x] = uint8_t(base + n - 6);
+                row[3 * x + 1] = uint8_t(base + n - 2);
+                row[3 * x + 2] = uint8_t(base + n);
+            }
+        }
+        return out;
+    }();
+    return scan;
+}
+
+/// The same scan at 300 dpi (4299 × 3035).
+const Bitmap& Scan300() {
+    static const Bitmap scan = Resample(Scan400(), 4299, 3035);
+    return scan;
+}
+
+/// The drawing at 600 dpi, one bit (8598 × 6071).
+const Bitmap& Drawing600() {
+    static const Bitmap drawing = Resample(Drawing(), 8598, 6071);
+    return drawing;
+}
+
+void BM_ResampleColour300To400(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(Resample(Scan300(), 5732, 4047));
+}
+BENCHMARK(BM_ResampleColour300To400)->Unit(benchmark::kMillisecond);
+
+void BM_ResampleGray300To400(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Resample(Scan300(), 5732, 4047, ResampleColour::Gray));
+}
+BENCHMARK(BM_ResampleGray300To400)->Unit(benchmark::kMillisecond);
+
+void BM_ResampleOneBit600To400(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(Resample(Drawing600(), 5732, 4047));
+}
+BENCHMARK(BM_ResampleOneBit600To400)->Unit(benchmark::kMillisecond);
+
+void BM_MakeDrawingScan400(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(MakeDrawing(Scan400(), 400, 400, {}));
+}
+BENCHMARK(BM_MakeDrawingScan400)->Unit(benchmark::kMillisecond);
+
+void BM_MakeDrawingScan300(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(MakeDrawing(Scan300(), 300, 300, {}));
+}
+BENCHMARK(BM_MakeDrawingScan300)->Unit(benchmark::kMillisecond);
+
+void BM_MakeDrawingScan300Despeckled(benchmark::State& state) {
+    DrawingOptions options;
+    options.despeckle = true;
+    for (auto _ : state) benchmark::DoNotOptimize(MakeDrawing(Scan300(), 300, 300, options));
+}
+BENCHMARK(BM_MakeDrawingScan300Despeckled)->Unit(benchmark::kMillisecond);
+
+/// The G4 file of the B4 drawing, encoded in memory: the data size of the prediction.
+void BM_EncodeG4InMemory(benchmark::State& state) {
+    const Bitmap fax = MakeFaxBitmap(Drawing());
+    size_t bytes = 0;
+    for (auto _ : state) bytes = EncodeTiff(fax, TiffCompression::G4, 400).size();
+    state.counters["KB"] = double(bytes) / 1024;
+}
+BENCHMARK(BM_EncodeG4InMemory)->Unit(benchmark::kMillisecond);
+
+void BM_PredictDrawingCheck(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(PredictDrawingCheck(Drawing(), "tatemono1.tif"));
+}
+BENCHMARK(BM_PredictDrawingCheck)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && argv[1][0] != '-') {
+        g_drawingPath = argv[1];
+        --argc, ++argv;
+        argv[0] = argv[-1];
+    }
+    benchmark::Initialize(&argc, argv);
+    // The pictures are made before the first timing.
+    Scan300();
+    Drawing600();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
