@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
-#include <optional>
 
 #include "inspect/ImageType.h"
 #include "platform/FileInfo.h"
@@ -73,15 +72,11 @@ DrawingInput LoadDrawingInput(const std::string& path, const DrawingInputOptions
     pdf.monochrome = false;
     PdfConversionEnd end = PdfConversionEnd::Failed;
     {
-        std::optional<Process> converter;
-        try {
-            converter.emplace(StartPdfConversion(options.ghostscript, path, page, pdf));
-        } catch (const Error&) {
-            throw Error(std::string(kPdfConvertStartFailedText));
-        }
+        // A converter that cannot start says why (the platform's reason).
+        Process converter = StartPdfConversion(options.ghostscript, path, page, pdf);
         // A cancel leaves through the exception; the converter is killed with its owner.
         end =
-            FinishPdfConversion(*converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
+            FinishPdfConversion(converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
                 if (options.cancelled && options.cancelled()) throw PdfCancelled();
             });
     }
