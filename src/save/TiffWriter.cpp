@@ -56,7 +56,7 @@ uint16_t CompressionTag(TiffCompression code) {
 /// The shared body of both entry points: `bitmap` is one-bit for the fax codes; for the
 /// others any format, read through the RGB row reader.
 void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
-               double dpi) {
+               double dpi, const WriteProgress& progress) {
     if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
     const bool fax = IsFaxCompression(code);
     const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
@@ -112,6 +112,7 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
         }
         if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
             throw Error(NotSavedText(path));
+        if (progress) progress(double(y + n) / height);
     }
     // The directory is written here; TIFFClose could not report its failure.
     if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(path));
@@ -151,21 +152,22 @@ std::string NotSavedText(const std::string& path) {
     return "保存出来ませんでした。 '" + FileNameOf(path) + "'";
 }
 
-void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi) {
+void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi,
+             const WriteProgress& progress) {
     CheckDpi(dpi, path);
     if (IsFaxCompression(code)) {
         if (bitmap.Format() != PixelFormat::Bit1) throw Error(kFaxNeedsMonoText);
     } else if (bitmap.Format() != PixelFormat::Bit24) {
         throw Error(kColourOnlyText);
     }
-    WriteTiff(bitmap, path, code, dpi);
+    WriteTiff(bitmap, path, code, dpi, progress);
 }
 
 void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi) {
+                  double dpi, const WriteProgress& progress) {
     CheckDpi(dpi, path);
     if (IsFaxCompression(code)) throw Error(kColourOnlyText);
-    WriteTiff(picture, path, code, dpi);
+    WriteTiff(picture, path, code, dpi, progress);
 }
 
 }  // namespace vellumo

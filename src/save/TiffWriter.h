@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -45,12 +46,14 @@ std::string NotSavedText(const std::string& path);
 /// (an 8-bit one included), CannotCreateFileText when the file cannot be created,
 /// NotSavedText when a strip or the file cannot be written; a dpi that is not a positive
 /// number and an empty bitmap are refused with NotSavedText before any file is touched.
-void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi);
+/// `progress` is told after each strip.
+void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi,
+             const WriteProgress& progress = {});
 
 /// For codes None, Lzw and Zip: writes exactly the file Bmp2Tif(ConvertTo24(picture), ...)
 /// writes, for a picture of any format, converting strip by strip instead of copying the
 /// whole picture. Throws as Bmp2Tif (kColourOnlyText for a fax code).
 void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi);
+                  double dpi, const WriteProgress& progress = {});
 
 }  // namespace vellumo

@@ -90,6 +90,7 @@ protected:
     void Save(const std::string& name, int index, std::vector<int> changes = {}) {
         ui.saveScripts.push_back({std::move(changes), SaveFileAnswer{Q(dir.File(name)), index}});
         viewer->Button8Click();
+        viewer->WaitForPictureWrite();
     }
     QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
 };
@@ -158,6 +159,7 @@ TEST_F(SaveCommandTest, AllGraphicsInQtsSaveDialog) {
             QTest::keyClick(name, Qt::Key_Return);
         });
         QTest::mouseClick(viewer->Button8, Qt::LeftButton);
+        viewer->WaitForPictureWrite();
         EXPECT_TRUE(save.Done());
         if (!c.pickAllGraphics) {
             EXPECT_TRUE(startFilter.startsWith(QStringLiteral("All Graphics")));
