@@ -28,7 +28,8 @@ void TForm2::StartPictureWrite(BackgroundJob::Work write,
     if (!writeTimer_) {
         writeTimer_ = new QTimer(this);
         writeTimer_->setInterval(100);
-        connect(writeTimer_, &QTimer::timeout, this, Guarded(this, [this] { ShowWriteProgress(); }));
+        connect(writeTimer_, &QTimer::timeout, this,
+                Guarded(this, [this] { ShowWriteProgress(); }));
     }
     writeDone_ = std::move(done);
     writeStart_ = std::chrono::steady_clock::now();
@@ -37,8 +38,8 @@ void TForm2::StartPictureWrite(BackgroundJob::Work write,
     // The end is posted from the worker; a window gone by then has waited for the worker
     // and takes no more messages.
     write_ = std::make_unique<BackgroundJob>(std::move(write), [this] {
-        QMetaObject::invokeMethod(
-            this, Guarded(this, [this] { EndPictureWrite(); }), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, Guarded(this, [this] { EndPictureWrite(); }),
+                                  Qt::QueuedConnection);
     });
     writeTimer_->start();
 }
