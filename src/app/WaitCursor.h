@@ -8,7 +8,9 @@ namespace vellumo {
 
 class WaitCursor {
 public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    explicit WaitCursor(Qt::CursorShape shape = Qt::WaitCursor) {
+        QApplication::setOverrideCursor(shape);
+    }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;

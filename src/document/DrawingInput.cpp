@@ -74,12 +74,11 @@ DrawingInput LoadDrawingInput(const std::string& path, const DrawingInputOptions
     {
         // A converter that cannot start says why (the platform's reason).
         Process converter = StartPdfConversion(options.ghostscript, path, page, pdf);
-        // A cancel leaves through the exception; the converter is killed with its owner.
-        end =
-            FinishPdfConversion(converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
-                if (options.cancelled && options.cancelled()) throw PdfCancelled();
-            });
+        end = FinishPdfConversion(converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
+            return !(options.cancelled && options.cancelled());
+        });
     }
+    if (end == PdfConversionEnd::Cancelled) throw PdfCancelled();
     if (end != PdfConversionEnd::Converted) throw Error(PdfConvertFailedText(path));
     try {
         return Finish(LoadPicture(page, options.monoDisplay), true);

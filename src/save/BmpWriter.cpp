@@ -59,12 +59,16 @@ std::vector<uint8_t> BmpHeaders(const Bitmap& picture) {
     return out;
 }
 
-void WriteBmp(const Bitmap& picture, const std::string& path) {
+void WriteBmp(const Bitmap& picture, const std::string& path, const WriteProgress& progress) {
     if (picture.Empty()) throw Error("画像が空です");
     const std::vector<uint8_t> headers = BmpHeaders(picture);
     AtomicFile file(path);
     file.Write(headers.data(), headers.size());
-    for (uint32_t y = picture.Height(); y-- > 0;) file.Write(picture.Row(y), picture.Stride());
+    const uint32_t height = picture.Height();
+    for (uint32_t y = height; y-- > 0;) {
+        file.Write(picture.Row(y), picture.Stride());
+        if (progress && y % 256 == 0) progress(double(height - y) / height);
+    }
     file.Commit();
 }
 

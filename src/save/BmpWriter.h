@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -19,7 +20,7 @@ std::vector<uint8_t> BmpHeaders(const Bitmap& picture);
 /// Writes `picture` to `path` as a BMP file in its own pixel format (rows exactly as in
 /// memory, padding included, bottom row first). The file appears at `path` only when
 /// complete; a failure leaves an existing file untouched. Throws Error (the platform file
-/// error) on failure, and for an empty picture.
-void WriteBmp(const Bitmap& picture, const std::string& path);
+/// error) on failure, and for an empty picture. `progress` is told every few rows.
+void WriteBmp(const Bitmap& picture, const std::string& path, const WriteProgress& progress = {});
 
 }  // namespace vellumo

@@ -41,7 +41,8 @@ struct JpegWriteOwner {
 
 /// Encodes into `stream`; false after a libjpeg error, with its message in the owner.
 bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture, int quality,
-                bool gray, const RgbRowReader& rgb, std::vector<uint8_t>& row) {
+                bool gray, const RgbRowReader& rgb, std::vector<uint8_t>& row,
+                const WriteProgress& progress) {
     owner.info.err = jpeg_std_error(&owner.errors);
     owner.errors.error_exit = JpegErrorExit;
     owner.errors.output_message = JpegSilent;
@@ -63,6 +64,8 @@ bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture,
     while (info.next_scanline < info.image_height) {
         rgb.Read(info.next_scanline, row.data());
         jpeg_write_scanlines(&info, rows, 1);
+        if (progress && info.next_scanline % 64 == 0)
+            progress(double(info.next_scanline) / info.image_height);
     }
     jpeg_finish_compress(&info);
     return true;
@@ -70,7 +73,8 @@ bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture,
 
 }  // namespace
 
-void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool gray) {
+void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool gray,
+               const WriteProgress& progress) {
     if (picture.Empty()) throw Error("画像が空です");
     if (quality < 1 || quality > 100) throw Error("JPEG の品質が不正です");
     // JPEG holds at most 65500 pixels a side; libjpeg refuses more with its own message.
@@ -79,7 +83,7 @@ void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool
     AtomicFile file(path);
     std::FILE* stream = file.Stream();
     JpegWriteOwner owner;
-    if (!EncodeJpeg(owner, stream, picture, quality, gray, rgb, row))
+    if (!EncodeJpeg(owner, stream, picture, quality, gray, rgb, row, progress))
         throw Error(owner.errors.message[0] ? owner.errors.message : "JPEG の書き込みに失敗しました");
     file.Commit();
 }

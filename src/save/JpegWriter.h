@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -14,7 +15,9 @@ namespace vellumo {
 ///
 /// The file appears at `path` only when complete; a failure leaves an existing file
 /// untouched. Throws Error (libjpeg's message or the platform file error) on any failure,
-/// an empty picture or a quality outside 1 to 100 included.
-void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool gray);
+/// an empty picture or a quality outside 1 to 100 included. `progress` is told every few
+/// rows.
+void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool gray,
+               const WriteProgress& progress = {});
 
 }  // namespace vellumo

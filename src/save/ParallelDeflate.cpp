@@ -213,7 +213,8 @@ class Workers {
 /// The pieces compressed on `threads` workers and handed to `sink` in order. False, with
 /// nothing written, when no worker could be started.
 bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const DeflateSink& sink,
-                       int level, int strategy, unsigned threads, Trailer& trailer) {
+                       int level, int strategy, unsigned threads, Trailer& trailer,
+                       const std::function<void(size_t)>& piecesDone) {
     PieceQueue queue(pieces, size_t(threads) * 2);
     {
         Workers workers(queue);
@@ -237,6 +238,7 @@ bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const De
             // A sink that throws stops and joins the workers as this scope ends.
             sink(c.bytes.data(), c.bytes.size());
             trailer.Add(c);
+            if (piecesDone) piecesDone(i + 1);
         }
     }
     if (std::exception_ptr error = queue.FirstError()) std::rethrow_exception(error);
@@ -246,7 +248,8 @@ bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const De
 }  // namespace
 
 void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const DeflateSink& sink,
-                     int level, int strategy, unsigned threads) {
+                     int level, int strategy, unsigned threads,
+                     const std::function<void(size_t)>& piecesDone) {
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     threads = unsigned(std::min<size_t>(threads, pieces));
     WriteHeader(level, strategy, sink);
@@ -257,12 +260,14 @@ void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const Defl
             0, 1, [](size_t, std::vector<uint8_t>&, std::vector<uint8_t>&) {}, level, strategy, c);
         sink(c.bytes.data(), c.bytes.size());
     } else if (threads <= 1 ||
-               !CompressOnWorkers(pieces, source, sink, level, strategy, threads, trailer)) {
+               !CompressOnWorkers(pieces, source, sink, level, strategy, threads, trailer,
+                                  piecesDone)) {
         for (size_t i = 0; i < pieces; ++i) {
             Compressed c;
             CompressPiece(i, pieces, source, level, strategy, c);
             sink(c.bytes.data(), c.bytes.size());
             trailer.Add(c);
+            if (piecesDone) piecesDone(i + 1);
         }
     }
     trailer.Write(sink);

@@ -27,9 +27,12 @@ using DeflateSink = std::function<void(const uint8_t* bytes, size_t len)>;
 /// Hands `sink` one zlib stream (RFC 1950: header, Deflate data, Adler-32) of the `pieces`
 /// pieces of `source` in order, compressed at zlib `level` with `strategy`. `threads` 0:
 /// one per core; 1, or a single piece: everything on the calling thread. At most two
-/// pieces per thread are held at a time, compressed or not. Throws what `source` or `sink`
-/// throws (every thread has stopped by then), std::bad_alloc, or Error when zlib fails.
+/// pieces per thread are held at a time, compressed or not. `piecesDone`, when given, is told
+/// on the calling thread how many pieces have reached `sink`, after each one. Throws what
+/// `source` or `sink` throws (every thread has stopped by then), std::bad_alloc, or Error
+/// when zlib fails.
 void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const DeflateSink& sink,
-                     int level, int strategy, unsigned threads = 0);
+                     int level, int strategy, unsigned threads = 0,
+                     const std::function<void(size_t piecesDone)>& piecesDone = {});
 
 }  // namespace vellumo

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/AtomicFile.h"
@@ -218,7 +219,7 @@ void WriteHeaderChunks(ChunkWriter& chunks, const Bitmap& picture, const PngRows
 }  // namespace
 
 void WritePng(const Bitmap& picture, const std::string& path, std::optional<double> dpi,
-              const PngStreamOptions& stream) {
+              const PngStreamOptions& stream, const WriteProgress& progress) {
     if (picture.Empty()) throw Error("画像が空です");
     if (dpi && !(std::isfinite(*dpi) && *dpi > 0.0 && *dpi / kInchesPerMetre < 2147483647.0))
         throw Error("解像度が不正です");
@@ -249,9 +250,11 @@ void WritePng(const Bitmap& picture, const std::string& path, std::optional<doub
     };
     DataChunks idat(chunks);
     // The strategy libpng takes for filtered rows.
+    std::function<void(size_t)> piecesDone;
+    if (progress) piecesDone = [&](size_t done) { progress(double(done) / double(pieces)); };
     DeflateInPieces(
         pieces, source, [&](const uint8_t* bytes, size_t len) { idat.Add(bytes, len); },
-        rows.Level(), Z_FILTERED, stream.threads);
+        rows.Level(), Z_FILTERED, stream.threads, piecesDone);
     idat.Finish();
     chunks.Chunk("IEND", nullptr, 0);
     file.Commit();

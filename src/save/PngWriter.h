@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -35,9 +36,11 @@ struct PngStreamOptions {
 /// and IEND, in that order; every data chunk but the last holds 65535 bytes.
 ///
 /// The file appears at `path` only when complete; a failure leaves an existing file
-/// untouched. Throws Error (the platform file error, or what went wrong) on any failure,
-/// an empty picture included, and std::bad_alloc when memory runs out.
+/// untouched. `progress` is told how far the data has come. Throws Error (the platform file
+/// error, or what went wrong) on any failure, an empty picture included, and std::bad_alloc
+/// when memory runs out.
 void WritePng(const Bitmap& picture, const std::string& path,
-              std::optional<double> dpi = std::nullopt, const PngStreamOptions& stream = {});
+              std::optional<double> dpi = std::nullopt, const PngStreamOptions& stream = {},
+              const WriteProgress& progress = {});
 
 }  // namespace vellumo

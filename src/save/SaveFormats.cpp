@@ -24,24 +24,26 @@ size_t ExtensionDot(const std::string& path) {
 }
 
 void WriteAs(const Bitmap& picture, const std::string& path, SaveType type,
-             const SaveOptions& options) {
+             const SaveOptions& options, const WriteProgress& progress) {
     switch (type) {
     case SaveType::Tiff:
         if (IsFaxCompression(options.compression))
-            Bmp2Tif(MakeFaxBitmap(picture), path, options.compression, options.dpi);
+            Bmp2Tif(MakeFaxBitmap(picture), path, options.compression, options.dpi, progress);
         else
-            WriteRgbTiff(picture, path, options.compression, options.dpi);
+            WriteRgbTiff(picture, path, options.compression, options.dpi, progress);
         break;
-    case SaveType::Jpeg: WriteJpeg(picture, path, options.jpegQuality, options.jpegGray); break;
-    case SaveType::Bmp: WriteBmp(picture, path); break;
-    case SaveType::Png: WritePng(picture, path); break;
+    case SaveType::Jpeg:
+        WriteJpeg(picture, path, options.jpegQuality, options.jpegGray, progress);
+        break;
+    case SaveType::Bmp: WriteBmp(picture, path, progress); break;
+    case SaveType::Png: WritePng(picture, path, std::nullopt, {}, progress); break;
     }
 }
 
 }  // namespace
 
 std::string SavePicture(const Bitmap& picture, const std::string& path, SaveType type,
-                        const SaveOptions& options) {
+                        const SaveOptions& options, const WriteProgress& progress) {
     const bool errorBox = type == SaveType::Tiff || type == SaveType::Jpeg;
     auto failure = [&](std::string detail) {
         return SaveFailure(errorBox ? NotSavedText(path) : kBmpPngFailedText,
@@ -49,7 +51,7 @@ std::string SavePicture(const Bitmap& picture, const std::string& path, SaveType
                            std::move(detail));
     };
     try {
-        WriteAs(picture, path, type, options);
+        WriteAs(picture, path, type, options, progress);
     } catch (const Error& e) {
         throw failure(e.what());
     } catch (const std::bad_alloc&) {

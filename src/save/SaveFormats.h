@@ -9,6 +9,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Error.h"
 #include "save/TiffWriter.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -62,14 +63,15 @@ inline constexpr const char* kBmpPngFailedText = "保存失敗。 ";
 /// - BMP: the picture in its own format with its palette (the options are not consulted).
 /// - PNG: RGBA for a 32-bit picture, else palette or RGB (see WritePng); no pHYs.
 /// The picture itself is not changed. A file appears at `path` only when complete; any
-/// failure leaves an existing file untouched.
+/// failure leaves an existing file untouched. `progress` is told how far the writer has
+/// come (the viewer writes on a thread of its own and shows it).
 ///
 /// Returns the viewer's caption after the save ("Tiff 保存完了：" + path, "Jpeg 保存完了：",
 /// "bmp 保存完了：", " 保存完了："). Throws SaveFailure on any failure: TIFF and JPEG
 /// "保存出来ませんでした。 '" + file name + "'" for the error box, BMP and PNG
 /// kBmpPngFailedText for a plain message box.
 std::string SavePicture(const Bitmap& picture, const std::string& path, SaveType type,
-                        const SaveOptions& options);
+                        const SaveOptions& options, const WriteProgress& progress = {});
 
 // ---------------------------------------------------------------------------------------
 // File names

@@ -63,9 +63,10 @@ std::vector<uint8_t> StripBuffer(const Bitmap& bitmap, TiffCompression code) {
 /// Sets the tags and writes the strips of `bitmap` into the open `t` through `strip` (of
 /// StripBuffer's size), then writes its directory. `bitmap` is one-bit for the fax codes;
 /// for the others any format, read through the RGB row reader. `name` names the file in
-/// the error texts.
+/// the error texts; `progress`, when set, hears the share of rows written.
 void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, TiffCompression code,
-                double dpi, std::vector<uint8_t>& strip, const std::string& name) {
+                double dpi, std::vector<uint8_t>& strip, const std::string& name,
+                const WriteProgress& progress) {
     const bool fax = IsFaxCompression(code);
     const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
     const uint32_t bytesPerRow = geometry.bytesPerRow;
@@ -102,6 +103,7 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
         }
         if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
             throw Error(NotSavedText(name));
+        if (progress) progress(double(y + n) / height);
     }
     // The directory is written here; TIFFClose could not report its failure.
     if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(name));
@@ -121,7 +123,7 @@ TiffOptions SilentOptions(TiffErrorFlag& errors) {
 
 /// Both entry points: the file is written to a temporary name and renamed into place.
 void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
-               double dpi) {
+               double dpi, const WriteProgress& progress) {
     if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
     // The one working buffer, before the file is opened; freed on every way out.
     std::vector<uint8_t> strip = StripBuffer(bitmap, code);
@@ -137,7 +139,7 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
     std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
                                                       options.get()));
     if (!tif) throw Error(CannotCreateFileText(path));
-    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path);
+    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path, progress);
     tif.reset();
     if (errors.failed) throw Error(NotSavedText(path));
     try {
@@ -217,14 +219,15 @@ std::string NotSavedText(const std::string& path) {
     return "保存出来ませんでした。 '" + FileNameOf(path) + "'";
 }
 
-void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi) {
+void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi,
+             const WriteProgress& progress) {
     CheckDpi(dpi, path);
     if (IsFaxCompression(code)) {
         if (bitmap.Format() != PixelFormat::Bit1) throw Error(kFaxNeedsMonoText);
     } else if (bitmap.Format() != PixelFormat::Bit24) {
         throw Error(kColourOnlyText);
     }
-    WriteTiff(bitmap, path, code, dpi);
+    WriteTiff(bitmap, path, code, dpi, progress);
 }
 
 std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, double dpi) {
@@ -244,17 +247,17 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
         "memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose, MemorySize,
         MemoryMap, MemoryUnmap, options.get()));
     if (!tif) throw Error(NotSavedText(kName));
-    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, kName);
+    WriteImage(tif.get(), errors, bitmap, code, dpi, strip, kName, {});
     tif.reset();
     if (errors.failed) throw Error(NotSavedText(kName));
     return std::move(memory.bytes);
 }
 
 void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi) {
+                  double dpi, const WriteProgress& progress) {
     CheckDpi(dpi, path);
     if (IsFaxCompression(code)) throw Error(kColourOnlyText);
-    WriteTiff(picture, path, code, dpi);
+    WriteTiff(picture, path, code, dpi, progress);
 }
 
 }  // namespace vellumo

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -46,7 +47,9 @@ std::string NotSavedText(const std::string& path);
 /// (an 8-bit one included), CannotCreateFileText when the file cannot be created,
 /// NotSavedText when a strip or the file cannot be written; a dpi that is not a positive
 /// number and an empty bitmap are refused with NotSavedText before any file is touched.
-void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi);
+/// `progress` is told after each strip.
+void Bmp2Tif(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi,
+             const WriteProgress& progress = {});
 
 /// The bytes of the file Bmp2Tif writes for `bitmap`, encoded in memory (no file touched):
 /// its size is the data size the checker judges once the file is saved. Throws as Bmp2Tif,
@@ -58,6 +61,6 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
 /// writes, for a picture of any format, converting strip by strip instead of copying the
 /// whole picture. Throws as Bmp2Tif (kColourOnlyText for a fax code).
 void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi);
+                  double dpi, const WriteProgress& progress = {});
 
 }  // namespace vellumo

@@ -5,9 +5,10 @@
 
 namespace vellumo {
 
-std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder) {
+std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder,
+                        const WriteProgress& progress) {
     const std::string path = FileInFolder(folder, "Tmp.png");
-    WritePng(cutOut, path, 400.0);
+    WritePng(cutOut, path, 400.0, {}, progress);
     return path;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "save/WriteProgress.h"
 
 namespace vellumo {
 
@@ -11,7 +12,8 @@ namespace vellumo {
 /// there, with a pHYs of 400 dots per inch both ways; the layout and compression are those
 /// of WritePng. Returns the file's path. Throws Error (the writer's message) on failure;
 /// the viewer then shows kCutOutFailedText (crop/CutOut.h). A failure leaves the previous
-/// file untouched.
-std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder);
+/// file untouched. `progress` is told how far the data has come.
+std::string WriteTmpPng(const Bitmap& cutOut, const std::string& folder,
+                        const WriteProgress& progress = {});
 
 }  // namespace vellumo

@@ -100,7 +100,7 @@ Process StartPdfConversion(const std::string& program, const std::string& pdf,
 
 PdfConversionEnd FinishPdfConversion(Process& converter, const std::string& outputFile,
                                      milliseconds limit,
-                                     const std::function<void(milliseconds)>& slice) {
+                                     const std::function<bool(milliseconds)>& slice) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     auto elapsed = [&] { return std::chrono::duration_cast<milliseconds>(Clock::now() - start); };
@@ -118,7 +118,11 @@ PdfConversionEnd FinishPdfConversion(Process& converter, const std::string& outp
             result = PdfConversionEnd::TimedOut;
             break;
         }
-        if (slice) slice(elapsed());
+        if (slice && !slice(elapsed())) {
+            converter.Kill();
+            result = PdfConversionEnd::Cancelled;
+            break;
+        }
     }
     if (result != PdfConversionEnd::Converted) ::unlink(outputFile.c_str());
     return result;

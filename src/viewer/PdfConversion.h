@@ -75,15 +75,17 @@ enum class PdfConversionEnd {
     Converted,  ///< exited with status 0, leaving a non-empty `outputFile`
     Failed,     ///< exited otherwise, or left no file or an empty one
     TimedOut,   ///< still running at the limit: killed
+    Cancelled,  ///< stopped by the user: killed
 };
 
 /// Waits for the converter's end, at most `limit`, calling `slice` with the time it has
 /// run about every 20 ms meanwhile (the window shows PdfWaitText there and lets its
-/// messages run). A converter still running at the limit is killed and reaped. Unless the
-/// result is Converted, whatever the converter left at `outputFile` is removed, so that
-/// no partial file is ever loaded.
+/// messages run); when `slice` answers false the user has cancelled. A converter still
+/// running at the limit or cancelled is killed with its process group and reaped. Unless
+/// the result is Converted, whatever the converter left at `outputFile` is removed, so
+/// that no partial file is ever loaded.
 PdfConversionEnd FinishPdfConversion(Process& converter, const std::string& outputFile,
                                      std::chrono::milliseconds limit,
-                                     const std::function<void(std::chrono::milliseconds)>& slice);
+                                     const std::function<bool(std::chrono::milliseconds)>& slice);
 
 }  // namespace vellumo

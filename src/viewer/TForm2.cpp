@@ -91,6 +91,8 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
 }
 
 TForm2::~TForm2() {
+    // The worker reads the picture: it ends before the picture goes.
+    write_.reset();
     // The settings dialog lives as long as the program: hand it back before Qt deletes this
     // window's children.
     if (!settingsDialog_) return;
@@ -164,6 +166,11 @@ void TForm2::BuildControls() {
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
+    Button15 = new QPushButton(QStringLiteral("中止"), StatusBar1);
+    Button15->setObjectName(QStringLiteral("Button15"));
+    Button15->setToolTip(QStringLiteral("PDF変換を中止 (Esc)"));
+    Button15->hide();
+    StatusBar1->insertWidget(0, Button15);
 }
 
 void TForm2::BuildViewPanel() {
@@ -308,6 +315,8 @@ void TForm2::BuildMenus() {
     ZoomOutKey = key("ZoomOutKey", {QKeySequence(Qt::Key_Minus),
                                     QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
     FitKey = key("FitKey", {QKeySequence(Qt::Key_0), QKeySequence(Qt::KeypadModifier | Qt::Key_0)});
+    CancelKey = key("CancelKey", {QKeySequence(Qt::Key_Escape)});
+    CancelKey->setEnabled(false);
 }
 
 void TForm2::ConnectControls() {
@@ -352,6 +361,9 @@ void TForm2::ConnectControls() {
     connect(ZoomOutKey, &QAction::triggered, this,
             Guarded(this, [this] { ZoomKey(-kWheelNotch); }));
     connect(FitKey, &QAction::triggered, this, Guarded(this, [this] { FitWhole(); }));
+    connect(CancelKey, &QAction::triggered, this, Guarded(this, [this] { CancelPdfConversion(); }));
+    connect(Button15, &QPushButton::clicked, this,
+            Guarded(this, [this] { CancelPdfConversion(); }));
     // Colour reduction.
     connect(Button9, &QPushButton::clicked, this, Guarded(this, [this] { Button9Click(); }));
     connect(Button10, &QPushButton::clicked, this, Guarded(this, [this] { Button10Click(); }));

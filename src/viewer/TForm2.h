@@ -7,11 +7,13 @@
 #include <QPointer>
 #include <QString>
 #include <chrono>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "crop/CropFrame.h"
+#include "platform/BackgroundJob.h"
 #include "platform/Bitmap.h"
 #include "print/PaperGeometry.h"
 #include "viewer/PdfConversion.h"
@@ -30,6 +32,7 @@ class QRadioButton;
 class QScrollArea;
 class QSlider;
 class QStatusBar;
+class QTimer;
 class QToolButton;
 class QWheelEvent;
 
@@ -290,6 +293,12 @@ public:
     bool ConvertPdf(const QString& pdf);
     /// How long a load waits for the converter before it stops it (tests shorten it).
     std::chrono::milliseconds PdfWaitLimit = kPdfConversionLimit;
+    /// "中止" beside the status line and Esc, while the converter runs.
+    QPushButton* Button15 = nullptr;
+    QAction* CancelKey = nullptr;
+    /// Ends the conversion under way at once (中止, Esc, the window's close): its process
+    /// group is killed, its page removed, and the viewer stays as it was before the load.
+    void CancelPdfConversion();
     /// The temporary TIFF of the PDF conversion: "tmp.tif" in the program's folder.
     QString PdfTempFile() const;
 
@@ -335,6 +344,18 @@ public:
 
     /// Keeps the image control and its cache in step after Picture changed.
     void PictureChanged();
+
+    // Writing files from the picture on a worker thread (TForm2Write.cpp): a save, and
+    // "Tmp.png" after a cut-out. The window keeps painting and answering meanwhile; the
+    // picture stays as it is until the file is written, since every command that would
+    // change or reload it, and the close, waits first.
+    /// Whether such a write runs.
+    bool PictureWriting() const { return bool(write_); }
+    /// Waits for the write's end while the window paints (clicks and keys wait for it),
+    /// then tells its outcome as its command would. Returns at once when none runs.
+    void WaitForPictureWrite();
+    /// A write that takes longer shows its progress in the status line.
+    static constexpr std::chrono::milliseconds kWriteProgressDelay{500};
     /// The image control's size and the scroll positions, in screen pixels.
     QSize ControlSize() const;
     QPoint ScrollPosition() const;
@@ -376,10 +397,23 @@ private:
     /// The program's working folder (the checker's WorkFolder, created when missing);
     /// "Tmp.png" and "tmp.tif" are written there.
     QString ProgramFolder() const;
+    enum class PdfPage { Ready, Stopped, Cancelled };
     /// The PDF branch of the load: converts `FileName2` (kept in `OrgFName`), waits for the
-    /// converter, and leaves `FileName2` at the temporary TIFF and `PdfConverted` set.
-    /// False when the load must stop (the user has been told).
-    bool LoadPdfPage();
+    /// converter, and leaves `FileName2` at the temporary TIFF and `PdfConverted` set
+    /// (Ready). Stopped: the load must stop, the user has been told. Cancelled: the user
+    /// ended the conversion; the status line is as before it.
+    PdfPage LoadPdfPage();
+    /// While the converter runs only 中止, Esc and the close act; the other controls are off.
+    void SetPdfConverting(bool on);
+    /// Starts `write` on a worker thread; `done` runs on this thread once it has ended,
+    /// given what it threw or null. A write under way is waited for first.
+    void StartPictureWrite(BackgroundJob::Work write, std::function<void(std::exception_ptr)> done);
+    /// The write's end, taken back on this thread (nothing while it still runs).
+    void EndPictureWrite();
+    void ShowWriteProgress();
+    /// The progress bar at the left of the status line, `text` beside it.
+    void ShowStatusProgress(int maximum, const QString& text);
+    void HideStatusProgress();
     /// Closes the window when a close was asked for while it was busy.
     void CloseIfAskedWhileBusy();
     /// Enables the commands that need a picture (after a load) or disables them (at show).
@@ -417,8 +451,16 @@ private:
     /// picture wait for it, and a close asked for meanwhile comes after.
     bool busy_ = false;
     bool closeAfterBusy_ = false;
-    /// The converter of the PDF load under way.
+    /// The converter of the PDF load under way, and the user's cancel of it.
     std::optional<Process> converter_;
+    bool pdfCancel_ = false;
+    /// The write under way, what is done with its end, and its progress in the status line.
+    std::unique_ptr<BackgroundJob> write_;
+    std::function<void(std::exception_ptr)> writeDone_;
+    QTimer* writeTimer_ = nullptr;
+    std::chrono::steady_clock::time_point writeStart_;
+    bool writeProgressShown_ = false;
+    QString statusBeforeProgress_;
     bool firstShow_ = true;
     /// The window that took the activation from this one, while it is inactive.
     QPointer<QWidget> activeBefore_;

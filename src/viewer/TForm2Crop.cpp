@@ -191,18 +191,30 @@ QString TForm2::ProgramFolder() const {
 
 void TForm2::Button12Click() {
     if (!CropMode || busy_) return;
+    WaitForPictureWrite();
     Button12->setEnabled(false);
     const QPoint scroll = ScrollPosition();
     const CutOutArea area = CutOutFromFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
     CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
-    bool failed = false;
+    struct EnableReload {
+        QPushButton* button;
+        ~EnableReload() {
+            if (!button->isEnabled()) button->setEnabled(true);
+        }
+    } reload{Button6};
+    // A frame below one pixel, or one whose cut-out no decoder would read back, is refused
+    // before anything is allocated.
+    if (const auto refusal = CutOutRefusal(area.w, area.h)) {
+        ShowMessageText(Q(WithLfLineEnds(*refusal)), MessageStyle::Plain);
+        return;
+    }
+    std::string folder;
     try {
         WaitCursor wait;
-        // A frame below one pixel is refused before the picture is touched.
-        if (const auto refusal = CutOutRefusal(area.w, area.h)) throw Error(std::string(*refusal));
         Bitmap cut = CutOut(Picture, area.x, area.y, area.w, area.h);
+        folder = Utf8(ProgramFolder());
         Picture = std::move(cut);
         PictureChanged();
         // The real-time preview works from a copy of the picture before the cut-out; a
@@ -210,16 +222,24 @@ void TForm2::Button12Click() {
         SwitchRealTimeOff();
         FitWhole();
         ShowImageInfo(2);
-        WriteTmpPng(Picture, Utf8(ProgramFolder()));
         Button4->setEnabled(false);
         Button12->setEnabled(false);
     } catch (const Error&) {
-        failed = true;
+        ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
+        return;
     } catch (const std::bad_alloc&) {
-        failed = true;
+        ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
+        return;
     }
-    if (failed) ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
-    if (!Button6->isEnabled()) Button6->setEnabled(true);
+    // The cut-out is shown at once; "Tmp.png" follows on the worker, and a failure there is
+    // told when it ends.
+    StartPictureWrite(
+        [this, folder](const BackgroundJob::Progress& progress) {
+            WriteTmpPng(Picture, folder, progress);
+        },
+        [this](std::exception_ptr error) {
+            if (error) ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
+        });
 }
 
 void TForm2::Button6Click() { ReloadImage(Button6); }

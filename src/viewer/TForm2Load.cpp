@@ -175,11 +175,15 @@ void TForm2::Button1Click() {
 
 void TForm2::closeEvent(QCloseEvent* event) {
     if (busy_) {
-        // A long command is letting messages run; close when it has finished.
+        // A long command is letting messages run; close when it has finished, at once for
+        // a PDF conversion, which the close ends.
         closeAfterBusy_ = true;
+        if (converter_) CancelPdfConversion();
         event->ignore();
         return;
     }
+    // A file being written from the picture is finished first.
+    RunGuarded(this, [this] { WaitForPictureWrite(); });
     RunGuarded(this, [this] { FormClose(); });
     event->accept();
     emit Closed();
@@ -343,6 +347,11 @@ void TForm2::CategoryPanel4Collapse() {
 
 void TForm2::LoadImage(QObject* asker) {
     if (busy_) return;
+    WaitForPictureWrite();
+    // What the viewer shows now, should the user cancel a PDF conversion.
+    const QString fileBefore = FileName2;
+    const QString orgBefore = OrgFName;
+    const bool pdfBefore = PdfConverted;
     CloseSettingsDialog();
     PdfConverted = false;
     ApplyFramePreset(0);
@@ -386,7 +395,15 @@ void TForm2::LoadImage(QObject* asker) {
             ShowMessageText(Q(kPdfUnsupportedText), MessageStyle::Information);
             return;
         }
-        if (!LoadPdfPage()) return;
+        switch (LoadPdfPage()) {
+            case PdfPage::Ready: break;
+            case PdfPage::Stopped: return;
+            case PdfPage::Cancelled:
+                FileName2 = fileBefore;
+                OrgFName = orgBefore;
+                PdfConverted = pdfBefore;
+                return;
+        }
     }
 
     const bool monoDisplay = !settingsDialog_ || settingsDialog_->CheckBox5->isChecked();
@@ -424,6 +441,7 @@ void TForm2::dropEvent(QDropEvent* event) {
 }
 
 void TForm2::DropFiles(const QStringList& paths) {
+    if (busy_) return;
     if (paths.size() >= 2) {
         ShowMessageText(QString::fromStdString(TooManyDroppedText(int(paths.size()))),
                         MessageStyle::Plain);

@@ -1,10 +1,15 @@
 // The viewer's PDF load: Ghostscript renders page 1 into the temporary TIFF, the window
-// waits for the converter's end with its status texts while it keeps painting, and the
-// load goes on with the TIFF.
+// waits for the converter's end with its status texts while it keeps painting and offers
+// to cancel it (中止, Esc, its close), and the load goes on with the TIFF.
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 
 #include "app/Guarded.h"
 #include "app/UiServices.h"
@@ -17,14 +22,6 @@
 #include "viewer/ViewerTexts.h"
 
 namespace vellumo {
-
-namespace {
-
-/// Repaints, timers and the window system's requests run; clicks and keys wait for the end
-/// of the load, so nothing acts on the picture that is about to be replaced.
-void LetPaintsRun() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-
-}  // namespace
 
 QString TForm2::PdfTempFile() const {
     return QString::fromStdString(PdfTempFilePath(Utf8(ProgramFolder())));
@@ -39,61 +36,82 @@ bool TForm2::ConvertPdf(const QString& pdf) {
     converter_.emplace(StartPdfConversion(Utf8(checker_.GhostscriptFolder), Utf8(pdf),
                                           Utf8(PdfTempFile()), options));
     SetStatusText(Q(kPdfConvertText));
-    LetPaintsRun();
     return true;
 }
 
-bool TForm2::LoadPdfPage() {
-    // A close asked for during the wait comes once the load is over, messages included.
+void TForm2::CancelPdfConversion() {
+    if (converter_) pdfCancel_ = true;
+}
+
+void TForm2::SetPdfConverting(bool on) {
+    // Panels keep their own enabled states beneath.
+    Panel1->setEnabled(!on);
+    ScrollBox1->setEnabled(!on);
+    menuBar()->setEnabled(!on);
+    Button15->setVisible(on);
+    CancelKey->setEnabled(on);
+}
+
+TForm2::PdfPage TForm2::LoadPdfPage() {
+    // A close asked for during the wait comes once the load is over.
     struct CloseAfter {
         TForm2& window;
         ~CloseAfter() { window.CloseIfAskedWhileBusy(); }
     } closeAfter{*this};
     OrgFName = FileName2;
+    const QString statusBefore = StatusText();
     bool started = false;
     std::string startError;
     PdfConversionEnd end = PdfConversionEnd::Failed;
     {
-        WaitCursor wait;
+        // The arrow with the hourglass: 中止 can be pressed.
+        WaitCursor wait(Qt::BusyCursor);
         BusyScope busy(busy_);
+        pdfCancel_ = false;
         // The converter goes with the wait, also when the wait is left by an error.
         struct Reset {
-            std::optional<Process>& converter;
-            ~Reset() { converter.reset(); }
-        } reset{converter_};
+            TForm2& window;
+            ~Reset() {
+                window.converter_.reset();
+                window.SetPdfConverting(false);
+            }
+        } reset{*this};
         try {
             started = ConvertPdf(FileName2);
         } catch (const Error& e) {
             startError = e.what();
         }
         if (started) {
+            SetPdfConverting(true);
             end = FinishPdfConversion(*converter_, Utf8(PdfTempFile()), PdfWaitLimit,
                                       [this](std::chrono::milliseconds elapsed) {
                                           const QString text = Q(PdfWaitText(elapsed));
                                           if (StatusText() != text) SetStatusText(text);
-                                          LetPaintsRun();
+                                          // Every message runs: 中止, Esc and the close
+                                          // end the wait, the other controls are off.
+                                          QCoreApplication::processEvents();
+                                          return !pdfCancel_;
                                       });
         }
-        // Clicks, keys and the window system's close request were held back during the
-        // wait. They run now, while the window is still busy (a close is then carried out
-        // after the load): a message box shown next would block the window, and what
-        // reached it then would be lost. A click is a press and a release, read apart.
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
     }
     if (!started) {
         // The platform's reason: the old page that cannot be removed, or the converter
         // that cannot be started.
         ShowErrorBox(this, startError);
-        return false;
+        return PdfPage::Stopped;
+    }
+    if (end == PdfConversionEnd::Cancelled) {
+        SetStatusText(statusBefore);
+        return PdfPage::Cancelled;
     }
     FileName2 = PdfTempFile();
     PdfConverted = true;
     SetStatusText(QString());
     if (end != PdfConversionEnd::Converted) {
         ShowMessageText(Q(PdfConvertFailedText(Utf8(OrgFName))), MessageStyle::Confirmation);
-        return false;
+        return PdfPage::Stopped;
     }
-    return true;
+    return PdfPage::Ready;
 }
 
 void TForm2::CloseIfAskedWhileBusy() {

@@ -121,6 +121,7 @@ void TForm2::ThresholdToMono(int a) {
 
 void TForm2::ExecuteReduction() {
     if (busy_) return;
+    WaitForPictureWrite();
     Button9->setEnabled(false);
     struct Restore {
         TForm2& form;
@@ -158,21 +159,9 @@ void TForm2::DespeckleCommand() {
     const bool progress = DespeckleShowsProgress(Picture.Height());
     struct HideProgress {
         TForm2& form;
-        ~HideProgress() {
-            form.ProgressBar1->hide();
-            form.statusText_->setContentsMargins(0, 0, 0, 0);
-        }
+        ~HideProgress() { form.HideStatusProgress(); }
     } hide{*this};
-    if (progress) {
-        ProgressBar1->setGeometry(5, 3, 165, StatusBar1->height() - 5);
-        ProgressBar1->setRange(0, int(Picture.Height()) - 1);
-        ProgressBar1->setValue(0);
-        ProgressBar1->show();
-        ProgressBar1->raise();
-        // The text stands beside the bar rather than under it.
-        statusText_->setContentsMargins(175, 0, 0, 0);
-        SetStatusText(Q(kDespeckleProgressText));
-    }
+    if (progress) ShowStatusProgress(int(Picture.Height()) - 1, Q(kDespeckleProgressText));
     Bitmap result;
     {
         BusyScope busy(busy_);
@@ -215,6 +204,7 @@ void TForm2::gomitori1Click() {
 
 void TForm2::N7Click() {
     if (Picture.Empty() || busy_) return;
+    WaitForPictureWrite();
     if (const auto refusal = DitherRefusal(Picture)) {
         ShowMessageText(Q(*refusal), MessageStyle::Plain);
         return;
@@ -252,6 +242,7 @@ void TForm2::TrackBar1Change() {
     if (RadioButton6->isChecked()) {
         if (!CheckBox2->isChecked()) return;
         if (!LeftButtonHeld() && !Image2.Empty() && !busy_) {
+            WaitForPictureWrite();
             WaitCursor wait;
             const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
             ThresholdToMono(255 - t);
@@ -274,6 +265,7 @@ void TForm2::Edit1Change() {
 }
 
 void TForm2::BitBtn3MouseDown(Qt::MouseButton button) {
+    WaitForPictureWrite();
     if (const auto refusal = InkColorRefusal(Picture)) {
         ShowMessageText(Q(*refusal), MessageStyle::Plain);
         return;
@@ -304,6 +296,7 @@ void TForm2::SetMonoColorTable(RgbQuad ink) {
 
 void TForm2::ReloadImage(QObject* button) {
     if (busy_) return;
+    WaitForPictureWrite();
     if (button == Button10) {
         SwitchRealTimeOff();
         TrackBar1->setValue(128);

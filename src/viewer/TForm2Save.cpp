@@ -7,9 +7,10 @@
 #include <QFileInfo>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <memory>
+#include <string>
 
 #include "app/UiServices.h"
-#include "app/WaitCursor.h"
 #include "platform/Error.h"
 #include "save/SaveFormats.h"
 #include "settings/TForm3.h"
@@ -74,6 +75,7 @@ void TForm2::SaveDialogEvent(int filterIndex, QWidget* dialog) {
 }
 
 void TForm2::Button8Click() {
+    WaitForPictureWrite();
     CloseSettingsDialog();
     SaveDialogAct_Chk = true;
     if (FileName2.isEmpty()) {
@@ -111,19 +113,28 @@ void TForm2::Button8Click() {
         if (Ui().ShowMessage(this, r) != BoxAnswer::Yes) return;
     }
     const SaveOptions options = settingsDialog_ ? settingsDialog_->SaveChoices() : SaveOptions{};
-    std::string caption;
-    try {
-        const WaitCursor wait;
-        if (*target.type == vellumo::SaveType::Tiff || *target.type == vellumo::SaveType::Bmp) Ui().ProcessEvents();
-        caption = SavePicture(Picture, target.path, *target.type, options);
-    } catch (const SaveFailure& failure) {
-        if (failure.Display() == FailureDisplay::ErrorBox)
-            ShowErrorBox(this, failure.what());
-        else
-            ShowMessageText(Q(failure.what()), MessageStyle::Plain);
-        return;
-    }
-    setWindowTitle(Q(caption));
+    // Written on the worker while the window goes on; the caption or the failure is told
+    // when it ends.
+    auto caption = std::make_shared<std::string>();
+    StartPictureWrite(
+        [this, caption, path = target.path, type = *target.type,
+         options](const BackgroundJob::Progress& progress) {
+            *caption = SavePicture(Picture, path, type, options, progress);
+        },
+        [this, caption](std::exception_ptr error) {
+            if (!error) {
+                setWindowTitle(Q(*caption));
+                return;
+            }
+            try {
+                std::rethrow_exception(error);
+            } catch (const SaveFailure& failure) {
+                if (failure.Display() == FailureDisplay::ErrorBox)
+                    ShowErrorBox(this, failure.what());
+                else
+                    ShowMessageText(Q(failure.what()), MessageStyle::Plain);
+            }
+        });
 }
 
 }  // namespace vellumo

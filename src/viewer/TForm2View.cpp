@@ -251,6 +251,7 @@ void TForm2::Image1MouseUp() {
 
 void TForm2::Turn(Bitmap (*turn)(const Bitmap&)) {
     if (Picture.Empty() || busy_) return;
+    WaitForPictureWrite();
     WaitCursor wait;
     Bitmap turned = turn(Picture);
     // The real-time preview source turns with the picture, or the next slider move would

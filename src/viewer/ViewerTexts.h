@@ -25,6 +25,8 @@ std::string MissingFileText(const std::string& path);
 /// The message for a PDF while Ghostscript cannot be used.
 inline constexpr std::string_view kPdfUnsupportedText =
     "PDFは、未対応ファイル形式です。\n利用環境を確認してください。";
+/// The status line beside the progress bar while a file is written from the picture.
+inline constexpr std::string_view kWritingProgressText = "　保存中 ．．． ";
 /// The message for a PDF the converter did not turn into a picture: the PDF's file name.
 std::string PdfConvertFailedText(const std::string& pdfPath);
 

@@ -396,6 +396,7 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     EXPECT_FALSE(viewer->Button12->isEnabled());
     EXPECT_TRUE(viewer->Button6->isEnabled());
     EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("Bitmap"))) << viewer->StatusText().toStdString();
+    viewer->WaitForPictureWrite();
     EXPECT_TRUE(ui.messages.empty());
     const std::string tmp = dir.File("Tmp.png");
     const FileResolution dpi = ReadFileResolution(tmp);
@@ -450,13 +451,29 @@ TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
     EXPECT_TRUE(viewer->Button6->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
 
-    // "Tmp.png" cannot be written: the cut-out stands, and the failure is told.
+    // A frame whose cut-out no decoder would read back: refused with its own message.
+    viewer->Button11Click();
+    viewer->ZoomAt(0, 0, 0.01);
+    viewer->CropRect = {0, 0, 30000, 30000};
+    viewer->PlaceCropFrame();
+    viewer->Button12Click();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text,
+              QStringLiteral("枠座標切出失敗\n切り出す範囲が大きすぎます。枠を縮小してください。"));
+    EXPECT_EQ(viewer->Picture.Width(), 600u);
+    EXPECT_FALSE(viewer->PictureWriting());
+
+    // "Tmp.png" cannot be written: the cut-out stands at once, and the failure is told when
+    // the write on the worker ends.
     std::filesystem::create_directory(dir.File("Tmp.png"));
     viewer->ZoomAt(0, 0, 1.0);
     viewer->Button11Click();
     viewer->Button12Click();
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, QStringLiteral("枠座標切出失敗"));
+    EXPECT_EQ(viewer->Picture.Width(), 267u);
+    EXPECT_EQ(ui.messages.size(), 2u);
+    viewer->WaitForPictureWrite();
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[2].text, QStringLiteral("枠座標切出失敗"));
     EXPECT_EQ(viewer->Picture.Width(), 267u);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("Tmp.png")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -122,6 +122,7 @@ TEST_F(DesktopStartTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndClosesQ
         QApplication::processEvents();
         viewer.Button11Click();
         viewer.Button12Click();
+        viewer.WaitForPictureWrite();
         EXPECT_TRUE(fs::exists(home.File(".cache/vellumo/Tmp.png")));
         viewer.close();
     }

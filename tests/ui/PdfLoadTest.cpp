@@ -8,18 +8,25 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Error.h"
 #include "settings/TForm3.h"
+#include "save/TiffWriter.h"
 #include "support/PdfFiles.h"
+#include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 #include "viewer/PdfConversion.h"
 #include "viewer/TForm2.h"
@@ -29,6 +36,15 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Q;
+
+/// Whether process `pid` runs (an ended one waiting to be reaped does not).
+bool Runs(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const size_t end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
+}
 
 class PdfLoadTest : public test::ViewerFixture {
   protected:
@@ -48,6 +64,18 @@ class PdfLoadTest : public test::ViewerFixture {
     }
     QString LastMessage() const {
         return ui.messages.empty() ? QString() : ui.messages.back().text;
+    }
+    /// A converter that writes part of its page, notes its own pid and that of a child it
+    /// starts in "gs.pid", and waits for the child, which sleeps.
+    std::string HangingConverter() {
+        const std::string program =
+            dir.Write("hanging-gs",
+                      "#!/bin/sh\n"
+                      "for a; do case $a in -sOutputFile=*) o=${a#*=};; esac; done\n"
+                      "echo part > \"$o\"\n/bin/sleep 30 &\n"
+                      "echo $$ $! > \"$(dirname \"$o\")/gs.pid\"\nwait\n");
+        ::chmod(program.c_str(), 0755);
+        return program;
     }
 };
 
@@ -135,15 +163,8 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     ui.messages.clear();
 
     // A converter that writes part of its page and hangs: the wait texts come at their
-    // moments while the window runs, it is stopped at the limit, nothing partial is loaded,
-    // and a close asked for meanwhile comes after the load.
-    const std::string hanging =
-        dir.Write("hanging-gs",
-                  "#!/bin/sh\n"
-                  "for a; do case $a in -sOutputFile=*) o=${a#*=};; esac; done\n"
-                  "echo part > \"$o\"\nexec /bin/sleep 30\n");
-    ::chmod(hanging.c_str(), 0755);
-    checker->GhostscriptFolder = Q(hanging);
+    // moments while the window runs, it is stopped at the limit, nothing partial is loaded.
+    checker->GhostscriptFolder = Q(HangingConverter());
     viewer->PdfWaitLimit = 1300ms;
     QStringList texts;
     bool hourglass = false;
@@ -151,8 +172,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     watch.callOnTimeout([&] {
         if (texts.isEmpty() || texts.back() != viewer->StatusText()) texts << viewer->StatusText();
         hourglass = hourglass || (QApplication::overrideCursor() &&
-                                  QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-        if (texts.size() == 2) viewer->close();
+                                  QApplication::overrideCursor()->shape() == Qt::BusyCursor);
     });
     watch.start(10);
     viewer->DropFiles({Q(pdf)});
@@ -163,8 +183,66 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nplan.pdf"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.tif")));
     EXPECT_TRUE(viewer->isVisible());
-    QApplication::processEvents();
-    EXPECT_FALSE(viewer->isVisible());
+}
+
+TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
+    const std::string pdf = dir.Write("plan.pdf", std::string("%PDF-1.4\n"));
+    const std::string picture = dir.File("shown.tif");
+    WriteRgbTiff(test::ColourPicture(60, 40), picture, TiffCompression::Lzw, 400);
+    checker->GhostscriptFolder = Q(HangingConverter());
+    const struct Way {
+        const char* name;
+        std::function<void(TForm2&)> cancel;
+        bool closes;
+    } ways[] = {
+        {"Esc", [](TForm2& v) { QTest::keyClick(&v, Qt::Key_Escape); }, false},
+        {"中止", [](TForm2& v) { QTest::mouseClick(v.Button15, Qt::LeftButton); }, false},
+        {"close", [](TForm2& v) { v.close(); }, true},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        Open(picture);
+        ASSERT_TRUE(test::Activate(viewer.get()));
+        viewer->PdfWaitLimit = 20s;  // a cancel that did not work ends in the failure message
+        const QString caption = viewer->windowTitle(), status = viewer->StatusText();
+        bool acted = false, offered = false;
+        QTimer watch;
+        watch.callOnTimeout([&] {
+            if (acted || !std::filesystem::exists(dir.File("gs.pid"))) return;
+            // Only 中止 is on while the converter runs.
+            offered = viewer->Button15->isVisible() && !viewer->Panel1->isEnabled() &&
+                      !viewer->menuBar()->isEnabled();
+            acted = true;
+            way.cancel(*viewer);
+        });
+        watch.start(10);
+        viewer->DropFiles({Q(pdf)});
+        watch.stop();
+        EXPECT_TRUE(offered);
+        EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
+        EXPECT_FALSE(std::filesystem::exists(dir.File("tmp.tif")));
+        // The converter's whole group has ended, the child it started included.
+        std::ifstream pidFile(dir.File("gs.pid"));
+        pid_t converter = 0, child = 0;
+        pidFile >> converter >> child;
+        ASSERT_GT(child, 0);
+        EXPECT_FALSE(Runs(converter));
+        EXPECT_TRUE(test::WaitFor([&] { return !Runs(child); }));
+        std::filesystem::remove(dir.File("gs.pid"));
+        QApplication::processEvents();
+        EXPECT_EQ(viewer->isVisible(), !way.closes);
+        if (way.closes) continue;
+        // The viewer as before the drop.
+        EXPECT_EQ(viewer->Picture.Width(), 60u);
+        EXPECT_EQ(viewer->FileName2, Q(picture));
+        EXPECT_FALSE(viewer->PdfConverted);
+        EXPECT_EQ(viewer->windowTitle(), caption);
+        EXPECT_EQ(viewer->StatusText(), status);
+        EXPECT_FALSE(viewer->Button15->isVisible());
+        EXPECT_TRUE(viewer->Panel1->isEnabled());
+        EXPECT_TRUE(viewer->menuBar()->isEnabled());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
 
 TEST_F(PdfLoadTest, AB4PageSavedAsG4IsAConfirmedDrawing) {
@@ -180,6 +258,7 @@ TEST_F(PdfLoadTest, AB4PageSavedAsG4IsAConfirmedDrawing) {
     const std::string drawing = dir.File("tatemono1.tif");
     ui.saveScripts.push_back({{}, SaveFileAnswer{Q(drawing), 1}});
     viewer->Button8Click();
+    viewer->WaitForPictureWrite();
     ASSERT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(ui.saveRequests[0].fileName, QStringLiteral("b4"));
 

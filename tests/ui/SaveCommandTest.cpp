@@ -16,8 +16,11 @@
 #include <QTabWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <random>
 
 #include "checker_ui/TForm1.h"
+#include "platform/ImageDecoder.h"
 #include "save/SaveTestSupport.h"
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
@@ -90,6 +93,7 @@ protected:
     void Save(const std::string& name, int index, std::vector<int> changes = {}) {
         ui.saveScripts.push_back({std::move(changes), SaveFileAnswer{Q(dir.File(name)), index}});
         viewer->Button8Click();
+        viewer->WaitForPictureWrite();
     }
     QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
 };
@@ -158,6 +162,7 @@ TEST_F(SaveCommandTest, AllGraphicsInQtsSaveDialog) {
             QTest::keyClick(name, Qt::Key_Return);
         });
         QTest::mouseClick(viewer->Button8, Qt::LeftButton);
+        viewer->WaitForPictureWrite();
         EXPECT_TRUE(save.Done());
         if (!c.pickAllGraphics) {
             EXPECT_TRUE(startFilter.startsWith(QStringLiteral("All Graphics")));
@@ -327,6 +332,60 @@ TEST_F(SaveCommandTest, WithoutAPictureNothingIsAsked) {
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_EQ(LastMessage(), QStringLiteral("　画像データがありません。　."));
     EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+}
+
+/// Whether `a` and `b` show the same colours, pixel for pixel.
+bool SameColours(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (uint32_t y = 0; y < a.Height(); ++y)
+        for (uint32_t x = 0; x < a.Width(); ++x)
+            if (a.PixelColor(x, y) != b.PixelColor(x, y)) return false;
+    return true;
+}
+
+TEST_F(SaveCommandTest, CommandsThatChangeThePictureAndTheCloseWaitForTheWrite) {
+    // Noise, so that the PNG takes a while on the worker.
+    Bitmap noise(800, 600, PixelFormat::Bit24);
+    std::mt19937 random(7);
+    for (uint32_t y = 0; y < noise.Height(); ++y)
+        for (uint32_t x = 0; x < 3 * noise.Width(); ++x) noise.Row(y)[x] = uint8_t(random());
+    const std::string shown = dir.File("noise.tif");
+    WriteRgbTiff(noise, shown, TiffCompression::None, 400);
+    const std::string other = Colour("other.tif", 50, 20);
+    const struct Case {
+        const char* what;
+        std::function<void(TForm2&)> command;
+        uint32_t widthAfter;  // 0: the window has closed
+    } cases[] = {
+        {"右回転", [](TForm2& v) { v.RotateRight(); }, 800},
+        {"実行 (threshold)", [](TForm2& v) { v.Button9Click(); }, 600},
+        {"reLoad", [](TForm2& v) { v.Button10Click(); }, 800},
+        {"drop", [&](TForm2& v) { v.DropFiles({Q(other)}); }, 50},
+        {"画像切出 実行", [](TForm2& v) { v.Button11Click(), v.Button12Click(); }, 301},
+        {"閉る", [](TForm2& v) { v.Button1Click(); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Open(shown);
+        // The reload must bring the file back over a turned picture.
+        viewer->RotateLeft();
+        const Bitmap before = viewer->Picture;
+        const std::string saved = dir.File("saved.png");
+        std::filesystem::remove(saved);
+        ui.saveScripts.push_back({{}, SaveFileAnswer{Q(saved), 4}});
+        viewer->Button8Click();
+        ASSERT_TRUE(viewer->PictureWriting());
+        c.command(*viewer);
+        // The command came after the whole file: the picture it replaced is in it.
+        EXPECT_TRUE(SameColours(DecodeImage(saved).picture, before));
+        EXPECT_TRUE(ui.messages.empty());
+        if (c.widthAfter == 0) {
+            EXPECT_FALSE(viewer->isVisible());
+            continue;
+        }
+        EXPECT_EQ(viewer->Picture.Width(), c.widthAfter);
+        viewer->WaitForPictureWrite();
+    }
 }
 
 // ---- the settings dialog --------------------------------------------------------------
