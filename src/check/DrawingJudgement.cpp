@@ -24,14 +24,14 @@ bool DrawingVerdict::Passed() const {
 }
 
 std::vector<JudgedLine> JudgeDrawing(std::string_view fileName, const ImageInfo& info,
-                                     uint64_t size, ProgramValues& values) {
+                                     uint64_t size) {
     std::vector<JudgedLine> lines;
     Add(lines, JudgedItem::Name, {NameRuleLine(std::string(fileName))});
     Add(lines, JudgedItem::ImageType, ImageTypeRuleLines());
     Add(lines, JudgedItem::Compression, CompressionRuleLines(info));
     Add(lines, JudgedItem::BitDepth, BitDepthRuleLines(info));
     Add(lines, JudgedItem::Orientation, OrientationRuleLines(info));
-    Add(lines, JudgedItem::Resolution, ResolutionRuleLines(info, values));
+    Add(lines, JudgedItem::Resolution, ResolutionRuleLines(info));
     Add(lines, std::nullopt, ResolutionUnitRuleLines(info));
     const bool sizeComputable = info.resolutionUnit == 0 || info.resolutionUnit == 2;
     if (sizeComputable) Add(lines, JudgedItem::DataSize, DataSizeRuleLines(size));

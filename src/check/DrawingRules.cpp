@@ -98,7 +98,7 @@ RuleLines OrientationRuleLines(const ImageInfo& info) {
     return lines;
 }
 
-RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values) {
+RuleLines ResolutionRuleLines(const ImageInfo& info) {
     RuleLines lines;
     const uint32_t x = info.xResolution, y = info.yResolution;
     if (info.xResolutionMissing || info.yResolutionMissing)
@@ -112,7 +112,6 @@ RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values) {
         } else {
             lines.push_back(Concat({kResolution, t, "      【解像度が違います。】"}));
         }
-        values.ShownDpi = static_cast<float>(x);
     }
     return lines;
 }

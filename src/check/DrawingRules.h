@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "check/ProgramValues.h"
 #include "inspect/ImageInfo.h"
 
 namespace vellumo {
@@ -17,8 +16,7 @@ RuleLines ImageTypeRuleLines();
 RuleLines CompressionRuleLines(const ImageInfo& info);
 RuleLines BitDepthRuleLines(const ImageInfo& info);
 RuleLines OrientationRuleLines(const ImageInfo& info);
-/// Also sets ShownDpi to the horizontal resolution when it writes a dpi line.
-RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values);
+RuleLines ResolutionRuleLines(const ImageInfo& info);
 RuleLines ResolutionUnitRuleLines(const ImageInfo& info);
 /// The judged data-size line for a file of `size` bytes.
 RuleLines DataSizeRuleLines(uint64_t size);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "check/DrawingRules.h"
-#include "check/ProgramValues.h"
 #include "inspect/ImageInfo.h"
 
 namespace vellumo {
@@ -126,31 +125,28 @@ TEST(DrawingRules, Orientation) {
 TEST(DrawingRules, Resolution) {
     const std::string kNoTag = " 解像度　　　：【タグがありません。】";
     const std::string kUnknown = " 解像度　　　：【不明】";
-    constexpr float kUntouched = 7.0f;
     const struct {
         bool xMissing, yMissing;
         uint32_t x, y;
         Lines lines;
-        float shownDpi;
     } rows[] = {
-        {false, false, 400, 400, {" 解像度　　　：400 x 400 dpi         【確認】"}, 400},
-        {false, false, 300, 300, {" 解像度　　　：300 x 300 dpi      【解像度が違います。】"}, 300},
-        {false, false, 400, 200, {" 解像度　　　：400 x 200 dpi      【解像度が違います。】"}, 400},
-        // ShownDpi takes the horizontal value, even when it is the smaller one.
-        {false, false, 200, 400, {" 解像度　　　：200 x 400 dpi      【解像度が違います。】"}, 200},
-        {false, false, 2, 2, {" 解像度　　　：2 x 2 dpi      【解像度が違います。】"}, 2},
+        {false, false, 400, 400, {" 解像度　　　：400 x 400 dpi         【確認】"}},
+        {false, false, 300, 300, {" 解像度　　　：300 x 300 dpi      【解像度が違います。】"}},
+        {false, false, 400, 200, {" 解像度　　　：400 x 200 dpi      【解像度が違います。】"}},
+        {false, false, 200, 400, {" 解像度　　　：200 x 400 dpi      【解像度が違います。】"}},
+        {false, false, 2, 2, {" 解像度　　　：2 x 2 dpi      【解像度が違います。】"}},
         {false, false, 4294967295u, 400,
-         {" 解像度　　　：4294967295 x 400 dpi      【解像度が違います。】"}, 4294967295.0f},
+         {" 解像度　　　：4294967295 x 400 dpi      【解像度が違います。】"}},
         // x or y exactly 1 (the other at least 1): no line.
-        {false, false, 1, 400, {}, kUntouched},
-        {false, false, 400, 1, {}, kUntouched},
-        {false, false, 1, 1, {}, kUntouched},
-        {false, false, 0, 400, {kUnknown}, kUntouched},
-        {false, false, 400, 0, {kUnknown}, kUntouched},
-        {false, false, 0, 0, {kUnknown}, kUntouched},
-        {false, true, 400, 0, {kNoTag, kUnknown}, kUntouched},
-        {true, false, 0, 400, {kNoTag}, kUntouched},
-        {true, true, 0, 0, {kNoTag}, kUntouched},
+        {false, false, 1, 400, {}},
+        {false, false, 400, 1, {}},
+        {false, false, 1, 1, {}},
+        {false, false, 0, 400, {kUnknown}},
+        {false, false, 400, 0, {kUnknown}},
+        {false, false, 0, 0, {kUnknown}},
+        {false, true, 400, 0, {kNoTag, kUnknown}},
+        {true, false, 0, 400, {kNoTag}},
+        {true, true, 0, 0, {kNoTag}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.x) + " x " + std::to_string(r.y) + (r.xMissing ? " -x" : "") +
@@ -160,10 +156,7 @@ TEST(DrawingRules, Resolution) {
         info.yResolutionMissing = r.yMissing;
         info.xResolution = r.x;
         info.yResolution = r.y;
-        ProgramValues values;
-        values.ShownDpi = kUntouched;
-        EXPECT_EQ(ResolutionRuleLines(info, values), r.lines);
-        EXPECT_EQ(values.ShownDpi, r.shownDpi);
+        EXPECT_EQ(ResolutionRuleLines(info), r.lines);
     }
 }
 
