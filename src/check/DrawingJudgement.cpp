@@ -7,11 +7,8 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::string_view kConfirmed = "【確認】";
-
 void Add(std::vector<JudgedLine>& out, std::optional<JudgedItem> item, const RuleLines& lines) {
-    for (const std::string& text : lines)
-        out.push_back({item, text, std::string_view(text).ends_with(kConfirmed)});
+    for (const RuleLine& line : lines) out.push_back({item, line.text, line.confirmed});
 }
 
 }  // namespace
@@ -36,7 +33,7 @@ std::vector<JudgedLine> JudgeDrawing(std::string_view fileName, const ImageInfo&
     const bool sizeComputable = info.resolutionUnit == 0 || info.resolutionUnit == 2;
     if (sizeComputable) Add(lines, JudgedItem::DataSize, DataSizeRuleLines(size));
     Add(lines, JudgedItem::PageCount, PageCountRuleLines(info));
-    if (!sizeComputable) Add(lines, std::nullopt, {std::string(kUncomputableDataSizeLine)});
+    if (!sizeComputable) Add(lines, std::nullopt, {{std::string(kUncomputableDataSizeLine)}});
     // The first paper line judges the size; the detail line only tells the exact measures.
     const RuleLines paper = PaperSizeRuleLines(info);
     Add(lines, JudgedItem::PaperSize, {paper.front()});

@@ -1,16 +1,14 @@
 #pragma once
 // The drawing TIFF conformance rules, one function per rule, in their call order. Each
-// returns the lines it writes (often none or one).
+// returns the lines it writes (often none or one), each with its verdict.
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "check/RuleLine.h"
 #include "inspect/ImageInfo.h"
 
 namespace vellumo {
-
-using RuleLines = std::vector<std::string>;
 
 RuleLines ImageTypeRuleLines();
 RuleLines CompressionRuleLines(const ImageInfo& info);
