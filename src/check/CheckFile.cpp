@@ -78,28 +78,21 @@ std::string PlainDataSizeLine(uint64_t size) {
 
 namespace {
 
-std::string ResolutionTextOf(const FileResolution& res, ProgramValues& values) {
-    values.ShownDpi = 0;
+std::string ResolutionTextOf(const FileResolution& res) {
     const double x = RoundHalfEven(res.dpiX), y = RoundHalfEven(res.dpiY);
-    std::string text;
     // A value that is not a number fails every comparison, so it is caught here too.
-    if (!res.decoded || !(x > 0) || !(y > 0)) {
-        text = "-";
-    } else {
-        text = FormatShortest(x) + " x " + FormatShortest(y) + " dpi";
-    }
-    if (res.decoded) values.ShownDpi = static_cast<float>(x > y ? x : y);
-    return text;
+    if (!res.decoded || !(x > 0) || !(y > 0)) return "-";
+    return FormatShortest(x) + " x " + FormatShortest(y) + " dpi";
 }
 
 }  // namespace
 
-std::string ResolutionText(const std::string& path, ProgramValues& values) {
-    return ResolutionTextOf(ReadFileResolution(path), values);
+std::string ResolutionText(const std::string& path) {
+    return ResolutionTextOf(ReadFileResolution(path));
 }
 
-CheckResult CheckFile(const std::string& path, const CheckOptions& options, ProgramValues& values,
-                      ReportView& view, const std::string& shownPath) {
+CheckResult CheckFile(const std::string& path, const CheckOptions& options, ReportView& view,
+                      const std::string& shownPath) {
     view.SetStatus("");
     CheckResult result;
     ImageInfo& info = result.info;
@@ -131,7 +124,7 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Prog
 
     if (tiff && c) {
         // 1, 2, 4 to 8: the drawing check
-        result.judgedLines = JudgeDrawing(fileName, info, size, values);
+        result.judgedLines = JudgeDrawing(fileName, info, size);
         for (const JudgedLine& line : result.judgedLines) view.AppendLine(line.text);
         result.verdict = VerdictOf(result.judgedLines);
     } else {
@@ -148,7 +141,7 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Prog
                                : Join(kImageType, info.typeName, " 型式"));
         // 3: the decoder's resolution, for the report without drawing check
         if (!c && e) {
-            view.AppendLine(Join(kResolution, ResolutionTextOf(ReadFileResolution(*file), values)));
+            view.AppendLine(Join(kResolution, ResolutionTextOf(ReadFileResolution(*file))));
         }
         // 5 and 7: the data size
         if (info.resolutionUnit == 0 || info.resolutionUnit == 2) {

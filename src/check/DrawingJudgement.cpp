@@ -7,11 +7,8 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::string_view kConfirmed = "【確認】";
-
 void Add(std::vector<JudgedLine>& out, std::optional<JudgedItem> item, const RuleLines& lines) {
-    for (const std::string& text : lines)
-        out.push_back({item, text, std::string_view(text).ends_with(kConfirmed)});
+    for (const RuleLine& line : lines) out.push_back({item, line.text, line.confirmed});
 }
 
 }  // namespace
@@ -24,19 +21,19 @@ bool DrawingVerdict::Passed() const {
 }
 
 std::vector<JudgedLine> JudgeDrawing(std::string_view fileName, const ImageInfo& info,
-                                     uint64_t size, ProgramValues& values) {
+                                     uint64_t size) {
     std::vector<JudgedLine> lines;
     Add(lines, JudgedItem::Name, {NameRuleLine(std::string(fileName))});
     Add(lines, JudgedItem::ImageType, ImageTypeRuleLines());
     Add(lines, JudgedItem::Compression, CompressionRuleLines(info));
     Add(lines, JudgedItem::BitDepth, BitDepthRuleLines(info));
     Add(lines, JudgedItem::Orientation, OrientationRuleLines(info));
-    Add(lines, JudgedItem::Resolution, ResolutionRuleLines(info, values));
+    Add(lines, JudgedItem::Resolution, ResolutionRuleLines(info));
     Add(lines, std::nullopt, ResolutionUnitRuleLines(info));
     const bool sizeComputable = info.resolutionUnit == 0 || info.resolutionUnit == 2;
     if (sizeComputable) Add(lines, JudgedItem::DataSize, DataSizeRuleLines(size));
     Add(lines, JudgedItem::PageCount, PageCountRuleLines(info));
-    if (!sizeComputable) Add(lines, std::nullopt, {std::string(kUncomputableDataSizeLine)});
+    if (!sizeComputable) Add(lines, std::nullopt, {{std::string(kUncomputableDataSizeLine)}});
     // The first paper line judges the size; the detail line only tells the exact measures.
     const RuleLines paper = PaperSizeRuleLines(info);
     Add(lines, JudgedItem::PaperSize, {paper.front()});

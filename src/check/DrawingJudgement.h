@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "check/ProgramValues.h"
 #include "inspect/ImageInfo.h"
 
 namespace vellumo {
@@ -57,10 +56,9 @@ inline constexpr std::string_view kUncomputableDataSizeLine =
 /// The lines of a TIFF's report with the drawing check on, from the file-name line to the
 /// paper size, in report order: the name rule, then the drawing rules (the data-size line
 /// only when the resolution unit is 0 or 2, otherwise the line that says it cannot be
-/// computed, after the page count). `size` is the file's size in bytes. Sets ShownDpi as
-/// the resolution rule does.
+/// computed, after the page count). `size` is the file's size in bytes.
 std::vector<JudgedLine> JudgeDrawing(std::string_view fileName, const ImageInfo& info,
-                                     uint64_t size, ProgramValues& values);
+                                     uint64_t size);
 
 /// The verdict of the judged lines of one check (`ran` is true).
 DrawingVerdict VerdictOf(const std::vector<JudgedLine>& lines);

@@ -25,6 +25,9 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
     return s;
 }
 
+RuleLine Confirmed(std::initializer_list<std::string_view> parts) { return {Concat(parts), true}; }
+RuleLine Fault(std::initializer_list<std::string_view> parts) { return {Concat(parts), false}; }
+
 }  // namespace
 
 std::string CompressionName(uint32_t compression) {
@@ -67,88 +70,87 @@ std::string ResolutionUnitText(uint32_t unit) {
 }
 
 RuleLines ImageTypeRuleLines() {
-    return {Concat({kImageType, "Tif", " 　　　　　　　　　【確認】"})};
+    return {Confirmed({kImageType, "Tif", " 　　　　　　　　　【確認】"})};
 }
 
 RuleLines CompressionRuleLines(const ImageInfo& info) {
     if (info.compressionMissing) return {};
     const std::string name = CompressionName(info.compression);
-    if (info.compression == 4) return {Concat({kCompression, name, "              【確認】"})};
-    return {Concat({kCompression, name, " 【圧縮方式が違います。】"})};
+    if (info.compression == 4) return {Confirmed({kCompression, name, "              【確認】"})};
+    return {Fault({kCompression, name, " 【圧縮方式が違います。】"})};
 }
 
 RuleLines BitDepthRuleLines(const ImageInfo& info) {
     // Several samples a pixel (RGB, gray with alpha) are never one-bit monochrome, even
     // at one bit a sample.
     if (info.samplesPerPixel > 1 || info.bitsPerSample > 1)
-        return {Concat({kBitDepth, " ** 【カラー又はグレースケール画像です。】"})};
-    if (info.bitsPerSample == 1) return {Concat({kBitDepth, "１（bit）モノクロ     【確認】"})};
+        return {Fault({kBitDepth, " ** 【カラー又はグレースケール画像です。】"})};
+    if (info.bitsPerSample == 1) return {Confirmed({kBitDepth, "１（bit）モノクロ     【確認】"})};
     return {};
 }
 
 RuleLines OrientationRuleLines(const ImageInfo& info) {
     RuleLines lines;
-    if (info.orientationMissing) lines.push_back(Concat({kOrientation, "【タグがありません。】"}));
+    if (info.orientationMissing) lines.push_back(Fault({kOrientation, "【タグがありません。】"}));
     const std::string name = OrientationName(info.orientation);
     if (info.orientation == 1) {
-        lines.push_back(Concat({kOrientation, name, "【確認】"}));
+        lines.push_back(Confirmed({kOrientation, name, "【確認】"}));
     } else if (info.orientation > 1) {
-        lines.push_back(Concat({kOrientation, name, "【方向が違います。】"}));
+        lines.push_back(Fault({kOrientation, name, "【方向が違います。】"}));
     }
     return lines;
 }
 
-RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values) {
+RuleLines ResolutionRuleLines(const ImageInfo& info) {
     RuleLines lines;
     const uint32_t x = info.xResolution, y = info.yResolution;
     if (info.xResolutionMissing || info.yResolutionMissing)
-        lines.push_back(Concat({kResolution, "【タグがありません。】"}));
+        lines.push_back(Fault({kResolution, "【タグがありません。】"}));
     if (!info.xResolutionMissing && (x == 0 || y == 0))
-        lines.push_back(Concat({kResolution, "【不明】"}));
+        lines.push_back(Fault({kResolution, "【不明】"}));
     if (!info.xResolutionMissing && x > 1 && y > 1) {
         const std::string t = std::to_string(x) + " x " + std::to_string(y) + " dpi";
         if (x == 400 && y == 400) {
-            lines.push_back(Concat({kResolution, t, "         【確認】"}));
+            lines.push_back(Confirmed({kResolution, t, "         【確認】"}));
         } else {
-            lines.push_back(Concat({kResolution, t, "      【解像度が違います。】"}));
+            lines.push_back(Fault({kResolution, t, "      【解像度が違います。】"}));
         }
-        values.ShownDpi = static_cast<float>(x);
     }
     return lines;
 }
 
 RuleLines ResolutionUnitRuleLines(const ImageInfo& info) {
     if (info.resolutionUnit == 2) return {};
-    return {Concat({kResolutionUnit, ResolutionUnitText(info.resolutionUnit)})};
+    return {Fault({kResolutionUnit, ResolutionUnitText(info.resolutionUnit)})};
 }
 
 RuleLines DataSizeRuleLines(uint64_t size) {
     const std::string bytes = FormatThousands(static_cast<int64_t>(size));
     const std::string kb = FormatFixed(static_cast<double>(size) / 1024.0, 1);
-    auto kbLine = [&](std::string_view tail) {
-        return Concat({kDataSize, kb, " KB (", bytes, "Byte)", tail});
+    auto kbLine = [&](bool confirmed, std::string_view tail) {
+        return RuleLine{Concat({kDataSize, kb, " KB (", bytes, "Byte)", tail}), confirmed};
     };
-    if (size <= 5120) return {kbLine(" 【サイズが異常です。】")};
-    if (size <= 9216) return {kbLine("    【確認】")};
-    if (size <= 101376) return {kbLine("  【確認】")};
+    if (size <= 5120) return {kbLine(false, " 【サイズが異常です。】")};
+    if (size <= 9216) return {kbLine(true, "    【確認】")};
+    if (size <= 101376) return {kbLine(true, "  【確認】")};
     // 101,377 to 102,400 bytes lie between the two confirmed bands; they are within the
     // limit and take the form of the band above.
-    if (size <= 307200) return {kbLine("【確認】")};
-    if (size <= 1048576) return {kbLine("【300KBを越えています。】")};
+    if (size <= 307200) return {kbLine(true, "【確認】")};
+    if (size <= 1048576) return {kbLine(false, "【300KBを越えています。】")};
     const std::string mb = FormatFixed(static_cast<double>(size) / 1048576.0, 1);
-    return {Concat({kDataSize, mb, " MB (", bytes, "Byte)【300KBを越えています。】"})};
+    return {Fault({kDataSize, mb, " MB (", bytes, "Byte)【300KBを越えています。】"})};
 }
 
 RuleLines PageCountRuleLines(const ImageInfo& info) {
     if (info.pageCount > 1)
-        return {Concat({kPageCount, std::to_string(info.pageCount), "ページ      【Multi-tiffです。】"})};
-    if (info.pageCount == 1) return {Concat({kPageCount, "１ページ　　　　　　　【確認】"})};
+        return {Fault({kPageCount, std::to_string(info.pageCount), "ページ      【Multi-tiffです。】"})};
+    if (info.pageCount == 1) return {Confirmed({kPageCount, "１ページ　　　　　　　【確認】"})};
     return {};
 }
 
 RuleLines PaperSizeRuleLines(const ImageInfo& info) {
     const uint32_t x = info.xResolution;
-    if (info.xResolutionMissing || x == 0) return {Concat({kPaperSize, "【計算できません】"})};
+    if (info.xResolutionMissing || x == 0) return {Fault({kPaperSize, "【計算できません】"})};
     // Millimetres from the pixel size and the horizontal resolution alone.
     const double hExact = static_cast<double>(info.height) * 25.4 / static_cast<double>(x);
     const double wExact = static_cast<double>(info.width) * 25.4 / static_cast<double>(x);
@@ -180,15 +182,15 @@ RuleLines PaperSizeRuleLines(const ImageInfo& info) {
         }
     }
     if (found) {
-        lines.push_back(Concat({kPaperSize, found->line}));
         b4Landscape = found == &kPapers[0];
+        lines.push_back({Concat({kPaperSize, found->line}), b4Landscape});
     } else {
-        lines.push_back(Concat({kPaperSize, FormatFixed(h, 0), "mm", "×", FormatFixed(w, 0),
-                                "mm   【サイズが違います。】"}));
+        lines.push_back(Fault({kPaperSize, FormatFixed(h, 0), "mm", "×", FormatFixed(w, 0),
+                               "mm   【サイズが違います。】"}));
     }
     if (!b4Landscape) {
-        lines.push_back(Concat({kPaperDetail, FormatUpToTwoDecimals(hExact), "mm  ", "W= ",
-                                FormatUpToTwoDecimals(wExact), "mm"}));
+        lines.push_back(Fault({kPaperDetail, FormatUpToTwoDecimals(hExact), "mm  ", "W= ",
+                               FormatUpToTwoDecimals(wExact), "mm"}));
     }
     return lines;
 }

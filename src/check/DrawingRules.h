@@ -1,24 +1,20 @@
 #pragma once
 // The drawing TIFF conformance rules, one function per rule, in their call order. Each
-// returns the lines it writes (often none or one).
+// returns the lines it writes (often none or one), each with its verdict.
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "check/ProgramValues.h"
+#include "check/RuleLine.h"
 #include "inspect/ImageInfo.h"
 
 namespace vellumo {
-
-using RuleLines = std::vector<std::string>;
 
 RuleLines ImageTypeRuleLines();
 RuleLines CompressionRuleLines(const ImageInfo& info);
 RuleLines BitDepthRuleLines(const ImageInfo& info);
 RuleLines OrientationRuleLines(const ImageInfo& info);
-/// Also sets ShownDpi to the horizontal resolution when it writes a dpi line.
-RuleLines ResolutionRuleLines(const ImageInfo& info, ProgramValues& values);
+RuleLines ResolutionRuleLines(const ImageInfo& info);
 RuleLines ResolutionUnitRuleLines(const ImageInfo& info);
 /// The judged data-size line for a file of `size` bytes.
 RuleLines DataSizeRuleLines(uint64_t size);

@@ -99,14 +99,14 @@ NamePatterns& Patterns() {
 
 size_t Utf16Length(const std::string& utf8) { return ToUtf16(utf8).size(); }
 
-std::string NameRuleLine(const std::string& fileName) {
+RuleLine NameRuleLine(const std::string& fileName) {
     const std::u16string name = ToUtf16(fileName);
     NamePatterns& re = Patterns();
     const std::string filler(name.size() < 22 ? 22 - name.size() : 0, ' ');
     std::string line(kPrefix);
     line += fileName;
 
-    if (re.Finds(NamePatterns::Full, name)) return line + filler + "【確認】";
+    if (re.Finds(NamePatterns::Full, name)) return {line + filler + "【確認】", true};
 
     int code = 0;
     if (re.Finds(NamePatterns::TooManyDigits, name)) code += 2;
@@ -115,18 +115,18 @@ std::string NameRuleLine(const std::string& fileName) {
     if (!re.Finds(NamePatterns::Extension, name)) code += 100;
 
     switch (code) {
-        case 0: return line + filler + "【不要文字混入】";
-        case 1: return line + "  【数字部の誤り】";
-        case 2: return line + "  【数字部桁過大】";
-        case 10: return line + " 【図面種別名の誤り】";
-        case 11: return line + "  【図面種別名・数字部の誤り】";
-        case 12: return line + " 【種別名誤り・数字部桁過大】";
-        case 100: return line + "  【拡張子の誤り】";
-        case 102: return line + "  【数字桁過大・拡張子誤り】";
-        case 110: return line + "  【図面種別・拡張子の誤り】";
-        case 111: return line + " 【図面種別・数字部・拡張子の誤り】";
-        case 112: return line + " 【図面種別・数字桁過大・拡張子の誤り】";
-        default: return line + filler + "【ファイル名異常】";  // 101, and any other code
+        case 0: return {line + filler + "【不要文字混入】", false};
+        case 1: return {line + "  【数字部の誤り】", false};
+        case 2: return {line + "  【数字部桁過大】", false};
+        case 10: return {line + " 【図面種別名の誤り】", false};
+        case 11: return {line + "  【図面種別名・数字部の誤り】", false};
+        case 12: return {line + " 【種別名誤り・数字部桁過大】", false};
+        case 100: return {line + "  【拡張子の誤り】", false};
+        case 102: return {line + "  【数字桁過大・拡張子誤り】", false};
+        case 110: return {line + "  【図面種別・拡張子の誤り】", false};
+        case 111: return {line + " 【図面種別・数字部・拡張子の誤り】", false};
+        case 112: return {line + " 【図面種別・数字桁過大・拡張子の誤り】", false};
+        default: return {line + filler + "【ファイル名異常】", false};  // 101, and any other code
     }
 }
 

@@ -3,12 +3,14 @@
 
 #include <string>
 
+#include "check/RuleLine.h"
+
 namespace vellumo {
 
 /// The report's file-name line for a drawing TIFF: " ファイル名　：" + name + the filler +
-/// "【確認】" when the name passes the rule, else the verdict that names what is wrong.
-/// `fileName` is UTF-8; the rule and the filler count work on its UTF-16 form.
-std::string NameRuleLine(const std::string& fileName);
+/// "【確認】" when the name passes the rule (confirmed), else the verdict that names what
+/// is wrong. `fileName` is UTF-8; the rule and the filler count work on its UTF-16 form.
+RuleLine NameRuleLine(const std::string& fileName);
 
 /// The number of UTF-16 code units of a UTF-8 text (an invalid byte counts as one unit).
 size_t Utf16Length(const std::string& utf8);

@@ -260,7 +260,7 @@ void TForm1::CheckFile(const QString& path) {
     options.showPath = CheckBox3->isChecked();
     options.ghostscriptAvailable = GhostscriptAvailable;
     try {
-        const CheckResult result = vellumo::CheckFile(Utf8(path), options, Values, *view_);
+        const CheckResult result = vellumo::CheckFile(Utf8(path), options, *view_);
         LastInfo = result.info;
     } catch (const Error&) {
         // The kept header facts are what the header readers found before they failed.

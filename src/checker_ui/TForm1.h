@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "check/CheckFile.h"
-#include "check/ProgramValues.h"
 #include "inspect/ImageInfo.h"
 
 class QCheckBox;
@@ -73,7 +72,6 @@ public:
     bool GhostscriptAvailable = false;
     QString GhostscriptFolder;
     ImageInfo LastInfo;
-    ProgramValues Values;
     QString AboutmesVer;
     QString AboutmesDate;
     int searchCount = 0;

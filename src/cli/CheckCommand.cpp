@@ -141,7 +141,7 @@ class Checker {
         CheckResult result;
         std::string error;
         try {
-            result = CheckFile(path, options_, values_, view_, Shown(path));
+            result = CheckFile(path, options_, view_, Shown(path));
             // A path that names nothing is type -1 to the report; here, where the path was
             // listed or named, that is an error: a broken link, a link loop, a file
             // removed meanwhile.
@@ -268,7 +268,6 @@ class Checker {
     std::ostream& out_;
     std::ostream& err_;
     CheckOptions options_;
-    ProgramValues values_;
     CollectingReportView view_;
     long filesTried_ = 0;
     bool failed_ = false;

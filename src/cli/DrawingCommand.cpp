@@ -178,7 +178,7 @@ class DrawingRun {
         CollectingReportView view;
         CheckResult result;
         try {
-            result = CheckFile(path, check_, values_, view, DisplayPath(path));
+            result = CheckFile(path, check_, view, DisplayPath(path));
         } catch (const Error& e) {
             return Refuse(path, e.what());
         }
@@ -194,7 +194,6 @@ class DrawingRun {
     std::ostream& out_;
     std::ostream& err_;
     CheckOptions check_;
-    ProgramValues values_;
     DrawingInputOptions input_;
 };
 

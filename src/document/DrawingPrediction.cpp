@@ -37,9 +37,8 @@ DrawingPrediction PredictDrawingCheck(const Bitmap& picture, std::string_view fi
     const SaveOptions save = DrawingSaveOptions();
     DrawingPrediction prediction;
     prediction.dataSize = EncodeTiff(MakeFaxBitmap(picture), save.compression, save.dpi).size();
-    ProgramValues values;  // the rules' side effect on the shown resolution stays here
     prediction.lines = JudgeDrawing(fileName, SavedDrawingInfo(picture.Width(), picture.Height()),
-                                    prediction.dataSize, values);
+                                    prediction.dataSize);
     prediction.verdict = VerdictOf(prediction.lines);
     return prediction;
 }

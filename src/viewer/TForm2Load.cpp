@@ -274,7 +274,6 @@ bool TForm2::ShowImageInfo(int mode) {
 
 void TForm2::ReadResolution(const QString& path) {
     Resolution = vellumo::ReadResolution(Utf8(path));
-    checker_.Values.ShownDpi = Resolution.ShownDpi;
 }
 
 // ---- tool panels -----------------------------------------------------------------------
@@ -420,7 +419,6 @@ void TForm2::LoadImage(QObject* asker) {
         Picture = std::move(loaded.picture);
         PictureChanged();
         Resolution = loaded.resolution;
-        checker_.Values.ShownDpi = Resolution.ShownDpi;
         FitWhole();
         InitCropRect();
         Button10->setEnabled(false);

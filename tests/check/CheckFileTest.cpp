@@ -17,7 +17,6 @@
 #include <jpeglib.h>
 
 #include "check/CheckFile.h"
-#include "check/ProgramValues.h"
 #include "check/ReportView.h"
 #include "platform/Error.h"
 #include "support/FileBuilders.h"
@@ -126,11 +125,10 @@ protected:
         options.drawingCheck = drawingCheck;
         options.showPath = showPath;
         options.ghostscriptAvailable = ghostscript;
-        return CheckFile(path, options, values_, view_);
+        return CheckFile(path, options, view_);
     }
 
     TempDir dir_;
-    ProgramValues values_;
     CollectingReportView view_;
 };
 
@@ -141,9 +139,8 @@ TEST_F(CheckFileTest, ConformingDrawingInEitherByteOrder) {
     for (Endian e : {Endian::Little, Endian::Big}) {
         SCOPED_TRACE(e == Endian::Little ? "little-endian" : "big-endian");
         CollectingReportView view;
-        values_.ShownDpi = 0;
         const std::string path = Write("tatemono12.tif", test::DrawingTiff({}, e, 150000));
-        const CheckResult r = CheckFile(path, CheckOptions{}, values_, view);
+        const CheckResult r = CheckFile(path, CheckOptions{}, view);
         const Lines expected = {
             "",
             " ファイル名　：tatemono12.tif        【確認】",
@@ -162,7 +159,6 @@ TEST_F(CheckFileTest, ConformingDrawingInEitherByteOrder) {
         EXPECT_EQ(view.Lines(), expected);
         EXPECT_EQ(view.Status(), e == Endian::Little ? kStatusLittle : kStatusBig);
         EXPECT_EQ(view.FocusCount(), 1);
-        EXPECT_EQ(values_.ShownDpi, 400.0f);
         EXPECT_TRUE(r.verdict.ran);
         EXPECT_TRUE(r.verdict.Passed());
         EXPECT_EQ(r.verdict.faultLines, 0);
@@ -213,7 +209,6 @@ TEST_F(CheckFileTest, FaultyDrawing) {
     };
     EXPECT_EQ(view_.Lines(), expected);
     EXPECT_EQ(view_.Status(), kStatusLittle);
-    EXPECT_EQ(values_.ShownDpi, 300.0f);
     EXPECT_TRUE(r.verdict.ran);
     EXPECT_FALSE(r.verdict.Passed());
     EXPECT_GT(r.verdict.faultLines, 0);
@@ -394,7 +389,6 @@ TEST_F(CheckFileTest, FilesOfTwoGigabytesAndMore) {
 
 TEST_F(CheckFileTest, TiffWithTheDrawingCheckOff) {
     const std::string path = Write("tatemono12.tif", test::DrawingTiff({}, Endian::Big, 150000));
-    values_.ShownDpi = 5;
     const CheckResult r = Check(path, false);
     const Lines expected = {
         "",
@@ -408,7 +402,6 @@ TEST_F(CheckFileTest, TiffWithTheDrawingCheckOff) {
     };
     EXPECT_EQ(view_.Lines(), expected);
     EXPECT_EQ(view_.Status(), kStatusBig);
-    EXPECT_EQ(values_.ShownDpi, 400.0f);
     EXPECT_FALSE(r.verdict.ran);
     EXPECT_FALSE(r.verdict.Passed());
 }
@@ -449,14 +442,12 @@ TEST_F(CheckFileTest, JpegWithTheDrawingCheckOff) {
     EXPECT_EQ(view_.Lines(), expected);
     EXPECT_EQ(view_.Status(), "");
     EXPECT_EQ(view_.FocusCount(), 1);
-    EXPECT_EQ(values_.ShownDpi, 300.0f);
     EXPECT_EQ(r.info.typeName, "JPG");
     EXPECT_TRUE(r.info.extensionMatches);
 }
 
 TEST_F(CheckFileTest, JpegNamedJpegWithTheDrawingCheckOff) {
     const std::string path = Write("a.jpeg", RealJpeg(16, 8, 1, 300, 300));
-    values_.ShownDpi = 5;
     const CheckResult r = Check(path, false);
     const Lines expected = {
         "",
@@ -468,7 +459,6 @@ TEST_F(CheckFileTest, JpegNamedJpegWithTheDrawingCheckOff) {
         kDateLine,
     };
     EXPECT_EQ(view_.Lines(), expected);
-    EXPECT_EQ(values_.ShownDpi, 5.0f);  // no resolution text was made
     EXPECT_FALSE(r.info.extensionMatches);
 }
 
@@ -490,7 +480,6 @@ TEST_F(CheckFileTest, OtherImagesWithTheDrawingCheckOn) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         view_.Clear();
-        values_.ShownDpi = 5;
         const std::string path = Write(row.name, png);
         const CheckResult r = Check(path, true);
         Lines expected = row.head;
@@ -499,7 +488,6 @@ TEST_F(CheckFileTest, OtherImagesWithTheDrawingCheckOn) {
         expected.push_back(kDateLine);
         EXPECT_EQ(view_.Lines(), expected);
         EXPECT_EQ(view_.Status(), "");
-        EXPECT_EQ(values_.ShownDpi, 5.0f);
         EXPECT_FALSE(r.verdict.ran);
         EXPECT_FALSE(r.verdict.Passed());
     }
@@ -525,10 +513,8 @@ TEST_F(CheckFileTest, MetafilesWithTheDrawingCheckOff) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         view_.Clear();
-        values_.ShownDpi = 5;
         Check(Write(row.name, row.bytes), false);
         EXPECT_EQ(view_.Lines(), row.lines);
-        EXPECT_EQ(values_.ShownDpi, 0.0f);  // not decoded
     }
 }
 
@@ -566,7 +552,7 @@ TEST_F(CheckFileTest, ShortReports) {
             CheckOptions options;
             options.drawingCheck = drawingCheck;
             options.ghostscriptAvailable = row.ghostscript;
-            const CheckResult r = CheckFile(path, options, values_, view);
+            const CheckResult r = CheckFile(path, options, view);
             const Lines expected = {"", std::string(" ファイル名　：") + row.name, row.typeLine};
             EXPECT_EQ(view.Lines(), expected);
             EXPECT_EQ(view.Status(), "");
@@ -612,7 +598,7 @@ TEST_F(CheckFileTest, FailedTiffAnalysis) {
         {
             SCOPED_TRACE("after another report");
             CollectingReportView view;
-            const CheckResult r = CheckFile(path, CheckOptions{}, values_, view);
+            const CheckResult r = CheckFile(path, CheckOptions{}, view);
             const Lines expected = {
                 "",
                 " ファイル名　：tatemono1.tif 【解析失敗】",
@@ -630,7 +616,7 @@ TEST_F(CheckFileTest, FailedTiffAnalysis) {
             SCOPED_TRACE("while the usage text shows");
             CollectingReportView view(true);
             view.AppendLine("使い方の説明");
-            CheckFile(path, CheckOptions{}, values_, view);
+            CheckFile(path, CheckOptions{}, view);
             const Lines expected = {"", " ファイル名　：tatemono1.tif",
                                     " 画像型式　　：不明・未対応型式"};
             EXPECT_EQ(view.Lines(), expected);
@@ -648,14 +634,14 @@ TEST_F(CheckFileTest, FirstReportReplacesTheUsageText) {
     const std::string b = Write("b.zip", AsBytes("PK\x03\x04"));
     CheckOptions off;
     off.drawingCheck = false;
-    CheckFile(a, off, values_, view);
+    CheckFile(a, off, view);
     EXPECT_FALSE(view.ShowingUsage());
     ASSERT_FALSE(view.Lines().empty());
     EXPECT_EQ(view.Lines()[0], "");
     EXPECT_EQ(view.Lines()[1], " ファイル名　：a.gif");
     const size_t first = view.Lines().size();
     // A second report is added below the first.
-    CheckFile(b, off, values_, view);
+    CheckFile(b, off, view);
     const Lines tail(view.Lines().begin() + static_cast<long>(first), view.Lines().end());
     EXPECT_EQ(tail, (Lines{"", " ファイル名　：b.zip", " 画像型式　　：Zip 型式圧縮ファイル"}));
 }
@@ -717,9 +703,8 @@ TEST_F(CheckFileTest, ErrorsWriteNothing) {
             if (usage) view.AppendLine("使い方");
             view.SetStatus("before");
             const std::string path = Write(row.name, row.bytes);
-            values_.ShownDpi = 5;
             try {
-                CheckFile(path, CheckOptions{}, values_, view);
+                CheckFile(path, CheckOptions{}, view);
                 ADD_FAILURE() << "no error";
             } catch (const Error& e) {
                 const std::string text = e.what();
@@ -734,7 +719,6 @@ TEST_F(CheckFileTest, ErrorsWriteNothing) {
             EXPECT_EQ(view.Status(), "");
             EXPECT_EQ(view.ShowingUsage(), usage);
             EXPECT_EQ(view.FocusCount(), 0);
-            EXPECT_EQ(values_.ShownDpi, 5.0f);
         }
     }
 }
@@ -747,26 +731,21 @@ TEST_F(CheckFileTest, ResolutionText) {
         const char* what;
         Bytes bytes;
         const char* text;
-        float shownDpi;
     } rows[] = {
-        {"JFIF 300 dpi", RealJpeg(8, 8, 1, 300, 300), "300 x 300 dpi", 300},
-        {"JFIF 72 x 96 dpi", RealJpeg(8, 8, 1, 72, 96), "72 x 96 dpi", 96},
-        {"JFIF 200 x 150 dpi", RealJpeg(8, 8, 1, 200, 150), "200 x 150 dpi", 200},
-        {"JFIF 118 dots per cm", RealJpeg(8, 8, 2, 118, 118), "300 x 300 dpi", 300},
-        {"text", AsBytes("no image\n"), "-", 0},
-        {"empty", {}, "-", 0},
-        {"header-only JPEG", test::JpegBuilder().Soi().Marker(0xFFD9).Build(), "-", 0},
+        {"JFIF 300 dpi", RealJpeg(8, 8, 1, 300, 300), "300 x 300 dpi"},
+        {"JFIF 72 x 96 dpi", RealJpeg(8, 8, 1, 72, 96), "72 x 96 dpi"},
+        {"JFIF 200 x 150 dpi", RealJpeg(8, 8, 1, 200, 150), "200 x 150 dpi"},
+        {"JFIF 118 dots per cm", RealJpeg(8, 8, 2, 118, 118), "300 x 300 dpi"},
+        {"text", AsBytes("no image\n"), "-"},
+        {"empty", {}, "-"},
+        {"header-only JPEG", test::JpegBuilder().Soi().Marker(0xFFD9).Build(), "-"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        values_.ShownDpi = 5;
         const std::string path = Write("r.jpg", row.bytes);
-        EXPECT_EQ(ResolutionText(path, values_), row.text);
-        EXPECT_EQ(values_.ShownDpi, row.shownDpi);
+        EXPECT_EQ(ResolutionText(path), row.text);
     }
-    values_.ShownDpi = 5;
-    EXPECT_EQ(ResolutionText(dir_.File("missing.jpg"), values_), "-");
-    EXPECT_EQ(values_.ShownDpi, 0.0f);
+    EXPECT_EQ(ResolutionText(dir_.File("missing.jpg")), "-");
 }
 
 }  // namespace

@@ -13,6 +13,12 @@ const std::string kPrefix = " ファイル名　：";
 
 std::string Spaces(size_t n) { return std::string(n, ' '); }
 
+// The line's text; the line confirms the name exactly when it says 【確認】 at the end.
+std::string Text(const RuleLine& line) {
+    EXPECT_EQ(line.confirmed, line.text.ends_with("【確認】")) << line.text;
+    return line.text;
+}
+
 struct NameCase {
     std::string name;
     std::string afterName;  // what follows the name on the line
@@ -65,7 +71,7 @@ TEST(NameRuleLine, EveryVerdict) {
     };
     for (const NameCase& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(NameRuleLine(r.name), kPrefix + r.name + r.afterName);
+        EXPECT_EQ(Text(NameRuleLine(r.name)), kPrefix + r.name + r.afterName);
     }
 }
 
@@ -79,14 +85,14 @@ TEST(NameRuleLine, FillerCountsUtf16Units) {
     };
     for (const NameCase& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(NameRuleLine(r.name), kPrefix + r.name + r.afterName);
+        EXPECT_EQ(Text(NameRuleLine(r.name)), kPrefix + r.name + r.afterName);
     }
 }
 
 TEST(NameRuleLine, DollarMatchesBeforeAFinalNewline) {
     // PCRE's "$" without options also matches before a newline that ends the subject.
     const std::string name = "tatemono1.tif\n";
-    EXPECT_EQ(NameRuleLine(name), kPrefix + name + Spaces(8) + "【確認】");
+    EXPECT_EQ(Text(NameRuleLine(name)), kPrefix + name + Spaces(8) + "【確認】");
 }
 
 TEST(Utf16Length, Table) {

@@ -67,8 +67,7 @@ TEST(PredictDrawingCheck, IsTheCheckOfTheSavedFile) {
         const std::string path = dir.File(c.name);
         SavePicture(picture, path, SaveType::Tiff, DrawingSaveOptions());
         CollectingReportView view;
-        ProgramValues values;
-        const CheckResult written = CheckFile(path, CheckOptions{}, values, view);
+        const CheckResult written = CheckFile(path, CheckOptions{}, view);
         EXPECT_EQ(predicted.dataSize, FileSizeOf(path).value_or(0));
         EXPECT_EQ(predicted.lines, written.judgedLines);
         EXPECT_EQ(predicted.verdict.Passed(), written.verdict.Passed());

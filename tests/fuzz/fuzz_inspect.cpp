@@ -79,9 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CheckOptions options;
             options.drawingCheck = drawing;
             options.showPath = true;
-            ProgramValues values;
             CollectingReportView view(true);
-            CheckFile(path, options, values, view);
+            CheckFile(path, options, view);
         });
     }
     ReadFileResolution(path);

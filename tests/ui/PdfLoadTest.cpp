@@ -263,9 +263,8 @@ TEST_F(PdfLoadTest, AB4PageSavedAsG4IsAConfirmedDrawing) {
     EXPECT_EQ(ui.saveRequests[0].fileName, QStringLiteral("b4"));
 
     CollectingReportView report;
-    ProgramValues values;
     CheckOptions options;
-    const CheckResult result = CheckFile(drawing, options, values, report);
+    const CheckResult result = CheckFile(drawing, options, report);
     std::string lines;
     for (const std::string& line : report.Lines()) lines += line + "\n";
     EXPECT_TRUE(result.verdict.Passed()) << lines;

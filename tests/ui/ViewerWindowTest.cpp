@@ -124,7 +124,7 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
     EXPECT_TRUE(viewer->N2->menuAction()->isEnabled());
     EXPECT_FALSE(viewer->Button10->isEnabled());
     EXPECT_TRUE(viewer->BitBtn3->isEnabled());
-    EXPECT_EQ(checker->Values.ShownDpi, 400.0f);
+    EXPECT_EQ(viewer->Resolution.ShownDpi, 400.0f);
     // Fitted into the scroll box.
     EXPECT_LE(viewer->ControlSize().width(), viewer->ScrollBox1->viewport()->width());
     EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->ViewScale));
