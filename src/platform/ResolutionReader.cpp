@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/BmpRules.h"
+#include "platform/ImageSignature.h"
 #include "platform/FileSource.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -111,30 +112,6 @@ UniqueFile StreamOf(const FileSource& source) {
     FILE* file = ::fdopen(copy, "rb");
     if (file == nullptr) ::close(copy);
     return UniqueFile(file);
-}
-
-enum class Format { Unknown, Bmp, Jpeg, Gif, Png, Tiff };
-
-Format Probe(const unsigned char* head, size_t len) {
-    static constexpr unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    struct Signature {
-        const char* bytes;
-        size_t len;
-        Format format;
-    };
-    static const Signature kSignatures[] = {
-        {"BM", 2, Format::Bmp},
-        {"\xFF\xD8\xFF", 3, Format::Jpeg},
-        {"GIF87a", 6, Format::Gif},
-        {"GIF89a", 6, Format::Gif},
-        {reinterpret_cast<const char*>(kPng), sizeof kPng, Format::Png},
-        {"II*\0", 4, Format::Tiff},
-        {"MM\0*", 4, Format::Tiff},
-    };
-    for (const Signature& s : kSignatures) {
-        if (len >= s.len && std::memcmp(head, s.bytes, s.len) == 0) return s.format;
-    }
-    return Format::Unknown;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -439,17 +416,18 @@ FileResolution ReadResolutionOf(const FileSource& file) {
     unsigned char head[64] = {};
     file.Read(0, head, sizeof head);
     const auto headLen = static_cast<size_t>(std::min<uint64_t>(sizeof head, file.Size()));
-    switch (Probe(head, headLen)) {
-        case Format::Bmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
-        case Format::Gif: return ReadGif(file);
-        case Format::Tiff: return ReadTiff(file);
-        case Format::Png:
+    switch (DecodableType(head, headLen)) {
+        case kTypeBmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
+        case kTypeGif: return ReadGif(file);
+        case kTypeTiffBig:
+        case kTypeTiffLittle: return ReadTiff(file);
+        case kTypePng:
             if (UniqueFile stream = StreamOf(file)) return ReadPng(stream.get());
             return {};
-        case Format::Jpeg:
+        case kTypeJpeg:
             if (UniqueFile stream = StreamOf(file)) return ReadJpeg(stream.get());
             return {};
-        case Format::Unknown: break;
+        default: break;
     }
     return {};
 }
