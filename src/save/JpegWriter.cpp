@@ -10,34 +10,20 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/JpegHandle.h"
 #include "save/RgbRows.h"
 
 namespace vellumo {
 
 namespace {
 
-struct JpegErrorManager : jpeg_error_mgr {
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
 // libjpeg's frames are C: an error leaves them by longjmp only, with its text kept.
 [[noreturn]] void JpegErrorExit(j_common_ptr info) {
-    auto* errors = static_cast<JpegErrorManager*>(info->err);
+    auto* errors = static_cast<JpegErrors*>(info->err);
     errors->format_message(info, errors->message);
     std::longjmp(errors->jump, 1);
 }
 void JpegSilent(j_common_ptr) {}
-
-/// Owns the compressor; destroying one that was never created is harmless.
-struct JpegWriteOwner {
-    jpeg_compress_struct info{};
-    JpegErrorManager errors{};
-    JpegWriteOwner() = default;
-    JpegWriteOwner(const JpegWriteOwner&) = delete;
-    JpegWriteOwner& operator=(const JpegWriteOwner&) = delete;
-    ~JpegWriteOwner() { jpeg_destroy_compress(&info); }
-};
 
 /// Encodes into `stream`; false after a libjpeg error, with its message in the owner.
 bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture, int quality,

@@ -11,6 +11,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/TiffHandle.h"
 #include "save/RgbRows.h"
 
 namespace vellumo {
@@ -34,13 +35,6 @@ int TiffErrorSeen(TIFF*, void* data, const char*, const char*, va_list) {
     return 1;  // handled: the global handler stays silent
 }
 int TiffWarningIgnored(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
-struct TiffOptionsFree {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
 
 uint16_t CompressionTag(TiffCompression code) {
     switch (code) {
@@ -107,16 +101,9 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
     if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(name));
 }
 
-using TiffOptions = std::unique_ptr<TIFFOpenOptions, TiffOptionsFree>;
-
 /// Open options whose handlers only note an error in `errors`; nothing is printed.
-TiffOptions SilentOptions(TiffErrorFlag& errors) {
-    TiffOptions options(TIFFOpenOptionsAlloc());
-    if (options) {
-        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffErrorSeen, &errors);
-        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffWarningIgnored, nullptr);
-    }
-    return options;
+TiffOptionsOwner SilentOptions(TiffErrorFlag& errors) {
+    return TiffOptionsWith(TiffErrorSeen, &errors, TiffWarningIgnored, nullptr);
 }
 
 /// Both entry points: the file is written to a temporary name and renamed into place.
@@ -132,9 +119,9 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
         throw Error(CannotCreateFileText(path));
     }
     TiffErrorFlag errors;
-    const TiffOptions options = SilentOptions(errors);
+    const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(CannotCreateFileText(path));
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
+    TiffOwner tif(TIFFOpenExt(file->TempPath().c_str(), "w",
                                                       options.get()));
     if (!tif) throw Error(CannotCreateFileText(path));
     WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path);
@@ -238,9 +225,9 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
     // Room for a drawing's strips and directory without growing on every strip.
     memory.bytes.reserve(size_t(1) << 18);
     TiffErrorFlag errors;
-    const TiffOptions options = SilentOptions(errors);
+    const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(NotSavedText(kName));
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
+    TiffOwner tif(TIFFClientOpenExt(
         "memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose, MemorySize,
         MemoryMap, MemoryUnmap, options.get()));
     if (!tif) throw Error(NotSavedText(kName));
