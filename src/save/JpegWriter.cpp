@@ -11,7 +11,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/JpegHandle.h"
-#include "save/RgbRows.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -27,7 +27,7 @@ void JpegSilent(j_common_ptr) {}
 
 /// Encodes into `stream`; false after a libjpeg error, with its message in the owner.
 bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture, int quality,
-                bool gray, const RgbRowReader& rgb, std::vector<uint8_t>& row) {
+                bool gray, const RowUnpacker& rgb, std::vector<uint8_t>& row) {
     owner.info.err = jpeg_std_error(&owner.errors);
     owner.errors.error_exit = JpegErrorExit;
     owner.errors.output_message = JpegSilent;
@@ -47,7 +47,7 @@ bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture,
     jpeg_start_compress(&info, TRUE);
     JSAMPROW rows[1] = {row.data()};
     while (info.next_scanline < info.image_height) {
-        rgb.Read(info.next_scanline, row.data());
+        rgb.Unpack(info.next_scanline, row.data());
         jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);
@@ -60,7 +60,7 @@ void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool
     if (picture.Empty()) throw Error("画像が空です");
     if (quality < 1 || quality > 100) throw Error("JPEG の品質が不正です");
     // JPEG holds at most 65500 pixels a side; libjpeg refuses more with its own message.
-    const RgbRowReader rgb(picture);
+    const RowUnpacker rgb(picture, ChannelOrder::Rgb);
     std::vector<uint8_t> row(size_t(picture.Width()) * 3);
     AtomicFile file(path);
     std::FILE* stream = file.Stream();

@@ -11,8 +11,8 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 #include "platform/TiffHandle.h"
-#include "save/RgbRows.h"
 
 namespace vellumo {
 
@@ -64,7 +64,7 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
     const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
     const uint32_t bytesPerRow = geometry.bytesPerRow;
     const uint32_t rowsPerStrip = geometry.rowsPerStrip;
-    const RgbRowReader rgb(bitmap);
+    const RowUnpacker rgb(bitmap, ChannelOrder::Rgb);
 
     const float resolution = static_cast<float>(dpi);
     const bool tagsSet =
@@ -92,7 +92,7 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
             if (fax)
                 std::memcpy(out, bitmap.Row(y + i), bytesPerRow);
             else
-                rgb.Read(y + i, out);
+                rgb.Unpack(y + i, out);
         }
         if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
             throw Error(NotSavedText(name));
