@@ -239,15 +239,8 @@ inline bool NearerWhite(unsigned r, unsigned g, unsigned b) {
 Bitmap ConvertTo32(const Bitmap& source) {
     if (source.Format() == PixelFormat::Bit32) return source;
     Bitmap out(source.Width(), source.Height(), PixelFormat::Bit32);
-    const uint32_t w = source.Width();
-    const RowUnpacker rows(source, ChannelOrder::Bgr);
-    std::vector<uint8_t> buffer(size_t(w) * 3);
-    for (uint32_t y = 0; y < source.Height(); ++y) {
-        const uint8_t* s = rows.Row(y, buffer.data());
-        uint8_t* d = out.Row(y);
-        for (uint32_t x = 0; x < w; ++x, s += 3, d += 4)
-            d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
-    }
+    const RowUnpacker rows(source, ChannelOrder::Bgra);
+    for (uint32_t y = 0; y < source.Height(); ++y) rows.Unpack(y, out.Row(y));
     return out;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Rows of any pixel format as three bytes a pixel, one row at a time: what the image kernels
-// (blue, green, red) and the writers (red, green, blue) read, without a converted copy of the
-// whole picture.
+// Rows of any pixel format as three bytes a pixel (four for the viewer's opaque 32-bit
+// picture), one row at a time: what the image kernels (blue, green, red) and the writers
+// (red, green, blue) read, without a converted copy of the whole picture.
 
 #include <cstdint>
 
@@ -9,8 +9,8 @@
 
 namespace vellumo {
 
-/// The order of the three bytes of an unpacked pixel.
-enum class ChannelOrder { Bgr, Rgb };
+/// The bytes of an unpacked pixel: three, or four with a fourth byte 255 (opaque).
+enum class ChannelOrder { Bgr, Rgb, Bgra };
 
 /// 5- and 6-bit channels widened to 8 bits as Windows does (v << 3 | v >> 2).
 constexpr uint8_t Widen5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
@@ -24,7 +24,7 @@ class RowUnpacker {
 public:
     RowUnpacker(const Bitmap& source, ChannelOrder order);
 
-    /// Writes 3 × Width() bytes of row `y` (below Height()) to `out`.
+    /// Writes 3 × Width() bytes (4 × for Bgra) of row `y` (below Height()) to `out`.
     void Unpack(uint32_t y, uint8_t* out) const;
 
     /// Row `y` as 3 × Width() bytes: the bitmap's own row where it already is in that form
@@ -34,7 +34,7 @@ public:
 private:
     const Bitmap& source_;
     ChannelOrder order_;
-    uint8_t lut_[256][3] = {};
+    uint8_t lut_[256][4] = {};
 };
 
 }  // namespace vellumo
