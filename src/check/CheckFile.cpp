@@ -49,17 +49,20 @@ void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportVi
     const std::string_view ext = FileExtension(fileName);
     const std::string_view wrongExt = "（拡張子が違います。）";
     std::string line(kImageType);
-    if (info.typeName == "Exe") {
-        line += "Exe or Dllファイル";
-        if (!EqualsIgnoringCase(ext, ".exe") && !EqualsIgnoringCase(ext, ".dll")) line += wrongExt;
-    } else if (info.typeName == "Zip") {
-        line += "Zip 型式圧縮ファイル";
-        if (!EqualsIgnoringCase(ext, ".zip")) line += wrongExt;
-    } else if (info.typeName == "PDF") {
-        line += "PDF ファイル";
-        if (!EqualsIgnoringCase(ext, ".pdf")) line += wrongExt;
-    } else {
-        line += "不明・未対応型式";
+    switch (info.typeCode) {
+        case kTypeExe:
+            line += "Exe or Dllファイル";
+            if (!EqualsIgnoringCase(ext, ".exe") && !EqualsIgnoringCase(ext, ".dll")) line += wrongExt;
+            break;
+        case kTypeZip:
+            line += "Zip 型式圧縮ファイル";
+            if (!EqualsIgnoringCase(ext, ".zip")) line += wrongExt;
+            break;
+        case kTypePdf:
+            line += "PDF ファイル";
+            if (!EqualsIgnoringCase(ext, ".pdf")) line += wrongExt;
+            break;
+        default: line += "不明・未対応型式"; break;
     }
     view.AppendLine(line);
 }
@@ -101,7 +104,7 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Repo
 
     const std::string& shown = shownPath.empty() ? path : shownPath;
     const std::string fileName(FileNameOf(shown));
-    const bool tiff = info.typeName == "Tif";
+    const bool tiff = IsTiff(info.typeCode);
     if (tiff && !info.headerRead) {
         view.SetStatus("　ファイル名【 " + fileName + " 】 は 解析に失敗しました。");
         view.AppendLine("\r\n" + Join(kFileName, fileName, " 【解析失敗】"));
@@ -156,10 +159,10 @@ CheckResult CheckFile(const std::string& path, const CheckOptions& options, Repo
     view.AppendLine(Join(kHeight, std::to_string(info.height), " pixel"));
     view.AppendLine(Join(kDateTime, FormatDosDateTime(file->ModifiedTime())));
     // 12: the byte order in the status line
-    const std::string order = TiffByteOrder(*file);
-    if (order == "Tif_L") {
+    // A TIFF keeps its type only when its header is in the first four bytes.
+    if (info.typeCode == kTypeTiffLittle) {
         view.SetStatus(" □ImageFileHeadr ： $49492A00 （Tiff - Little Endian）");
-    } else if (order == "Tif_B") {
+    } else if (info.typeCode == kTypeTiffBig) {
         view.SetStatus(" □ImageFileHeadr ： $4D4D002A （Tiff - Big Endian）");
     }
     // 13

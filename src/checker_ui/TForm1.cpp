@@ -379,12 +379,13 @@ void TForm1::Button3Click() {
 void TForm1::Button4Click() {
     CloseAboutBox();
     if (CheckedFileName.isEmpty()) LastInfo.extensionMatches = true;
-    if (LastInfo.typeName == "不明なファイル" || !LastInfo.extensionMatches) {
+    if (LastInfo.typeCode == kTypeUnknown || !LastInfo.extensionMatches) {
         MessageBoxRequest r;
         r.title = QStringLiteral("Vellumo Information");
         r.text = QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　");
         r.icon = BoxIcon::Warning;
         Ui().ShowMessage(this, r);
+        LastInfo.typeCode = kTypeNone;
         LastInfo.typeName.clear();
         CheckedFileName.clear();
         return;

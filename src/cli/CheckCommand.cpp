@@ -158,13 +158,14 @@ class Checker {
         if (!error.empty()) {
             // The check ended before its report; the type is still worth telling.
             ImageInfo& info = result.info;
+            info.typeCode = kTypeUnknown;
             try {
                 info.typeCode = DetectImageType(path);
             } catch (const Error&) {
             }
             info.typeName = TypeNameOf(info.typeCode);
             info.extensionMatches =
-                ExtensionMatches(info.typeName, FileNameOf(path), options_.ghostscriptAvailable);
+                ExtensionMatches(info.typeCode, FileNameOf(path), options_.ghostscriptAvailable);
             view_.Clear();
         }
         const bool passed = error.empty() && options_.drawingCheck && result.verdict.Passed();

@@ -1,6 +1,7 @@
 #include "document/DrawingPrediction.h"
 
 #include "document/DrawingPage.h"
+#include "inspect/ImageType.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 
@@ -17,7 +18,7 @@ ImageInfo SavedDrawingInfo(uint32_t width, uint32_t height) {
     // The tags Bmp2Tif writes for G4, as the checker's TIFF reader takes them.
     ImageInfo info;
     info.typeCode = kTypeTiffLittle;
-    info.typeName = "Tif";
+    info.typeName = TypeNameOf(info.typeCode);
     info.extensionMatches = true;
     info.headerRead = true;
     info.width = width;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/RowTo24.h"
 #include "platform/Bitmap.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -26,9 +26,9 @@ class DarknessRows {
 
   private:
     const Bitmap& source_;
-    RowTo24 rows24_;
+    RowUnpacker rows24_;
     uint8_t lut_[256];                     // darkness of each palette index
-    mutable std::vector<uint8_t> buffer_;  // a 24-bit row of the formats read through RowTo24
+    mutable std::vector<uint8_t> buffer_;  // a 24-bit row of the formats unpacked
 };
 
 /// The colour of a 32-bit pixel with opacity `alpha` laid over white: c × a / 255 +

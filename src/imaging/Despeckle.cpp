@@ -7,7 +7,7 @@
 
 #include "imaging/Halftone.h"
 #include "imaging/PixelSums.h"
-#include "imaging/RowTo24.h"
+#include "platform/RowUnpack.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -207,18 +207,18 @@ void Filter(uint32_t w, uint32_t h, int threshold, RowAt rowAt, OutRow outRow, F
 class ExpandedRows {
   public:
     explicit ExpandedRows(const Bitmap& source)
-        : reader_(source), width_(source.Width()), buffer_(size_t(source.Width()) * 9) {}
+        : reader_(source, ChannelOrder::Bgr), width_(source.Width()), buffer_(size_t(source.Width()) * 9) {}
     const uint8_t* operator()(uint32_t y) {
         uint8_t* slot = buffer_.data() + size_t(y % 3) * width_ * 3;
         if (held_[y % 3] != int64_t(y)) {
-            reader_.ExpandInto(y, slot);
+            reader_.Unpack(y, slot);
             held_[y % 3] = y;
         }
         return slot;
     }
 
   private:
-    RowTo24 reader_;
+    RowUnpacker reader_;
     uint32_t width_;
     std::vector<uint8_t> buffer_;
     int64_t held_[3] = {-1, -1, -1};

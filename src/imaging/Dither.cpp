@@ -6,8 +6,8 @@
 
 #include "imaging/PixelSums.h"
 #include "imaging/ReductionMessages.h"
-#include "imaging/RowTo24.h"
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -91,7 +91,7 @@ Bitmap DitherToMono(const Bitmap& source) {
     mono.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
     if (mono.Empty()) return mono;
 
-    const RowTo24 rows(source);
+    const RowUnpacker rows(source, ChannelOrder::Bgr);
     const bool direct32 = source.Format() == PixelFormat::Bit32;
     std::vector<uint8_t> buffer(direct32 ? 0 : size_t(w) * 3);
     // Entry x + 1 belongs to column x; entries 0 and w + 1 stay zero as borders. The rows

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "imaging/PixelSums.h"
-#include "imaging/RowTo24.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -28,7 +28,7 @@ Bitmap GrayOf(const Bitmap& source) {
         }
         return gray;
     }
-    const RowTo24 rows(source);
+    const RowUnpacker rows(source, ChannelOrder::Bgr);
     std::vector<uint8_t> buffer(size_t(w) * 3);
     for (uint32_t y = 0; y < source.Height(); ++y) {
         SumRow24(rows.Row(y, buffer.data()), w, sums.data());

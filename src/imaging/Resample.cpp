@@ -6,8 +6,8 @@
 
 #include "imaging/DarknessRows.h"
 #include "imaging/Gray.h"
-#include "imaging/RowTo24.h"
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -98,7 +98,7 @@ class SourceRows {
         : source_(source),
           channels_(channels),
           darkness_(source),
-          rows24_(source),
+          rows24_(source, ChannelOrder::Bgr),
           buffer_(size_t(source.Width()) * 3) {}
 
     const uint8_t* Row(uint32_t y) {
@@ -123,7 +123,7 @@ class SourceRows {
     const Bitmap& source_;
     int channels_;
     DarknessRows darkness_;
-    RowTo24 rows24_;
+    RowUnpacker rows24_;
     std::vector<uint8_t> buffer_;
 };
 

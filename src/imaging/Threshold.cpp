@@ -5,8 +5,8 @@
 
 #include "imaging/PixelSums.h"
 #include "imaging/ReductionMessages.h"
-#include "imaging/RowTo24.h"
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -39,7 +39,7 @@ Bitmap ThresholdToMono(const Bitmap& source, int a) {
         }
         return mono;
     }
-    const RowTo24 rows(source);
+    const RowUnpacker rows(source, ChannelOrder::Bgr);
     std::vector<uint8_t> buffer(size_t(w) * 3);
     for (uint32_t y = 0; y < source.Height(); ++y) {
         SumRow24(rows.Row(y, buffer.data()), w, sums.data());

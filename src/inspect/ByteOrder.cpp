@@ -1,18 +1,20 @@
 #include "inspect/ByteOrder.h"
 
-#include <cstring>
-
 #include "platform/Error.h"
 #include "platform/FileSource.h"
+#include "platform/ImageSignature.h"
 
 namespace vellumo {
 
 std::string TiffByteOrder(const FileSource& file) {
+    // Only the first four bytes: a signature further on cannot outrank the TIFF header.
     unsigned char b[4];
     file.Read(0, b, 4);
-    if (std::memcmp(b, "II*\0", 4) == 0) return "Tif_L";
-    if (std::memcmp(b, "MM\0*", 4) == 0) return "Tif_B";
-    return "";
+    switch (SignatureType(b, sizeof b)) {
+        case kTypeTiffLittle: return "Tif_L";
+        case kTypeTiffBig: return "Tif_B";
+        default: return "";
+    }
 }
 
 std::string TiffByteOrder(const std::string& path) {

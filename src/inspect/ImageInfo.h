@@ -4,29 +4,16 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ImageSignature.h"
+
 namespace vellumo {
 
-/// The file type found from the leading bytes (not from the name).
-enum ImageTypeCode : int32_t {
-    kTypeUnknown = -1,  ///< "不明なファイル", also a missing file
-    kTypeBmp = 0,       ///< "BMP"
-    kTypeJpeg = 1,      ///< "JPG"
-    kTypeGif = 2,       ///< "GIF"
-    kTypeEmf = 3,       ///< "emf"
-    kTypeTiffBig = 4,   ///< "Tif", big-endian
-    kTypeTiffLittle = 5,///< "Tif", little-endian
-    kTypePng = 6,       ///< "PNG"
-    kTypeWmf = 7,       ///< "wmf" (placeable metafile)
-    kTypePsd = 8,       ///< "psd"
-    kTypeExe = 9,       ///< "Exe"
-    kTypeZip = 10,      ///< "Zip"
-    kTypePdf = 11,      ///< "PDF"
-};
-
-/// One file's header facts. Every field starts at zero, false or empty; the TIFF fields
-/// (and the missing flags) stay so for every type other than TIFF.
+/// One file's header facts. Every field starts at zero, false or empty (the type at
+/// kTypeNone); the TIFF fields (and the missing flags) stay so for every type other than
+/// TIFF.
 struct ImageInfo {
-    int32_t typeCode = kTypeUnknown;
+    ImageTypeCode typeCode = kTypeNone;
+    /// The report's type word of `typeCode` (TypeNameOf); decisions go by `typeCode`.
     std::string typeName;
     bool extensionMatches = false;
     bool headerRead = false;

@@ -1,7 +1,6 @@
 #include "inspect/ImageType.h"
 
-#include <array>
-#include <cstring>
+#include <algorithm>
 #include <optional>
 
 #include "inspect/HeaderReaders.h"
@@ -13,55 +12,28 @@ namespace vellumo {
 
 namespace {
 
-constexpr size_t kProbeBytes = 50;
-
-struct Signature {
-    size_t offset;
-    std::string_view bytes;
-    int32_t type;
-};
-
-// Tested in this order; every match overwrites the result, so the last match wins (a "BM"
-// file with " EMF" at offset 40 is an EMF).
-constexpr std::array<Signature, 12> kSignatures{{
-    {0, "BM", kTypeBmp},
-    {0, "\xFF\xD8\xFF", kTypeJpeg},
-    {0, "GIF", kTypeGif},
-    {40, " EMF", kTypeEmf},
-    {0, std::string_view("MM\0*", 4), kTypeTiffBig},
-    {0, std::string_view("II*\0", 4), kTypeTiffLittle},
-    {0, "\x89PNG", kTypePng},
-    {0, "\xD7\xCD\xC6\x9A", kTypeWmf},
-    {0, "8BPS", kTypePsd},
-    {0, "MZ", kTypeExe},
-    {0, "PK", kTypeZip},
-    {0, "%PDF", kTypePdf},
-}};
-
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
-int32_t DetectImageType(const unsigned char* bytes, size_t count) {
-    int32_t type = kTypeUnknown;
-    for (const Signature& sig : kSignatures) {
-        if (count >= sig.offset + sig.bytes.size() &&
-            std::memcmp(bytes + sig.offset, sig.bytes.data(), sig.bytes.size()) == 0)
-            type = sig.type;
-    }
-    return type;
+ImageTypeCode DetectImageType(const unsigned char* bytes, size_t count) {
+    return SignatureType(bytes, count);
 }
 
-int32_t DetectImageType(const std::string& path) {
+ImageTypeCode DetectImageType(const FileSource& file) {
+    unsigned char head[kSignatureProbeBytes];
+    file.Read(0, head, sizeof head);
+    return SignatureType(head, static_cast<size_t>(std::min<uint64_t>(file.Size(), sizeof head)));
+}
+
+ImageTypeCode DetectImageType(const std::string& path) {
     std::optional<FileSource> file = FileSource::Open(path);
-    if (!file) return kTypeUnknown;
-    unsigned char head[kProbeBytes];
-    file->Read(0, head, kProbeBytes);
-    return DetectImageType(head, static_cast<size_t>(std::min<uint64_t>(file->Size(), kProbeBytes)));
+    return file ? DetectImageType(*file) : kTypeUnknown;
 }
 
 std::string_view TypeNameOf(int32_t typeCode) {
     switch (typeCode) {
+        case kTypeNone: return "";
         case kTypeBmp: return "BMP";
         case kTypeJpeg: return "JPG";
         case kTypeGif: return "GIF";
@@ -94,20 +66,22 @@ std::string_view FileExtension(std::string_view fileName) {
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
 }
 
-bool ExtensionMatches(std::string_view typeName, std::string_view fileName,
-                      bool ghostscriptAvailable) {
+bool ExtensionMatches(ImageTypeCode type, std::string_view fileName, bool ghostscriptAvailable) {
     std::string ext(FileExtension(fileName));
     for (char& c : ext) c = AsciiLower(c);
-    if (typeName == "BMP") return ext == ".bmp";
-    if (typeName == "JPG") return ext == ".jpg";
-    if (typeName == "wmf") return ext == ".wmf";
-    if (typeName == "emf") return ext == ".emf";
-    if (typeName == "GIF") return ext == ".gif";
-    if (typeName == "PNG") return ext == ".png";
-    if (typeName == "psd") return ext == ".psd";
-    if (typeName == "Tif") return ext == ".tif" || ext == ".tiff";
-    if (typeName == "PDF") return ext == ".pdf" && ghostscriptAvailable;
-    return false;
+    switch (type) {
+        case kTypeBmp: return ext == ".bmp";
+        case kTypeJpeg: return ext == ".jpg";
+        case kTypeWmf: return ext == ".wmf";
+        case kTypeEmf: return ext == ".emf";
+        case kTypeGif: return ext == ".gif";
+        case kTypePng: return ext == ".png";
+        case kTypePsd: return ext == ".psd";
+        case kTypeTiffBig:
+        case kTypeTiffLittle: return ext == ".tif" || ext == ".tiff";
+        case kTypePdf: return ext == ".pdf" && ghostscriptAvailable;
+        default: return false;
+    }
 }
 
 std::string ZeroSizeText(const std::string& path) { return path + "\r\n画像サイズがゼロです。"; }
@@ -115,14 +89,9 @@ std::string ZeroSizeText(const std::string& path) { return path + "\r\n画像サ
 bool ReadImageInfo(const FileSource* file, const std::string& path, bool ghostscriptAvailable,
                    ImageInfo& info) {
     info = ImageInfo{};
-    if (file) {
-        unsigned char head[kProbeBytes];
-        file->Read(0, head, kProbeBytes);
-        info.typeCode = DetectImageType(
-            head, static_cast<size_t>(std::min<uint64_t>(file->Size(), kProbeBytes)));
-    }
+    info.typeCode = file ? DetectImageType(*file) : kTypeUnknown;
     info.typeName = TypeNameOf(info.typeCode);
-    info.extensionMatches = ExtensionMatches(info.typeName, FileNameOf(path), ghostscriptAvailable);
+    info.extensionMatches = ExtensionMatches(info.typeCode, FileNameOf(path), ghostscriptAvailable);
 
     bool read = false;
     switch (info.typeCode) {

@@ -13,12 +13,14 @@ class FileSource;
 
 /// The type code of the first 50 bytes (fewer for a shorter file): the signatures are
 /// tested in table order and the last match wins.
-int32_t DetectImageType(const unsigned char* bytes, size_t count);
+ImageTypeCode DetectImageType(const unsigned char* bytes, size_t count);
 /// The type code of the file at `path`; -1 when it names no existing regular file.
-int32_t DetectImageType(const std::string& path);
+ImageTypeCode DetectImageType(const std::string& path);
+/// The type code of a file already opened.
+ImageTypeCode DetectImageType(const FileSource& file);
 
 /// The report's type word for a code: "BMP", "JPG", "GIF", "emf", "Tif", "PNG", "wmf",
-/// "psd", "Exe", "Zip", "PDF", else "不明なファイル".
+/// "psd", "Exe", "Zip", "PDF"; empty for kTypeNone; else "不明なファイル".
 std::string_view TypeNameOf(int32_t typeCode);
 
 /// The extension of a file name: from its last dot, empty when there is none.
@@ -28,10 +30,9 @@ std::string_view FileNameOf(std::string_view path);
 /// The path up to and including its last separator.
 std::string_view FolderOf(std::string_view path);
 
-/// Whether the lower-cased extension of `fileName` fits the type ("PDF" only while
+/// Whether the lower-cased extension of `fileName` fits the type (a PDF only while
 /// Ghostscript is available).
-bool ExtensionMatches(std::string_view typeName, std::string_view fileName,
-                      bool ghostscriptAvailable);
+bool ExtensionMatches(ImageTypeCode type, std::string_view fileName, bool ghostscriptAvailable);
 
 /// The text of the zero-size error: path, CR LF, "画像サイズがゼロです。".
 std::string ZeroSizeText(const std::string& path);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -195,13 +196,6 @@ void Bitmap::SetPixelIndex(uint32_t x, uint32_t y, uint8_t index) {
     }
 }
 
-namespace {
-
-inline uint8_t Widen5(unsigned v) { return uint8_t((v << 3) | (v >> 2)); }
-inline uint8_t Widen6(unsigned v) { return uint8_t((v << 2) | (v >> 4)); }
-
-}  // namespace
-
 RgbQuad Bitmap::PixelColor(uint32_t x, uint32_t y) const {
     const uint8_t* row = Row(y);
     switch (format_) {
@@ -227,48 +221,8 @@ Bitmap ConvertTo24(const Bitmap& source) {
     if (source.Format() == PixelFormat::Bit24) return source;
     Bitmap out(source.Width(), source.Height(), PixelFormat::Bit24);
     out.Palette() = source.Palette();
-    const uint32_t w = source.Width();
-    // Indexed formats go through a full 256-entry lookup so that indices past the palette
-    // show black, as GDI does.
-    RgbQuad lut[256] = {};
-    for (unsigned i = 0; i < 256; ++i) lut[i] = PaletteColor(source.Palette(), i);
-    for (uint32_t y = 0; y < source.Height(); ++y) {
-        const uint8_t* s = source.Row(y);
-        uint8_t* d = out.Row(y);
-        switch (source.Format()) {
-        case PixelFormat::Bit1:
-            for (uint32_t x = 0; x < w; ++x) {
-                const RgbQuad& c = lut[(s[x >> 3] >> (7 - (x & 7))) & 1];
-                d[3 * x] = c.b, d[3 * x + 1] = c.g, d[3 * x + 2] = c.r;
-            }
-            break;
-        case PixelFormat::Bit4:
-            for (uint32_t x = 0; x < w; ++x) {
-                const RgbQuad& c = lut[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4];
-                d[3 * x] = c.b, d[3 * x + 1] = c.g, d[3 * x + 2] = c.r;
-            }
-            break;
-        case PixelFormat::Bit8:
-            for (uint32_t x = 0; x < w; ++x) {
-                const RgbQuad& c = lut[s[x]];
-                d[3 * x] = c.b, d[3 * x + 1] = c.g, d[3 * x + 2] = c.r;
-            }
-            break;
-        case PixelFormat::Bit15:
-        case PixelFormat::Bit16:
-            for (uint32_t x = 0; x < w; ++x) {
-                const RgbQuad c = source.PixelColor(x, y);
-                d[3 * x] = c.b, d[3 * x + 1] = c.g, d[3 * x + 2] = c.r;
-            }
-            break;
-        case PixelFormat::Bit32:
-            for (uint32_t x = 0; x < w; ++x) {
-                d[3 * x] = s[4 * x], d[3 * x + 1] = s[4 * x + 1], d[3 * x + 2] = s[4 * x + 2];
-            }
-            break;
-        default: break;
-        }
-    }
+    const RowUnpacker rows(source, ChannelOrder::Bgr);
+    for (uint32_t y = 0; y < source.Height(); ++y) rows.Unpack(y, out.Row(y));
     return out;
 }
 
@@ -280,45 +234,13 @@ inline bool NearerWhite(unsigned r, unsigned g, unsigned b) {
     return 299u * r + 587u * g + 114u * b >= 128'000u;
 }
 
-inline uint32_t OpaqueWord(const RgbQuad& c) {
-    return uint32_t(c.b) | (uint32_t(c.g) << 8) | (uint32_t(c.r) << 16) | 0xFF000000u;
-}
-
 }  // namespace
 
 Bitmap ConvertTo32(const Bitmap& source) {
     if (source.Format() == PixelFormat::Bit32) return source;
     Bitmap out(source.Width(), source.Height(), PixelFormat::Bit32);
-    const uint32_t w = source.Width();
-    uint32_t lut[256];
-    for (unsigned i = 0; i < 256; ++i) lut[i] = OpaqueWord(PaletteColor(source.Palette(), i));
-    for (uint32_t y = 0; y < source.Height(); ++y) {
-        const uint8_t* s = source.Row(y);
-        uint8_t* d = out.Row(y);
-        switch (source.Format()) {
-        case PixelFormat::Bit1:
-            for (uint32_t x = 0; x < w; ++x)
-                std::memcpy(d + 4 * size_t(x), &lut[(s[x >> 3] >> (7 - (x & 7))) & 1], 4);
-            break;
-        case PixelFormat::Bit4:
-            for (uint32_t x = 0; x < w; ++x)
-                std::memcpy(d + 4 * size_t(x), &lut[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4], 4);
-            break;
-        case PixelFormat::Bit8:
-            for (uint32_t x = 0; x < w; ++x) std::memcpy(d + 4 * size_t(x), &lut[s[x]], 4);
-            break;
-        case PixelFormat::Bit24:
-            for (uint32_t x = 0; x < w; ++x, s += 3, d += 4)
-                d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
-            break;
-        default:  // 15 and 16 bits
-            for (uint32_t x = 0; x < w; ++x) {
-                const uint32_t c = OpaqueWord(source.PixelColor(x, y));
-                std::memcpy(d + 4 * size_t(x), &c, 4);
-            }
-            break;
-        }
-    }
+    const RowUnpacker rows(source, ChannelOrder::Bgra);
+    for (uint32_t y = 0; y < source.Height(); ++y) rows.Unpack(y, out.Row(y));
     return out;
 }
 
@@ -345,28 +267,17 @@ Bitmap ReduceToMono(const Bitmap& source) {
         }
         return out;
     }
+    const RowUnpacker rows(source, ChannelOrder::Bgr);
+    std::vector<uint8_t> buffer(size_t(w) * 3);
     for (uint32_t y = 0; y < source.Height(); ++y) {
-        const uint8_t* s = source.Row(y);
+        const uint8_t* s = rows.Row(y, buffer.data());
         uint8_t* d = out.Row(y);
         for (uint32_t x0 = 0; x0 < w; x0 += 8) {
             const uint32_t n = std::min<uint32_t>(8, w - x0);
             unsigned byte = 0;
             for (uint32_t i = 0; i < n; ++i) {
-                const uint32_t x = x0 + i;
-                bool on;
-                switch (source.Format()) {
-                case PixelFormat::Bit1: on = white[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
-                case PixelFormat::Bit4: on = white[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4]; break;
-                case PixelFormat::Bit8: on = white[s[x]]; break;
-                case PixelFormat::Bit24: on = NearerWhite(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
-                case PixelFormat::Bit32: on = NearerWhite(s[4 * x + 2], s[4 * x + 1], s[4 * x]); break;
-                default: {
-                    const RgbQuad c = source.PixelColor(x, y);
-                    on = NearerWhite(c.r, c.g, c.b);
-                    break;
-                }
-                }
-                byte |= unsigned(on) << (7 - i);
+                const uint8_t* p = s + 3 * size_t(x0 + i);
+                byte |= unsigned(NearerWhite(p[2], p[1], p[0])) << (7 - i);
             }
             d[x0 >> 3] = uint8_t(byte);
         }

@@ -176,30 +176,21 @@ namespace {
 using decode::ByteSource;
 using decode::Target;
 
-ImageContainer Probe(const ByteSource& source) {
+ImageTypeCode Probe(const ByteSource& source) {
     uint8_t head[8] = {};
-    const size_t n = source.ReadAt(0, head, sizeof head);
-    static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (n >= 8 && std::memcmp(head, kPng, 8) == 0) return ImageContainer::Png;
-    if (n >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
-        return ImageContainer::Jpeg;
-    if (n >= 6 && (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0))
-        return ImageContainer::Gif;
-    if (n >= 4 && (std::memcmp(head, "II*\0", 4) == 0 || std::memcmp(head, "MM\0*", 4) == 0))
-        return ImageContainer::Tiff;
-    if (n >= 2 && head[0] == 'B' && head[1] == 'M') return ImageContainer::Bmp;
-    return ImageContainer::Unknown;
+    return DecodableType(head, source.ReadAt(0, head, sizeof head));
 }
 
-decode::Frame DecodeFrame(const ByteSource& source, ImageContainer container, Target target,
+decode::Frame DecodeFrame(const ByteSource& source, ImageTypeCode container, Target target,
                           const DecodeLimits& limits) {
     switch (container) {
-    case ImageContainer::Bmp: return decode::DecodeBmp(source, target, limits);
-    case ImageContainer::Png: return decode::DecodePng(source, target, limits);
-    case ImageContainer::Jpeg: return decode::DecodeJpeg(source, target, limits);
-    case ImageContainer::Gif: return decode::DecodeGif(source, target, limits);
-    case ImageContainer::Tiff: return decode::DecodeTiff(source, target, limits);
-    case ImageContainer::Unknown: break;
+    case kTypeBmp: return decode::DecodeBmp(source, target, limits);
+    case kTypePng: return decode::DecodePng(source, target, limits);
+    case kTypeJpeg: return decode::DecodeJpeg(source, target, limits);
+    case kTypeGif: return decode::DecodeGif(source, target, limits);
+    case kTypeTiffBig:
+    case kTypeTiffLittle: return decode::DecodeTiff(source, target, limits);
+    default: break;
     }
     decode::Fail("対応していない画像形式です");
 }
@@ -245,11 +236,10 @@ DecodedImage Decode(const ByteSource& source, Target target, const DecodeLimits&
 }
 
 Bitmap LoadOneBit(const ByteSource& source, const DecodeLimits& limits) {
-    const ImageContainer container = Probe(source);
-    if (container == ImageContainer::Jpeg || container == ImageContainer::Gif) {
+    const ImageTypeCode container = Probe(source);
+    if (container == kTypeJpeg || container == kTypeGif) {
         // These never hold a one-bit palette image (a GIF is always 8bppIndexed).
-        decode::FailNotOneBitIndexed(container == ImageContainer::Gif ? "8bppIndexed"
-                                                                      : "Jpeg");
+        decode::FailNotOneBitIndexed(container == kTypeGif ? "8bppIndexed" : "Jpeg");
     }
     decode::Frame frame = DecodeFrame(source, container, Target::OneBitIndexed, limits);
     return std::move(frame.picture);
@@ -257,14 +247,15 @@ Bitmap LoadOneBit(const ByteSource& source, const DecodeLimits& limits) {
 
 }  // namespace
 
-const char* ImageTypeNameOf(ImageContainer container) {
+const char* ImageTypeNameOf(ImageTypeCode container) {
     switch (container) {
-    case ImageContainer::Bmp: return "Bitmap";
-    case ImageContainer::Png: return "Png";
-    case ImageContainer::Jpeg: return "Jpeg";
-    case ImageContainer::Gif: return "Gif";
-    case ImageContainer::Tiff: return "Tiff";
-    case ImageContainer::Unknown: break;
+    case kTypeBmp: return "Bitmap";
+    case kTypePng: return "Png";
+    case kTypeJpeg: return "Jpeg";
+    case kTypeGif: return "Gif";
+    case kTypeTiffBig:
+    case kTypeTiffLittle: return "Tiff";
+    default: break;
     }
     return "不明";
 }

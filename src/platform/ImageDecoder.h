@@ -10,20 +10,19 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Error.h"
+#include "platform/ImageSignature.h"
 
 namespace vellumo {
 
-/// The container formats the decoder reads, found from the file's leading bytes (never
-/// from its extension).
-enum class ImageContainer { Unknown, Bmp, Png, Jpeg, Gif, Tiff };
-
-/// The container name of the status line: "Bitmap", "Png", "Jpeg", "Gif", "Tiff"; "不明"
-/// for Unknown.
-const char* ImageTypeNameOf(ImageContainer container);
+/// The container name of the status line: "Bitmap", "Png", "Jpeg", "Gif", "Tiff" (either
+/// byte order); "不明" for any type the decoder does not read.
+const char* ImageTypeNameOf(ImageTypeCode container);
 
 /// One decoded file.
 struct DecodedImage {
-    ImageContainer container = ImageContainer::Unknown;
+    /// The type by the file's leading bytes as the decoder takes them (DecodableType): a
+    /// decoded file is a BMP, PNG, JPEG, GIF or TIFF of either byte order.
+    ImageTypeCode container = kTypeUnknown;
     /// `ImageTypeName`: see ImageTypeNameOf.
     std::string imageTypeName;
     /// `PixelFormatName`: the pixel format of the first frame as the Windows imaging

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/GifHandle.h"
 #include "platform/ImageDecoderParts.h"
 
 namespace vellumo::decode {
@@ -30,14 +31,6 @@ int OnRead(GifFileType* gif, GifByteType* out, int len) {
         return 0;
     }
 }
-
-struct GifCloser {
-    void operator()(GifFileType* gif) const {
-        int error = 0;
-        DGifCloseFile(gif, &error);
-    }
-};
-using GifOwner = std::unique_ptr<GifFileType, GifCloser>;
 
 [[noreturn]] void FailGif(int code) {
     const char* text = GifErrorString(code);

@@ -14,6 +14,7 @@
 #include <jerror.h>
 
 #include "platform/ImageDecoderParts.h"
+#include "platform/JpegHandle.h"
 
 namespace vellumo::decode {
 
@@ -24,31 +25,19 @@ namespace {
 constexpr int kMaxScans = 1000;
 constexpr size_t kChunk = 64 * 1024;
 
-struct JpegReader {
-    jpeg_decompress_struct info{};
-    struct Errors : jpeg_error_mgr {
-        std::jmp_buf jump;
-        char message[JMSG_LENGTH_MAX] = {};
-    } errors{};
+/// The decompressor with the reading position over the file's bytes.
+struct JpegReader : JpegReadOwner {
     jpeg_source_mgr sourceManager{};
     jpeg_progress_mgr progress{};
     const ByteSource* source = nullptr;
     uint64_t pos = 0;
     std::vector<uint8_t> buffer;
-    bool created = false;
-
-    JpegReader() = default;
-    JpegReader(const JpegReader&) = delete;
-    JpegReader& operator=(const JpegReader&) = delete;
-    ~JpegReader() {
-        if (created) jpeg_destroy_decompress(&info);
-    }
 };
 
 JpegReader& ReaderOf(j_decompress_ptr info) { return *static_cast<JpegReader*>(info->client_data); }
 
 [[noreturn]] void OnErrorExit(j_common_ptr info) {
-    auto* errors = static_cast<JpegReader::Errors*>(info->err);
+    auto* errors = static_cast<JpegErrors*>(info->err);
     if (errors->message[0] == '\0') (*info->err->format_message)(info, errors->message);
     std::longjmp(errors->jump, 1);
 }
@@ -59,7 +48,7 @@ void OnMessage(j_common_ptr) {}  // warnings are not printed
 /// go on to make every missing block grey, however many the header declares.
 void OnEmit(j_common_ptr info, int level) {
     if (level < 0 && info->err->msg_code == JWRN_HIT_MARKER) {
-        std::snprintf(static_cast<JpegReader::Errors*>(info->err)->message, JMSG_LENGTH_MAX,
+        std::snprintf(static_cast<JpegErrors*>(info->err)->message, JMSG_LENGTH_MAX,
                       "画像データが途中で切れています");
         (*info->err->error_exit)(info);
     }
@@ -104,7 +93,7 @@ void TermSource(j_decompress_ptr) {}
 void OnProgress(j_common_ptr info) {
     auto* d = reinterpret_cast<j_decompress_ptr>(info);
     if (d->input_scan_number > kMaxScans) {
-        std::snprintf(static_cast<JpegReader::Errors*>(info->err)->message, JMSG_LENGTH_MAX,
+        std::snprintf(static_cast<JpegErrors*>(info->err)->message, JMSG_LENGTH_MAX,
                       "スキャンが多すぎます");
         (*info->err->error_exit)(info);
     }
@@ -117,7 +106,6 @@ bool ReadHeader(JpegReader& r, uint64_t memoryLimit) {
     r.errors.emit_message = OnEmit;
     if (setjmp(r.errors.jump)) return false;
     jpeg_create_decompress(&r.info);
-    r.created = true;
     r.info.client_data = &r;
     r.info.mem->max_memory_to_use = long(memoryLimit);
     r.sourceManager.init_source = InitSource;

@@ -11,25 +11,17 @@
 #include <cstring>
 
 #include "platform/ImageDecoderParts.h"
+#include "platform/PngHandle.h"
 
 namespace vellumo::decode {
 
 namespace {
 
 /// The libpng read structures, the reading position and the first error message.
-struct PngReader {
+struct PngReader : PngReadOwner {
     const ByteSource* source = nullptr;
     uint64_t pos = 0;
     char message[200] = {};
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-
-    PngReader() = default;
-    PngReader(const PngReader&) = delete;
-    PngReader& operator=(const PngReader&) = delete;
-    ~PngReader() {
-        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
-    }
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp text) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/ImageDecoderParts.h"
+#include "platform/TiffHandle.h"
 
 namespace vellumo::decode {
 
@@ -90,14 +91,6 @@ int OnWarning(TIFF* tif, void* data, const char* module, const char* format, va_
         return OnError(tif, data, module, format, args);
     return 1;
 }
-
-struct OptionsFree {
-    void operator()(TIFFOpenOptions* o) const { TIFFOpenOptionsFree(o); }
-};
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-using TiffOwner = std::unique_ptr<TIFF, TiffCloser>;
 
 [[noreturn]] void FailWith(const TiffClient& c, const char* what) {
     Fail(std::string("TIFF を読み込めません（") + (c.message[0] ? c.message : what) + "）");
@@ -424,11 +417,9 @@ void CheckDeclared(TIFF* tif, const TiffLayout& l, uint64_t fileSize) {
 }  // namespace
 
 Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& limits) {
-    std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-    if (!options) throw std::bad_alloc();
     TiffClient client{&source};
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &client);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &client);
+    const TiffOptionsOwner options = TiffOptionsWith(OnError, &client, OnWarning, &client);
+    if (!options) throw std::bad_alloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxLibraryAlloc);
     // Memory is read through a mapping (no copies); a file through pread.
     const char* mode = source.Memory().empty() ? "rm" : "r";

@@ -9,6 +9,11 @@
 #include <unistd.h>
 
 #include "platform/BmpRules.h"
+#include "platform/GifHandle.h"
+#include "platform/ImageSignature.h"
+#include "platform/JpegHandle.h"
+#include "platform/PngHandle.h"
+#include "platform/TiffHandle.h"
 #include "platform/FileSource.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -113,30 +118,6 @@ UniqueFile StreamOf(const FileSource& source) {
     return UniqueFile(file);
 }
 
-enum class Format { Unknown, Bmp, Jpeg, Gif, Png, Tiff };
-
-Format Probe(const unsigned char* head, size_t len) {
-    static constexpr unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    struct Signature {
-        const char* bytes;
-        size_t len;
-        Format format;
-    };
-    static const Signature kSignatures[] = {
-        {"BM", 2, Format::Bmp},
-        {"\xFF\xD8\xFF", 3, Format::Jpeg},
-        {"GIF87a", 6, Format::Gif},
-        {"GIF89a", 6, Format::Gif},
-        {reinterpret_cast<const char*>(kPng), sizeof kPng, Format::Png},
-        {"II*\0", 4, Format::Tiff},
-        {"MM\0*", 4, Format::Tiff},
-    };
-    for (const Signature& s : kSignatures) {
-        if (len >= s.len && std::memcmp(head, s.bytes, s.len) == 0) return s.format;
-    }
-    return Format::Unknown;
-}
-
 // ---------------------------------------------------------------------------------------
 // TIFF (libtiff over the open descriptor, first directory only)
 
@@ -185,26 +166,17 @@ void TiffUnmap(thandle_t, void*, toff_t) {}
 // Returning 1 keeps the message from libtiff's global handlers: nothing is printed.
 int TiffSwallow(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-struct TiffOptionsFree {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-
 /// The resolution fields through libtiff: nothing when libtiff refuses the file.
 std::optional<TiffResolutionFields> TiffFieldsWithLibtiff(const FileSource& file) {
-    std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
+    const TiffOptionsOwner options = TiffOptionsWith(TiffSwallow, nullptr, TiffSwallow, nullptr);
     if (!options) return std::nullopt;
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffSwallow, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffSwallow, nullptr);
     // The first directory needs little memory; a bigger request is a broken file.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), 64 * 1024 * 1024);
 
     TiffClient client{file};
     // "r": header and first directory; "m": no memory mapping; "O": strip and tile arrays
     // are loaded only on demand, which is never here.
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
+    TiffOwner tif(TIFFClientOpenExt(
         "", "rmO", &client, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
         TiffUnmap, options.get()));
     if (!tif) return std::nullopt;
@@ -239,18 +211,6 @@ FileResolution ReadTiff(const FileSource& file) {
 [[noreturn]] void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarning(png_structp, png_const_charp) {}
 
-/// Owns the libpng read structures.
-struct PngReadOwner {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    PngReadOwner() = default;
-    PngReadOwner(const PngReadOwner&) = delete;
-    PngReadOwner& operator=(const PngReadOwner&) = delete;
-    ~PngReadOwner() {
-        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
-    }
-};
-
 FileResolution ReadPng(FILE* file) {
     PngReadOwner owner;
     owner.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
@@ -281,24 +241,10 @@ FileResolution ReadPng(FILE* file) {
 // ---------------------------------------------------------------------------------------
 // JPEG (libjpeg, markers up to the first scan)
 
-struct JpegErrorManager : jpeg_error_mgr {
-    std::jmp_buf jump;
-};
-
 [[noreturn]] void JpegErrorExit(j_common_ptr info) {
-    std::longjmp(static_cast<JpegErrorManager*>(info->err)->jump, 1);
+    std::longjmp(static_cast<JpegErrors*>(info->err)->jump, 1);
 }
 void JpegSilent(j_common_ptr) {}
-
-/// Owns the decompressor; destroying one that was never created is harmless.
-struct JpegReadOwner {
-    jpeg_decompress_struct info{};
-    JpegErrorManager errors{};
-    JpegReadOwner() = default;
-    JpegReadOwner(const JpegReadOwner&) = delete;
-    JpegReadOwner& operator=(const JpegReadOwner&) = delete;
-    ~JpegReadOwner() { jpeg_destroy_decompress(&info); }
-};
 
 struct Dpi {
     double x;
@@ -429,9 +375,8 @@ FileResolution ReadGif(const FileSource& file) {
     if (copy < 0) return {};
     int error = 0;
     // giflib owns the copy from here, also when it refuses the file.
-    GifFileType* gif = DGifOpenFileHandle(copy, &error);
-    if (gif == nullptr) return {};
-    DGifCloseFile(gif, &error);
+    const GifOwner gif(DGifOpenFileHandle(copy, &error));
+    if (!gif) return {};
     return Decoded(kDefaultDpi, kDefaultDpi);
 }
 
@@ -439,17 +384,18 @@ FileResolution ReadResolutionOf(const FileSource& file) {
     unsigned char head[64] = {};
     file.Read(0, head, sizeof head);
     const auto headLen = static_cast<size_t>(std::min<uint64_t>(sizeof head, file.Size()));
-    switch (Probe(head, headLen)) {
-        case Format::Bmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
-        case Format::Gif: return ReadGif(file);
-        case Format::Tiff: return ReadTiff(file);
-        case Format::Png:
+    switch (DecodableType(head, headLen)) {
+        case kTypeBmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
+        case kTypeGif: return ReadGif(file);
+        case kTypeTiffBig:
+        case kTypeTiffLittle: return ReadTiff(file);
+        case kTypePng:
             if (UniqueFile stream = StreamOf(file)) return ReadPng(stream.get());
             return {};
-        case Format::Jpeg:
+        case kTypeJpeg:
             if (UniqueFile stream = StreamOf(file)) return ReadJpeg(stream.get());
             return {};
-        case Format::Unknown: break;
+        default: break;
     }
     return {};
 }

@@ -10,38 +10,24 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
-#include "save/RgbRows.h"
+#include "platform/JpegHandle.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
 namespace {
 
-struct JpegErrorManager : jpeg_error_mgr {
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
 // libjpeg's frames are C: an error leaves them by longjmp only, with its text kept.
 [[noreturn]] void JpegErrorExit(j_common_ptr info) {
-    auto* errors = static_cast<JpegErrorManager*>(info->err);
+    auto* errors = static_cast<JpegErrors*>(info->err);
     errors->format_message(info, errors->message);
     std::longjmp(errors->jump, 1);
 }
 void JpegSilent(j_common_ptr) {}
 
-/// Owns the compressor; destroying one that was never created is harmless.
-struct JpegWriteOwner {
-    jpeg_compress_struct info{};
-    JpegErrorManager errors{};
-    JpegWriteOwner() = default;
-    JpegWriteOwner(const JpegWriteOwner&) = delete;
-    JpegWriteOwner& operator=(const JpegWriteOwner&) = delete;
-    ~JpegWriteOwner() { jpeg_destroy_compress(&info); }
-};
-
 /// Encodes into `stream`; false after a libjpeg error, with its message in the owner.
 bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture, int quality,
-                bool gray, const RgbRowReader& rgb, std::vector<uint8_t>& row,
+                bool gray, const RowUnpacker& rgb, std::vector<uint8_t>& row,
                 const WriteProgress& progress) {
     owner.info.err = jpeg_std_error(&owner.errors);
     owner.errors.error_exit = JpegErrorExit;
@@ -62,7 +48,7 @@ bool EncodeJpeg(JpegWriteOwner& owner, std::FILE* stream, const Bitmap& picture,
     jpeg_start_compress(&info, TRUE);
     JSAMPROW rows[1] = {row.data()};
     while (info.next_scanline < info.image_height) {
-        rgb.Read(info.next_scanline, row.data());
+        rgb.Unpack(info.next_scanline, row.data());
         jpeg_write_scanlines(&info, rows, 1);
         if (progress && info.next_scanline % 64 == 0)
             progress(double(info.next_scanline) / info.image_height);
@@ -78,7 +64,7 @@ void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool
     if (picture.Empty()) throw Error("画像が空です");
     if (quality < 1 || quality > 100) throw Error("JPEG の品質が不正です");
     // JPEG holds at most 65500 pixels a side; libjpeg refuses more with its own message.
-    const RgbRowReader rgb(picture);
+    const RowUnpacker rgb(picture, ChannelOrder::Rgb);
     std::vector<uint8_t> row(size_t(picture.Width()) * 3);
     AtomicFile file(path);
     std::FILE* stream = file.Stream();

@@ -10,9 +10,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
+#include "platform/RowUnpack.h"
 #include "save/ParallelDeflate.h"
 #include "save/PngRowFilter.h"
-#include "save/RgbRows.h"
 
 namespace vellumo {
 
@@ -46,7 +46,7 @@ unsigned PaletteEntries(const Bitmap& picture) {
 /// filtered and compressed.
 class PngRows {
   public:
-    explicit PngRows(const Bitmap& picture) : picture_(picture), rgb_(picture) {
+    explicit PngRows(const Bitmap& picture) : picture_(picture), rgb_(picture, ChannelOrder::Rgb) {
         switch (picture.Format()) {
             case PixelFormat::Bit32:
                 colorType_ = kColorRgba;
@@ -118,14 +118,14 @@ class PngRows {
                     for (uint32_t x = 0; x < w; ++x, s += 3, out += 3)
                         out[0] = s[2], out[1] = s[1], out[2] = s[0];
                 } else {
-                    rgb_.Read(y, out);
+                    rgb_.Unpack(y, out);
                 }
                 return;
         }
     }
 
     const Bitmap& picture_;
-    const RgbRowReader rgb_;
+    const RowUnpacker rgb_;
     uint8_t colorType_ = kColorRgb;
     uint8_t bitDepth_ = 8;
     int level_ = 5;

@@ -11,7 +11,8 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
-#include "save/RgbRows.h"
+#include "platform/RowUnpack.h"
+#include "platform/TiffHandle.h"
 
 namespace vellumo {
 
@@ -34,13 +35,6 @@ int TiffErrorSeen(TIFF*, void* data, const char*, const char*, va_list) {
     return 1;  // handled: the global handler stays silent
 }
 int TiffWarningIgnored(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
-struct TiffOptionsFree {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
 
 uint16_t CompressionTag(TiffCompression code) {
     switch (code) {
@@ -71,7 +65,7 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
     const TiffStripGeometry geometry = TiffStripLayout(bitmap.Width(), bitmap.Height(), fax);
     const uint32_t bytesPerRow = geometry.bytesPerRow;
     const uint32_t rowsPerStrip = geometry.rowsPerStrip;
-    const RgbRowReader rgb(bitmap);
+    const RowUnpacker rgb(bitmap, ChannelOrder::Rgb);
 
     const float resolution = static_cast<float>(dpi);
     const bool tagsSet =
@@ -99,7 +93,7 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
             if (fax)
                 std::memcpy(out, bitmap.Row(y + i), bytesPerRow);
             else
-                rgb.Read(y + i, out);
+                rgb.Unpack(y + i, out);
         }
         if (TIFFWriteEncodedStrip(t, s, strip.data(), tmsize_t(n) * bytesPerRow) < 0)
             throw Error(NotSavedText(name));
@@ -109,16 +103,9 @@ void WriteImage(TIFF* t, const TiffErrorFlag& errors, const Bitmap& bitmap, Tiff
     if (!TIFFFlush(t) || errors.failed) throw Error(NotSavedText(name));
 }
 
-using TiffOptions = std::unique_ptr<TIFFOpenOptions, TiffOptionsFree>;
-
 /// Open options whose handlers only note an error in `errors`; nothing is printed.
-TiffOptions SilentOptions(TiffErrorFlag& errors) {
-    TiffOptions options(TIFFOpenOptionsAlloc());
-    if (options) {
-        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), TiffErrorSeen, &errors);
-        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), TiffWarningIgnored, nullptr);
-    }
-    return options;
+TiffOptionsOwner SilentOptions(TiffErrorFlag& errors) {
+    return TiffOptionsWith(TiffErrorSeen, &errors, TiffWarningIgnored, nullptr);
 }
 
 /// Both entry points: the file is written to a temporary name and renamed into place.
@@ -134,9 +121,9 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
         throw Error(CannotCreateFileText(path));
     }
     TiffErrorFlag errors;
-    const TiffOptions options = SilentOptions(errors);
+    const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(CannotCreateFileText(path));
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(file->TempPath().c_str(), "w",
+    TiffOwner tif(TIFFOpenExt(file->TempPath().c_str(), "w",
                                                       options.get()));
     if (!tif) throw Error(CannotCreateFileText(path));
     WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path, progress);
@@ -241,9 +228,9 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
     // Room for a drawing's strips and directory without growing on every strip.
     memory.bytes.reserve(size_t(1) << 18);
     TiffErrorFlag errors;
-    const TiffOptions options = SilentOptions(errors);
+    const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(NotSavedText(kName));
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
+    TiffOwner tif(TIFFClientOpenExt(
         "memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose, MemorySize,
         MemoryMap, MemoryUnmap, options.get()));
     if (!tif) throw Error(NotSavedText(kName));

@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "imaging/RowTo24.h"
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 
@@ -65,7 +65,7 @@ class Halver {
                 break;
             default:
                 kind_ = Kind::Expanded;
-                rows_.emplace(source);
+                rows_.emplace(source, ChannelOrder::Bgr);
                 break;
         }
     }
@@ -186,7 +186,7 @@ class Halver {
     Kind kind_ = Kind::Expanded;
     uint32_t mix_[5] = {};
     uint32_t pairs_[256][2] = {};
-    std::optional<RowTo24> rows_;
+    std::optional<RowUnpacker> rows_;
 };
 
 // Makes `target` from `source`, on two threads when it is large and the machine has two

@@ -127,43 +127,43 @@ TEST(TypeNameOf, EveryCode) {
 
 TEST(ExtensionMatches, Table) {
     const struct {
-        const char* type;
+        ImageTypeCode type;
         const char* name;
         bool ghostscript;
         bool matches;
     } rows[] = {
-        {"BMP", "a.bmp", false, true},
-        {"BMP", "A.BMP", false, true},
-        {"BMP", "a.dib", false, false},
-        {"BMP", "bmp", false, false},
-        {"JPG", "a.jpg", false, true},
-        {"JPG", "A.Jpg", false, true},
-        {"JPG", "photo.jpeg", false, false},
-        {"JPG", "a.jpe", false, false},
-        {"wmf", "a.wmf", false, true},
-        {"wmf", "a.WMF", false, true},
-        {"emf", "a.emf", false, true},
-        {"GIF", "a.gif", false, true},
-        {"PNG", "a.png", false, true},
-        {"PNG", "a.tif", false, false},
-        {"psd", "a.psd", false, true},
-        {"Tif", "a.tif", false, true},
-        {"Tif", "a.tiff", false, true},
-        {"Tif", "a.TIFF", false, true},
-        {"Tif", "a.tif.bak", false, false},
-        {"Tif", "a.tf", false, false},
-        {"Tif", "tif", false, false},
-        {"PDF", "a.pdf", false, false},
-        {"PDF", "a.pdf", true, true},
-        {"PDF", "a.PDF", true, true},
-        {"PDF", "a.tif", true, false},
-        {"Exe", "a.exe", true, false},
-        {"Zip", "a.zip", true, false},
-        {"不明なファイル", "a.txt", true, false},
-        {"不明なファイル", "a", true, false},
+        {kTypeBmp, "a.bmp", false, true},
+        {kTypeBmp, "A.BMP", false, true},
+        {kTypeBmp, "a.dib", false, false},
+        {kTypeBmp, "bmp", false, false},
+        {kTypeJpeg, "a.jpg", false, true},
+        {kTypeJpeg, "A.Jpg", false, true},
+        {kTypeJpeg, "photo.jpeg", false, false},
+        {kTypeJpeg, "a.jpe", false, false},
+        {kTypeWmf, "a.wmf", false, true},
+        {kTypeWmf, "a.WMF", false, true},
+        {kTypeEmf, "a.emf", false, true},
+        {kTypeGif, "a.gif", false, true},
+        {kTypePng, "a.png", false, true},
+        {kTypePng, "a.tif", false, false},
+        {kTypePsd, "a.psd", false, true},
+        {kTypeTiffLittle, "a.tif", false, true},
+        {kTypeTiffBig, "a.tiff", false, true},
+        {kTypeTiffLittle, "a.TIFF", false, true},
+        {kTypeTiffLittle, "a.tif.bak", false, false},
+        {kTypeTiffLittle, "a.tf", false, false},
+        {kTypeTiffLittle, "tif", false, false},
+        {kTypePdf, "a.pdf", false, false},
+        {kTypePdf, "a.pdf", true, true},
+        {kTypePdf, "a.PDF", true, true},
+        {kTypePdf, "a.tif", true, false},
+        {kTypeExe, "a.exe", true, false},
+        {kTypeZip, "a.zip", true, false},
+        {kTypeUnknown, "a.txt", true, false},
+        {kTypeUnknown, "a", true, false},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.type) + " " + r.name + (r.ghostscript ? " gs" : ""));
+        SCOPED_TRACE(std::string(TypeNameOf(r.type)) + " " + r.name + (r.ghostscript ? " gs" : ""));
         EXPECT_EQ(ExtensionMatches(r.type, r.name, r.ghostscript), r.matches);
     }
 }

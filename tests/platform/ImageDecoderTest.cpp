@@ -32,7 +32,7 @@ TEST(ImageDecoder, PathAndMemoryGiveTheSamePicture) {
     const std::string path = dir.Write("drawing.png", file);
     const DecodedImage fromPath = DecodeImage(path);
     const DecodedImage fromMemory = DecodeImage(file, "drawing.png");
-    EXPECT_EQ(fromPath.container, ImageContainer::Tiff);
+    EXPECT_TRUE(IsTiff(fromPath.container));
     EXPECT_EQ(fromPath.imageTypeName, "Tiff");
     EXPECT_EQ(fromPath.pixelFormatName, fromMemory.pixelFormatName);
     ASSERT_EQ(fromPath.picture.ByteSize(), fromMemory.picture.ByteSize());
@@ -54,7 +54,7 @@ TEST(ImageDecoder, MissingUnknownAndEmptyFilesGiveTheDecodeError) {
         }
         EXPECT_THROW(LoadOneBitIndexed(path), DecodeError);
     }
-    EXPECT_STREQ(ImageTypeNameOf(ImageContainer::Unknown), "不明");
+    EXPECT_STREQ(ImageTypeNameOf(kTypeUnknown), "不明");
 }
 
 TEST(ImageDecoder, LimitsRefuseBeforeDecoding) {
