@@ -267,20 +267,29 @@ Bitmap ReduceToMono(const Bitmap& source) {
         }
         return out;
     }
+    // Packs eight answers a byte; `white_at(s, x)` says whether pixel x of row s is white.
+    const auto pack = [&](const uint8_t* s, uint8_t* d, auto white_at) {
+        for (uint32_t x0 = 0; x0 < w; x0 += 8) {
+            const uint32_t n = std::min<uint32_t>(8, w - x0);
+            unsigned byte = 0;
+            for (uint32_t i = 0; i < n; ++i) byte |= unsigned(white_at(s, x0 + i)) << (7 - i);
+            d[x0 >> 3] = uint8_t(byte);
+        }
+    };
+    if (source.Format() == PixelFormat::Bit8) {
+        // An index is answered once per palette entry above, not once per pixel.
+        for (uint32_t y = 0; y < source.Height(); ++y)
+            pack(source.Row(y), out.Row(y), [&](const uint8_t* s, uint32_t x) { return white[s[x]]; });
+        return out;
+    }
     const RowUnpacker rows(source, ChannelOrder::Bgr);
     std::vector<uint8_t> buffer(size_t(w) * 3);
     for (uint32_t y = 0; y < source.Height(); ++y) {
         const uint8_t* s = rows.Row(y, buffer.data());
-        uint8_t* d = out.Row(y);
-        for (uint32_t x0 = 0; x0 < w; x0 += 8) {
-            const uint32_t n = std::min<uint32_t>(8, w - x0);
-            unsigned byte = 0;
-            for (uint32_t i = 0; i < n; ++i) {
-                const uint8_t* p = s + 3 * size_t(x0 + i);
-                byte |= unsigned(NearerWhite(p[2], p[1], p[0])) << (7 - i);
-            }
-            d[x0 >> 3] = uint8_t(byte);
-        }
+        pack(s, out.Row(y), [](const uint8_t* row, uint32_t x) {
+            const uint8_t* p = row + 3 * size_t(x);
+            return NearerWhite(p[2], p[1], p[0]);
+        });
     }
     return out;
 }
