@@ -12,6 +12,7 @@
 
 #include "app/Startup.h"
 #include "app/TAboutBox.h"
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "settings/TForm3.h"
 #include "support/TempDir.h"
@@ -136,7 +137,7 @@ TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
     ASSERT_TRUE(program);
     EXPECT_TRUE(program->lock.Held());
     ASSERT_TRUE(program->form1 && program->aboutBox && program->form3);
-    EXPECT_EQ(program->form1->SettingsPath(), QString::fromStdString(exeDir.File("vellumo.ini")));
+    EXPECT_EQ(program->form1->Shared().SettingsPath(), QString::fromStdString(exeDir.File("vellumo.ini")));
     EXPECT_FALSE(program->aboutBox->isVisible());
     EXPECT_TRUE(ui.messages.empty());
     // While this copy runs, a second start is refused.
