@@ -14,7 +14,7 @@ namespace vellumo {
 
 class Session : public QObject {
     Q_OBJECT
-public:
+  public:
     /// `settingsPath` is the settings file; `workFolder` where the viewer writes "tmp.tif"
     /// and "Tmp.png" (empty: the settings file's folder).
     explicit Session(QString settingsPath, QString workFolder = QString());
@@ -48,10 +48,10 @@ public:
     QString AboutmesVer;
     QString AboutmesDate;
 
-signals:
+  signals:
     void GhostscriptSearched(bool available);
 
-private:
+  private:
     QString settingsPath_;
     QString workFolder_;
 };

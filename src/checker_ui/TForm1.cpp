@@ -188,6 +188,14 @@ void TForm1::FormCreate() {
     session_.CheckedFileName.clear();
     session_.HandOffFileName.clear();
     ShowUsage();
+    updateActions();
+}
+
+void TForm1::updateActions() {
+    for (QWidget* control : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4,
+                                                            SpeedButton1, CheckBox1, CheckBox2,
+                                                            CheckBox3, Memo1})
+        control->setEnabled(true);
 }
 
 void TForm1::ShowUsage() {

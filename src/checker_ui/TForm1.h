@@ -92,6 +92,10 @@ public:
     /// Files received and not yet checked, one list per start.
     const QList<QStringList>& WaitingFiles() const { return waitingFiles_; }
 
+    /// Sets every control's enabled state. The checker's commands all stay available: while
+    /// the viewer is open it is modal over this window, and files received meanwhile wait.
+    void updateActions();
+
     /// Checks one file into the report (the window's CheckFile). Throws Error.
     void CheckFile(const QString& path);
 

@@ -421,7 +421,9 @@ void TForm3::SetGhostscriptAvailable(bool available) {
     Panel1->setPalette(p);
     ghostscriptAvailable_ = available;
     SetUseGsChoice(useGsChoice_);
-    Panel1->setEnabled(available);
+    updateActions();
 }
+
+void TForm3::updateActions() { Panel1->setEnabled(ghostscriptAvailable_); }
 
 }  // namespace vellumo

@@ -132,6 +132,9 @@ public:
     enum Tab { TiffTab = 0, JpgTab, BitmapTab, PdfTab, OtherTab };
 
     void setVisible(bool visible) override;
+    /// Sets every control's enabled state from what the dialog knows: the PDF page only
+    /// while Ghostscript can be used.
+    void updateActions();
 
 signals:
     /// The printing options changed (the viewer keeps them as `PrtMs` and `Waku`).

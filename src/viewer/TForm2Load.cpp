@@ -349,7 +349,8 @@ void TForm2::LoadImage(QObject* asker) {
     SwitchRealTimeOff();
 
     const QString askerName = asker ? asker->objectName() : QString();
-    const LoadChoices choices = settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : LoadChoices{};
+    const LoadChoices choices =
+        settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : LoadChoices{};
     if (asker == &session_) {
         Ui().ProcessEvents();
         FileName2 = session_.HandOffFileName;
