@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Bitmap.h"
 #include "save/TiffWriter.h"
@@ -259,9 +260,10 @@ void MeasureWindow(const Bitmap& drawing, bool colour) {
         Bmp2Tif(ConvertTo24(drawing), path, TiffCompression::Lzw, 400);
     else
         Bmp2Tif(drawing, path, TiffCompression::G4, 400);
-    TForm1 checker(dir.filePath("vellumo.ini"), {});
-    checker.HandOffFileName = checker.CheckedFileName = QString::fromStdString(path);
-    TForm2 viewer(checker, nullptr);
+    Session session(dir.filePath("vellumo.ini"));
+    TForm1 checker(session, {});
+    session.HandOffFileName = session.CheckedFileName = QString::fromStdString(path);
+    TForm2 viewer(session, nullptr);
     viewer.show();
     QApplication::processEvents();  // the hand-off loads the drawing
     for (int i = 0; i < 3; ++i) {

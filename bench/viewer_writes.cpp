@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "app/UiServices.h"
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Bitmap.h"
 #include "platform/ImageDecoder.h"
@@ -150,9 +151,10 @@ int main(int argc, char** argv) {
     WriteRgbTiff(MakeScan(VELLUMO_EXAMPLES "/tatemono1.tif"), scanPath, TiffCompression::None, 400);
     BenchUi ui;
     SetUiServices(&ui);
-    TForm1 checker(dir.filePath("vellumo.ini"), {});
-    checker.HandOffFileName = checker.CheckedFileName = QString::fromStdString(scanPath);
-    TForm2 viewer(checker, nullptr);
+    Session session(dir.filePath("vellumo.ini"));
+    TForm1 checker(session, {});
+    session.HandOffFileName = session.CheckedFileName = QString::fromStdString(scanPath);
+    TForm2 viewer(session, nullptr);
     viewer.show();
     QApplication::processEvents();  // the hand-off loads the scan
     viewer.resize(1716, 1100);
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
         viewer.ScrollBox1->viewport()->height(), runs);
 
     // 実行 on the default frame.
-    const std::string tmpPng = checker.WorkFolder().toStdString() + "/Tmp.png";
+    const std::string tmpPng = session.WorkFolder().toStdString() + "/Tmp.png";
     std::vector<double> held, answered, written;
     for (int i = 0; i < runs; ++i) {
         viewer.Button11Click();

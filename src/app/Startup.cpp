@@ -2,6 +2,7 @@
 
 #include "app/Guarded.h"
 #include "app/HandOffSocket.h"
+#include "app/Session.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
 #include "checker_ui/TForm1.h"
@@ -28,11 +29,12 @@ RunningProgram::~RunningProgram() {
     form3.reset();
     aboutBox.reset();
     form1.reset();
+    session.reset();
 }
 
-void OpenViewer(TForm1& checker, TForm3* settingsDialog) {
+void OpenViewer(Session& session, TForm3* settingsDialog) {
     // A new viewer each time, modal over the program, gone when it closes.
-    TForm2 viewer(checker, settingsDialog);
+    TForm2 viewer(session, settingsDialog);
     viewer.setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     QObject::connect(&viewer, &TForm2::Closed, &loop, &QEventLoop::quit);
@@ -56,18 +58,20 @@ std::optional<RunningProgram> StartProgram(const ProgramFiles& places, const QSt
         return std::nullopt;
     }
     RunningProgram program(std::move(*lock));
-    const QString settingsPath = QString::fromStdString(places.settingsPath);
-    program.form1 = std::make_unique<TForm1>(settingsPath, files);
-    program.form1->SetWorkFolder(QString::fromStdString(places.workFolder));
-    program.aboutBox =
-        std::make_unique<TAboutBox>(&program.form1->AboutmesVer, &program.form1->AboutmesDate);
+    program.session = std::make_unique<Session>(QString::fromStdString(places.settingsPath),
+                                                QString::fromStdString(places.workFolder));
+    Session& session = *program.session;
+    program.form1 = std::make_unique<TForm1>(session, files);
+    program.aboutBox = std::make_unique<TAboutBox>(&session.AboutmesVer, &session.AboutmesDate);
     program.form3 = std::make_unique<TForm3>();
-    program.form3->SettingsPath = settingsPath;
+    program.form3->SettingsPath = session.SettingsPath();
+    // The dialog's PDF page follows the Ghostscript search.
+    TForm3* dialog = program.form3.get();
+    QObject::connect(&session, &Session::GhostscriptSearched, dialog,
+                     [dialog](bool available) { dialog->SetGhostscriptAvailable(available); });
     program.form1->SetAboutBox(program.aboutBox.get());
-    program.form1->SetSettingsDialog(program.form3.get());
-    program.form1->SetViewerOpener([dialog = program.form3.get()](TForm1& checker) {
-        OpenViewer(checker, dialog);
-    });
+    program.form1->SetSettingsDialog(dialog);
+    program.form1->SetViewerOpener([dialog](Session& s) { OpenViewer(s, dialog); });
     // Only the holder of the lock may take over the socket's name.
     if (program.lock.Held()) {
         program.handOff =

@@ -13,14 +13,17 @@
 namespace vellumo {
 
 class HandOffServer;
+class Session;
 class TAboutBox;
 class TForm1;
 class TForm3;
 
-/// The program once started: the lock it holds and its windows, created in the order
-/// checker window, About box, settings dialog (and destroyed in reverse).
+/// The program once started: the lock it holds, what its windows share and its windows,
+/// created in the order session, checker window, About box, settings dialog (and destroyed
+/// in reverse).
 struct RunningProgram {
     SingleInstance lock;
+    std::unique_ptr<Session> session;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TAboutBox> aboutBox;
     std::unique_ptr<TForm3> form3;
@@ -31,9 +34,9 @@ struct RunningProgram {
     ~RunningProgram();
 };
 
-/// The checker's viewer button: a new viewer on the handed-off file, shown modally; returns
-/// when it has closed.
-void OpenViewer(TForm1& checker, TForm3* settingsDialog);
+/// The checker's viewer button: a new viewer on the session's handed-off file, shown
+/// modally; returns when it has closed.
+void OpenViewer(Session& session, TForm3* settingsDialog);
 
 /// Takes the lock named "Voda". When another copy holds it: with `files`, hands them to
 /// that copy (which checks them as if dropped) and returns nothing without a message;

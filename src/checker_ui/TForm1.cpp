@@ -17,15 +17,14 @@
 #include "app/DroppedFiles.h"
 #include "app/Guarded.h"
 #include "app/ProgramForms.h"
+#include "app/Session.h"
 #include "app/TAboutBox.h"
 #include "app/UiServices.h"
 #include "app/WindowPlace.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
-#include "platform/Version.h"
 #include "settings/SettingsFile.h"
 #include "settings/TForm3.h"
-#include "viewer/FindGhostscript.h"
 
 namespace vellumo {
 
@@ -92,10 +91,8 @@ QStringList TForm1::UsageText() {
     };
 }
 
-TForm1::TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* parent)
-    : QMainWindow(parent), settingsPath_(std::move(settingsPath)),
-      workFolder_(QFileInfo(settingsPath_).absolutePath()),
-      commandLineFiles_(std::move(commandLineFiles)) {
+TForm1::TForm1(Session& session, QStringList commandLineFiles, QWidget* parent)
+    : QMainWindow(parent), session_(session), commandLineFiles_(std::move(commandLineFiles)) {
     setObjectName(QStringLiteral("Form1"));
     MarkProgramForm(this);
     // Resizable and minimizable, but never maximized.
@@ -185,14 +182,20 @@ bool TForm1::ShowingUsage() const { return view_->ShowingUsage(); }
 
 void TForm1::FormCreate() {
     // The settings come first; setting CheckBox1 takes effect at once through its handler.
-    ApplySettings(LoadCheckerSettings(Utf8(settingsPath_)));
+    ApplySettings(LoadCheckerSettings(Utf8(session_.SettingsPath())));
     setAcceptDrops(true);
-    AboutmesVer = QStringLiteral("Ver.") + QString::fromUtf8(ProgramVersion());
-    AboutmesDate = QStringLiteral("2021.02.26");
-    setWindowTitle(QStringLiteral("Pelmora Vellumo ") + AboutmesVer);
-    CheckedFileName.clear();
-    HandOffFileName.clear();
+    setWindowTitle(QStringLiteral("Pelmora Vellumo ") + session_.AboutmesVer);
+    session_.CheckedFileName.clear();
+    session_.HandOffFileName.clear();
     ShowUsage();
+    updateActions();
+}
+
+void TForm1::updateActions() {
+    for (QWidget* control : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4,
+                                                            SpeedButton1, CheckBox1, CheckBox2,
+                                                            CheckBox3, Memo1})
+        control->setEnabled(true);
 }
 
 void TForm1::ShowUsage() {
@@ -211,11 +214,8 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    const GhostscriptResult search = FindGhostscript(Utf8(GsDir));
-    GhostscriptAvailable = search.GhostscriptAvailable;
-    GhostscriptFolder = QString::fromStdString(search.GhostscriptFolder);
-    searchCount = search.searchCount;
-    if (settingsDialog_) settingsDialog_->SetGhostscriptAvailable(GhostscriptAvailable);
+    // The settings dialog follows the result through the session.
+    session_.SearchGhostscript();
     CheckList(commandLineFiles_);
     startChecked_ = true;
     CheckWaitingFiles();
@@ -258,18 +258,18 @@ void TForm1::CheckFile(const QString& path) {
     CheckOptions options;
     options.drawingCheck = CheckBox2->isChecked();
     options.showPath = CheckBox3->isChecked();
-    options.ghostscriptAvailable = GhostscriptAvailable;
+    options.ghostscriptAvailable = session_.GhostscriptAvailable;
     try {
         const CheckResult result = vellumo::CheckFile(Utf8(path), options, *view_);
-        LastInfo = result.info;
+        session_.LastInfo = result.info;
     } catch (const Error&) {
         // The kept header facts are what the header readers found before they failed.
         ImageInfo partial;
         try {
-            ReadImageInfo(Utf8(path), GhostscriptAvailable, partial);
+            ReadImageInfo(Utf8(path), session_.GhostscriptAvailable, partial);
         } catch (const Error&) {
         }
-        LastInfo = partial;
+        session_.LastInfo = partial;
         throw;
     }
 }
@@ -288,7 +288,7 @@ void TForm1::CheckList(const QStringList& paths) {
             return;
         }
         ++checked;
-        CheckedFileName = path;
+        session_.CheckedFileName = path;
         try {
             CheckFile(path);
         } catch (const Error& e) {
@@ -345,19 +345,20 @@ QString CheckerOpenFilter(bool ghostscriptAvailable) {
 void TForm1::Button1Click() {
     CloseAboutBox();
     OpenFileRequest request;
-    request.folder = LastFolder;
-    request.filter = CheckerOpenFilter(GhostscriptAvailable);
+    request.folder = session_.LastFolder;
+    request.filter = CheckerOpenFilter(session_.GhostscriptAvailable);
     request.filterIndex = openFilterIndex_;
     const auto answer = Ui().ChooseOpenFile(this, request);
     if (!answer) return;
     openFilterIndex_ = answer->filterIndex;
     StatusBar1->clearMessage();
-    CheckedFileName = answer->path;
-    LastFolder = QFileInfo(answer->path).absolutePath();
-    while (LastFolder.size() > 1 && LastFolder.endsWith(QLatin1Char('/'))) LastFolder.chop(1);
+    session_.CheckedFileName = answer->path;
+    QString folder = QFileInfo(answer->path).absolutePath();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    session_.LastFolder = folder;
     Ui().ProcessEvents();
     try {
-        CheckFile(CheckedFileName);
+        CheckFile(session_.CheckedFileName);
     } catch (const Error& e) {
         ShowErrorBox(this, e.what());
     }
@@ -367,7 +368,7 @@ void TForm1::Button2Click() {
     CloseAboutBox();
     Memo1->clear();
     StatusBar1->clearMessage();
-    CheckedFileName.clear();
+    session_.CheckedFileName.clear();
     ShowUsage();
 }
 
@@ -378,24 +379,24 @@ void TForm1::Button3Click() {
 
 void TForm1::Button4Click() {
     CloseAboutBox();
-    if (CheckedFileName.isEmpty()) LastInfo.extensionMatches = true;
-    if (LastInfo.typeCode == kTypeUnknown || !LastInfo.extensionMatches) {
+    if (session_.CheckedFileName.isEmpty()) session_.LastInfo.extensionMatches = true;
+    if (session_.LastInfo.typeCode == kTypeUnknown || !session_.LastInfo.extensionMatches) {
         MessageBoxRequest r;
         r.title = QStringLiteral("Vellumo Information");
         r.text = QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　");
         r.icon = BoxIcon::Warning;
         Ui().ShowMessage(this, r);
-        LastInfo.typeCode = kTypeNone;
-        LastInfo.typeName.clear();
-        CheckedFileName.clear();
+        session_.LastInfo.typeCode = kTypeNone;
+        session_.LastInfo.typeName.clear();
+        session_.CheckedFileName.clear();
         return;
     }
-    HandOffFileName = CheckedFileName;
+    session_.HandOffFileName = session_.CheckedFileName;
     if (!viewerOpener_) return;
     showMinimized();
     viewerOpen_ = true;
     try {
-        viewerOpener_(*this);
+        viewerOpener_(session_);
     } catch (const Error& e) {
         ShowErrorBox(this, e.what());
     }
@@ -418,12 +419,12 @@ void TForm1::ApplySettings(const CheckerSettings& s) {
     // The position is that of the frame, the size that of the window, as saved.
     move(s.Left, s.Top);
     resize(s.Width, s.Height);
-    LastFolder = QString::fromStdString(s.F_Path);
+    session_.LastFolder = QString::fromStdString(s.F_Path);
     CheckBox1->setChecked(s.TopMost);
     CheckBox1Click();  // also when the box did not change: the strip colour follows it
     CheckBox2->setChecked(s.Vellumo);
     CheckBox3->setChecked(s.DataPath);
-    GsDir = QString::fromStdString(s.GsDir);
+    session_.GsDir = QString::fromStdString(s.GsDir);
     // Colour, name and size first, style last.
     const RgbColor c = FontColorRgb(s.FontColor);
     QPalette p = Memo1->palette();
@@ -446,11 +447,11 @@ CheckerSettings TForm1::CollectSettings() const {
     s.Left = pos().x();
     s.Width = width();
     s.Height = height();
-    s.F_Path = Utf8(LastFolder);
+    s.F_Path = Utf8(session_.LastFolder);
     s.TopMost = CheckBox1->isChecked();
     s.Vellumo = CheckBox2->isChecked();
     s.DataPath = CheckBox3->isChecked();
-    s.GsDir = Utf8(GsDir);
+    s.GsDir = Utf8(session_.GsDir);
     const QFont font = Memo1->font();
     s.FontStyle = (font.bold() ? kFontBold : 0) | (font.italic() ? kFontItalic : 0) |
                   (font.underline() ? kFontUnderline : 0) |
@@ -487,7 +488,7 @@ void TForm1::SpeedButton1Click() {
 
 void TForm1::FormClose() {
     try {
-        SaveCheckerSettings(Utf8(settingsPath_), CollectSettings());
+        SaveCheckerSettings(Utf8(session_.SettingsPath()), CollectSettings());
     } catch (const Error&) {
         MessageBoxRequest r;
         r.text = QStringLiteral("ネットワーク上で起動した？");

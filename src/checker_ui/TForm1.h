@@ -20,6 +20,7 @@ class QToolButton;
 namespace vellumo {
 
 struct CheckerSettings;
+class Session;
 class TAboutBox;
 class TForm3;
 class Memo1ReportView;
@@ -39,17 +40,17 @@ protected:
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    /// `settingsPath` is the settings file (the executable's path with ".ini");
+    /// `session` holds the settings file and what the windows share;
     /// `commandLineFiles` are checked when the window is first shown.
-    TForm1(QString settingsPath, QStringList commandLineFiles, QWidget* parent = nullptr);
+    TForm1(Session& session, QStringList commandLineFiles, QWidget* parent = nullptr);
     ~TForm1() override;
 
     /// The windows created after this one at start-up.
     void SetAboutBox(TAboutBox* box) { aboutBox_ = box; }
     void SetSettingsDialog(TForm3* dialog) { settingsDialog_ = dialog; }
-    /// What the viewer button calls once it has handed the file over (HandOffFileName set,
-    /// this window minimized); it returns when the viewer has closed.
-    void SetViewerOpener(std::function<void(TForm1&)> opener) { viewerOpener_ = std::move(opener); }
+    /// What the viewer button calls once it has handed the file over (the session's
+    /// HandOffFileName set, this window minimized); it returns when the viewer has closed.
+    void SetViewerOpener(std::function<void(Session&)> opener) { viewerOpener_ = std::move(opener); }
 
     // Controls, by their names.
     QPushButton* Button1 = nullptr;  // 開く
@@ -64,23 +65,8 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QFrame* Panel1 = nullptr;
 
-    // Values the whole program shares.
-    QString CheckedFileName;
-    QString HandOffFileName;
-    QString LastFolder;
-    QString GsDir;
-    bool GhostscriptAvailable = false;
-    QString GhostscriptFolder;
-    ImageInfo LastInfo;
-    QString AboutmesVer;
-    QString AboutmesDate;
-    int searchCount = 0;
-
-    const QString& SettingsPath() const { return settingsPath_; }
-    /// Where the viewer writes "tmp.tif" and "Tmp.png"; the settings file's folder unless
-    /// set (an installed copy keeps them in the user's cache folder).
-    const QString& WorkFolder() const { return workFolder_; }
-    void SetWorkFolder(QString folder) { workFolder_ = std::move(folder); }
+    /// The values the windows share.
+    Session& Shared() const { return session_; }
     /// The report box shows the usage text (its info-tip background).
     bool ShowingUsage() const;
 
@@ -105,6 +91,10 @@ public:
     void ReceiveFiles(const QStringList& paths);
     /// Files received and not yet checked, one list per start.
     const QList<QStringList>& WaitingFiles() const { return waitingFiles_; }
+
+    /// Sets every control's enabled state. The checker's commands all stay available: while
+    /// the viewer is open it is modal over this window, and files received meanwhile wait.
+    void updateActions();
 
     /// Checks one file into the report (the window's CheckFile). Throws Error.
     void CheckFile(const QString& path);
@@ -131,8 +121,7 @@ private:
     void ApplySettings(const CheckerSettings& settings);
     CheckerSettings CollectSettings() const;
 
-    QString settingsPath_;
-    QString workFolder_;
+    Session& session_;
     QList<QStringList> waitingFiles_;
     bool startChecked_ = false;  ///< the command-line files have been checked
     bool checkingList_ = false;
@@ -143,7 +132,7 @@ private:
     int openFilterIndex_ = 1;
     TAboutBox* aboutBox_ = nullptr;
     TForm3* settingsDialog_ = nullptr;
-    std::function<void(TForm1&)> viewerOpener_;
+    std::function<void(Session&)> viewerOpener_;
     std::unique_ptr<Memo1ReportView> view_;
 };
 

@@ -26,7 +26,6 @@
 #include "save/SaveFormats.h"
 #include "settings/SettingsFile.h"
 #include "viewer/FindGhostscript.h"
-#include "viewer/TForm2.h"
 
 namespace vellumo {
 
@@ -263,19 +262,80 @@ void TForm3::ApplyValues(const DialogSettings& v) {
     SetUseGsChoice(v.UseGs);
 }
 
-bool TForm3::BesideSaveDialog() const { return Viewer && Viewer->SaveDialogAct_Chk; }
+bool TForm3::BesideSaveDialog() const { return besideSaveDialog_; }
+
+LoadChoices TForm3::CurrentLoadChoices() const {
+    LoadChoices c;
+    c.useGs = UseGs != 0;
+    c.useRegisteredFolder = CheckBox3->isChecked();
+    c.monoDisplay = CheckBox5->isChecked();
+    c.pdf.resolutionText = ComboBox1->currentText().toStdString();
+    c.pdf.monochrome = RadioButton1->isChecked();
+    return c;
+}
+
+void TForm3::ApplyViewerSettings(const ViewerSettings& s) {
+    Edit1->setText(QString::fromStdString(s.F_Path2));
+    RadioButton1->setChecked(s.pdf_typ);
+    RadioButton2->setChecked(!s.pdf_typ);
+    JpegChoice jpeg{RadioButton3->isChecked(), JpegGray()};
+    SetJpegGray(jpeg, s.mono_typ);
+    SetJpegChoices(jpeg.color, jpeg.gray);
+    SetUseGsChoice(s.UseGs);
+}
+
+void TForm3::ShowPrintOptions(bool prtMs, bool waku) {
+    CheckBox1->setChecked(!prtMs);
+    CheckBox2->setChecked(waku);
+}
+
+void TForm3::ShowOptionTabs(int kind, QWidget* owner, bool besideSaveDialog, QPoint viewerPlace) {
+    int front = 0;
+    if (kind == 10) {
+        front = OtherTab;
+    } else if (kind == 5) {
+        front = TiffTab;
+    } else if (kind >= 1 && kind <= 3) {
+        front = kind - 1;
+    } else {
+        if (isVisible()) close();
+        return;
+    }
+    for (int i = 0; i < PageControl1->count(); ++i) {
+        const bool shown = kind == 10 || (kind == 5 && i <= BitmapTab) || i == front;
+        PageControl1->setTabVisible(i, shown);
+    }
+    PageControl1->setCurrentIndex(front);
+    // A window of its owner, since a modal window blocks every window that is not its own.
+    // The hide closes as the save state is now (beside the save dialog: no file written).
+    besideSaveDialog_ = besideSaveDialog;
+    if (parentWidget() != owner) {
+        hide();
+        setParent(owner, windowFlags() | Qt::Dialog);
+    }
+    besideSaveDialog_ = besideSaveDialog;
+    viewerPlace_ = viewerPlace;
+    show();
+}
+
+void TForm3::LeaveOwner(QWidget* owner, QWidget* newOwner) {
+    if (parentWidget() == owner) setParent(newOwner, windowFlags());
+}
 
 void TForm3::setVisible(bool visible) {
     const bool wasVisible = isVisible();
     // The place is settled before the window is mapped, so it appears where it belongs.
     if (visible && !wasVisible) RunGuarded(this, [this] { FormShow(); });
     QDialog::setVisible(visible);
-    if (!visible && wasVisible) RunGuarded(this, [this] { FormClose(); });
+    if (!visible && wasVisible) {
+        RunGuarded(this, [this] { FormClose(); });
+        besideSaveDialog_ = false;  // the next show says again where it is
+    }
 }
 
 void TForm3::FormShow() {
     if (BesideSaveDialog()) {
-        MoveFrameTo(*this, Viewer->pos() + QPoint(50, 70));
+        MoveFrameTo(*this, viewerPlace_ + QPoint(50, 70));
     } else if (!SettingsPath.isEmpty()) {
         ApplyValues(LoadDialogSettings(SettingsPath.toStdString()));
     }
@@ -311,15 +371,16 @@ void TForm3::Button1Click() {
     QString text = *folder;
     if (!text.endsWith(QLatin1Char('/'))) text += QLatin1Char('/');
     Edit1->setText(text);
-    if (Viewer) Viewer->F_Path2 = Edit1->text();
+    emit RegisteredFolderChosen(Edit1->text());
 }
 
 void TForm3::Button1MouseDown(Qt::MouseButton button) {
-    if (button != Qt::RightButton || !Viewer || Viewer->FileName2.isEmpty() ||
-        Viewer->Picture.Empty())
-        return;
-    Edit1->setText(QFileInfo(Viewer->FileName2).path());
-    Viewer->F_Path2 = Edit1->text();
+    if (button == Qt::RightButton) emit ShownFolderWanted();
+}
+
+void TForm3::RegisterShownFolder(const QString& folder) {
+    Edit1->setText(folder);
+    emit RegisteredFolderChosen(Edit1->text());
     MessageBoxRequest r;
     r.title = QStringLiteral("Vellumo");
     r.text = Edit1->text() + QLatin1Char('\n') + QStringLiteral("フォルダーを登録しました。");
@@ -334,13 +395,9 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TForm3::CheckBox1Click() {
-    if (Viewer) Viewer->PrtMs = !CheckBox1->isChecked();
-}
+void TForm3::CheckBox1Click() { emit PrtMsChanged(!CheckBox1->isChecked()); }
 
-void TForm3::CheckBox2Click() {
-    if (Viewer) Viewer->Waku = CheckBox2->isChecked();
-}
+void TForm3::CheckBox2Click() { emit WakuChanged(CheckBox2->isChecked()); }
 
 void TForm3::CheckBox4Click() {
     UseGs = UseGsFlag(CheckBox4->isChecked());
@@ -364,7 +421,9 @@ void TForm3::SetGhostscriptAvailable(bool available) {
     Panel1->setPalette(p);
     ghostscriptAvailable_ = available;
     SetUseGsChoice(useGsChoice_);
-    Panel1->setEnabled(available);
+    updateActions();
 }
+
+void TForm3::updateActions() { Panel1->setEnabled(ghostscriptAvailable_); }
 
 }  // namespace vellumo

@@ -5,7 +5,10 @@
 // save dialog it does neither.
 
 #include <QDialog>
+#include <QPoint>
 #include <QString>
+
+#include "viewer/PdfConversion.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,7 +25,18 @@ namespace vellumo {
 
 struct DialogSettings;
 struct SaveOptions;
-class TForm2;
+struct ViewerSettings;
+
+/// What a load in the viewer takes from the dialog.
+struct LoadChoices {
+    /// "利用" is on (PDF files are converted when Ghostscript is available).
+    bool useGs = false;
+    /// "ファイルの読込に登録フォルダーを指定する": the open dialog starts in the registered folder.
+    bool useRegisteredFolder = false;
+    /// "モノクロ画像は２値化して表示する".
+    bool monoDisplay = true;
+    PdfConversionOptions pdf;
+};
 
 class TForm3 : public QDialog {
     Q_OBJECT
@@ -31,9 +45,6 @@ public:
 
     /// The settings file the dialog reads and writes.
     QString SettingsPath;
-    /// The viewer window while one is open (it sets and clears this); the dialog reads its
-    /// save state and picture and writes its folder and printing fields.
-    TForm2* Viewer = nullptr;
 
     /// The state the Ghostscript search leaves: when found, the PDF panel is enabled in
     /// the normal dialog colour with "● Ghostscript ： 利用可能"; otherwise it is disabled
@@ -64,6 +75,24 @@ public:
     /// The dialog's values as the settings file keeps them, and back.
     DialogSettings Values() const;
     void ApplyValues(const DialogSettings& values);
+
+    // What the viewer asks of the dialog; the dialog answers through its signals.
+    LoadChoices CurrentLoadChoices() const;
+    /// The keys the viewer reads at its show: the registered folder, the PDF colour, the
+    /// JPEG gray choice (applied to the current choice) and "利用".
+    void ApplyViewerSettings(const ViewerSettings& values);
+    /// Shows the viewer's printing options ("印刷時に確認メッセージを表示しない" is the
+    /// inverse of `prtMs`).
+    void ShowPrintOptions(bool prtMs, bool waku);
+    /// Shows the dialog as a window of `owner` with the tabs of `kind`: 10 all tabs, the
+    /// other page in front; 5 the TIFF, JPEG and Bitmap tabs; 1 to 3 that type's tab alone.
+    /// Beside the save dialog it appears near `viewerPlace` and neither reads nor writes
+    /// the settings file. Any other kind closes the dialog.
+    void ShowOptionTabs(int kind, QWidget* owner, bool besideSaveDialog, QPoint viewerPlace);
+    /// Gives the dialog back to `newOwner` when `owner` (a closing window) holds it.
+    void LeaveOwner(QWidget* owner, QWidget* newOwner);
+    /// Puts the viewed file's folder into the folder field as the registered folder.
+    void RegisterShownFolder(const QString& folder);
 
     QTabWidget* PageControl1 = nullptr;
     // The "　Tiff　" page.
@@ -103,6 +132,20 @@ public:
     enum Tab { TiffTab = 0, JpgTab, BitmapTab, PdfTab, OtherTab };
 
     void setVisible(bool visible) override;
+    /// Sets every control's enabled state from what the dialog knows: the PDF page only
+    /// while Ghostscript can be used.
+    void updateActions();
+
+signals:
+    /// The printing options changed (the viewer keeps them as `PrtMs` and `Waku`).
+    void PrtMsChanged(bool prtMs);
+    void WakuChanged(bool waku);
+    /// A folder was chosen as the registered folder (the viewer's `F_Path2`); a folder
+    /// typed by hand reaches the viewer only through the settings file.
+    void RegisteredFolderChosen(const QString& folder);
+    /// The right click on "...": the viewer answers with RegisterShownFolder when it shows
+    /// a picture.
+    void ShownFolderWanted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,6 +162,8 @@ private:
     bool BesideSaveDialog() const;
 
     bool ghostscriptAvailable_ = false;
+    bool besideSaveDialog_ = false;
+    QPoint viewerPlace_;
     bool useGsChoice_ = false;
     QButtonGroup* compressionButtons_ = nullptr;
     QButtonGroup* jpegButtons_ = nullptr;

@@ -33,7 +33,7 @@
 #include "app/ProgramForms.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
-#include "checker_ui/TForm1.h"
+#include "app/Session.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -62,8 +62,8 @@ const QColor kPanelColor(192, 220, 192);
 
 }  // namespace
 
-TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
-    : QMainWindow(parent), checker_(checker), settingsDialog_(settingsDialog) {
+TForm2::TForm2(Session& session, TForm3* settingsDialog, QWidget* parent)
+    : QMainWindow(parent), session_(session), settingsDialog_(settingsDialog) {
     setObjectName(QStringLiteral("Form2"));
     MarkProgramForm(this);
     LeftButtonHeld = [] { return bool(QGuiApplication::mouseButtons() & Qt::LeftButton); };
@@ -79,7 +79,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     setAcceptDrops(true);
     UpdateThresholdControls();
     SaveType = 1;
-    FileName2 = checker_.CheckedFileName;
+    FileName2 = session_.CheckedFileName;
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5})
         p->SetColor(kPanelColor);
@@ -87,7 +87,17 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     InitCropRect();
     setMinimumSize(500, 505);
     resize(878, 703);
-    if (settingsDialog_) settingsDialog_->Viewer = this;
+    if (settingsDialog_) {
+        // The dialog edits the printing options and the registered folder this window keeps.
+        connect(settingsDialog_, &TForm3::PrtMsChanged, this, [this](bool on) { PrtMs = on; });
+        connect(settingsDialog_, &TForm3::WakuChanged, this, [this](bool on) { Waku = on; });
+        connect(settingsDialog_, &TForm3::RegisteredFolderChosen, this,
+                [this](const QString& folder) { F_Path2 = folder; });
+        connect(settingsDialog_, &TForm3::ShownFolderWanted, this, Guarded(this, [this] {
+                    if (!FileName2.isEmpty() && !Picture.Empty())
+                        settingsDialog_->RegisterShownFolder(QFileInfo(FileName2).path());
+                }));
+    }
 }
 
 TForm2::~TForm2() {
@@ -95,10 +105,7 @@ TForm2::~TForm2() {
     write_.reset();
     // The settings dialog lives as long as the program: hand it back before Qt deletes this
     // window's children.
-    if (!settingsDialog_) return;
-    if (settingsDialog_->parentWidget() == this)
-        settingsDialog_->setParent(nullptr, settingsDialog_->windowFlags());
-    if (settingsDialog_->Viewer == this) settingsDialog_->Viewer = nullptr;
+    if (settingsDialog_) settingsDialog_->LeaveOwner(this, nullptr);
 }
 
 // ---- construction ----------------------------------------------------------------------

@@ -44,15 +44,15 @@ class FrameTracker;
 class ImageControlWidget;
 class PrinterBackend;
 class ScrollContentWidget;
-class TForm1;
+class Session;
 class TForm3;
 
 class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
-    /// A viewer opened from `checker` (whose `CheckedFileName` it starts with and whose
-    /// shared values it reads), with the program's settings dialog (may be null).
-    TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent = nullptr);
+    /// A viewer on the program's `session` (whose `CheckedFileName` it starts with and
+    /// whose handed-off file it loads), with the program's settings dialog (may be null).
+    TForm2(Session& session, TForm3* settingsDialog, QWidget* parent = nullptr);
     ~TForm2() override;
 
     // ViewedImage.
@@ -394,7 +394,7 @@ private:
     bool CropEvent(QObject* watched, QEvent* event);
     /// Shape1 at `bounds`, relative to the visible part of the scroll box.
     void SetShownCropFrame(const FrameBounds& bounds);
-    /// The program's working folder (the checker's WorkFolder, created when missing);
+    /// The program's working folder (the session's WorkFolder, created when missing);
     /// "Tmp.png" and "tmp.tif" are written there.
     QString ProgramFolder() const;
     enum class PdfPage { Ready, Stopped, Cancelled };
@@ -432,16 +432,13 @@ private:
     void DespeckleCommand();
     /// Enabled state of the tool panels as UpdateCaption sets it.
     void SetToolPanelsEnabled(bool enabled);
-    /// Shows the settings dialog as a window of `owner` (the viewer, or the open save
-    /// dialog), since a modal window blocks every window that is not its own.
-    void ShowSettingsDialog(QWidget* owner);
     /// The save dialog's events: the type shown, or 0 when it has closed.
     void SaveDialogEvent(int filterIndex, QWidget* dialog);
     void LoadSettings();
     void SaveSettings();
     void CloseSettingsDialog();
 
-    TForm1& checker_;
+    Session& session_;
     TForm3* settingsDialog_ = nullptr;
     std::unique_ptr<PrinterBackend> printer_;
     std::optional<double> screenDpi_;

@@ -17,7 +17,7 @@
 #include "app/NamedWidgets.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
-#include "checker_ui/TForm1.h"
+#include "app/Session.h"
 #include "crop/CutOut.h"
 #include "platform/Error.h"
 #include "platform/ProgramFiles.h"
@@ -185,8 +185,8 @@ void TForm2::Button4Click() {
 
 QString TForm2::ProgramFolder() const {
     // The user's cache folder may not exist yet, or a cleaner removed it meanwhile.
-    EnsureFolder(Utf8(checker_.WorkFolder()));
-    return checker_.WorkFolder();
+    EnsureFolder(Utf8(session_.WorkFolder()));
+    return session_.WorkFolder();
 }
 
 void TForm2::Button12Click() {

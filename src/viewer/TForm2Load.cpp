@@ -33,7 +33,7 @@
 #include "app/ProgramForms.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
-#include "checker_ui/TForm1.h"
+#include "app/Session.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -123,7 +123,7 @@ void TForm2::FormShow() {
 void TForm2::customEvent(QEvent* event) {
     if (event->type() != kHandOffEvent) return QMainWindow::customEvent(event);
     RunGuarded(this, [this] {
-        if (!checker_.HandOffFileName.isEmpty()) LoadImage(&checker_);
+        if (!session_.HandOffFileName.isEmpty()) LoadImage(&session_);
     });
 }
 
@@ -191,7 +191,7 @@ void TForm2::closeEvent(QCloseEvent* event) {
 
 void TForm2::FormClose() {
     CloseSettingsDialog();
-    checker_.HandOffFileName.clear();
+    session_.HandOffFileName.clear();
     SaveSettings();
 }
 
@@ -201,7 +201,7 @@ void TForm2::CloseSettingsDialog() {
 
 void TForm2::LoadSettings() {
     const ViewerSettings s =
-        LoadViewerSettings(Utf8(checker_.SettingsPath()), Utf8(checker_.LastFolder));
+        LoadViewerSettings(Utf8(session_.SettingsPath()), Utf8(session_.LastFolder));
     move(s.Left, s.Top);
     resize(s.Width, s.Height);
     if (s.State == 1)
@@ -211,15 +211,7 @@ void TForm2::LoadSettings() {
     Waku = s.Waku;
     PrtMs = s.PrtMs;
     F_Path2 = QString::fromStdString(s.F_Path2);
-    if (settingsDialog_) {
-        settingsDialog_->Edit1->setText(F_Path2);
-        settingsDialog_->RadioButton1->setChecked(s.pdf_typ);
-        settingsDialog_->RadioButton2->setChecked(!s.pdf_typ);
-        JpegChoice jpeg{settingsDialog_->RadioButton3->isChecked(), settingsDialog_->JpegGray()};
-        SetJpegGray(jpeg, s.mono_typ);
-        settingsDialog_->SetJpegChoices(jpeg.color, jpeg.gray);
-        settingsDialog_->SetUseGsChoice(s.UseGs);
-    }
+    if (settingsDialog_) settingsDialog_->ApplyViewerSettings(s);
 }
 
 void TForm2::SaveSettings() {
@@ -233,7 +225,7 @@ void TForm2::SaveSettings() {
     s.PrinterName = Printer().CurrentPrinterName();
     s.Waku = Waku;
     s.PrtMs = PrtMs;
-    SaveViewerSettings(Utf8(checker_.SettingsPath()), s);
+    SaveViewerSettings(Utf8(session_.SettingsPath()), s);
     if (s.State == 0 && (s.Top != normal.top() || s.Left != normal.left())) move(s.Left, s.Top);
 }
 
@@ -357,15 +349,17 @@ void TForm2::LoadImage(QObject* asker) {
     SwitchRealTimeOff();
 
     const QString askerName = asker ? asker->objectName() : QString();
-    if (asker == &checker_) {
+    const LoadChoices choices =
+        settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : LoadChoices{};
+    if (asker == &session_) {
         Ui().ProcessEvents();
-        FileName2 = checker_.HandOffFileName;
+        FileName2 = session_.HandOffFileName;
     } else if (asker == this) {
         FileName2 = DropFname;
     } else if (askerName == QLatin1String("Button10") || askerName == QLatin1String("Button6")) {
         // A reload reads the current file again.
     } else {
-        const bool pdf = checker_.GhostscriptAvailable && settingsDialog_ && settingsDialog_->UseGs;
+        const bool pdf = session_.GhostscriptAvailable && choices.useGs;
         OpenFileRequest request;
         request.filter = pdf ? QStringLiteral(
                                    "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
@@ -374,7 +368,7 @@ void TForm2::LoadImage(QObject* asker) {
                              : QStringLiteral(
                                    "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
                                    "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
-        if (settingsDialog_ && settingsDialog_->CheckBox3->isChecked() && !F_Path2.isEmpty())
+        if (choices.useRegisteredFolder && !F_Path2.isEmpty())
             request.folder = F_Path2;
         const std::optional<OpenFileAnswer> answer = Ui().ChooseOpenFile(this, request);
         if (!answer) return;
@@ -388,8 +382,7 @@ void TForm2::LoadImage(QObject* asker) {
         return;
     }
     if (file.suffix().toLower() == QLatin1String("pdf")) {
-        const bool usable =
-            checker_.GhostscriptAvailable && settingsDialog_ && settingsDialog_->UseGs != 0;
+        const bool usable = session_.GhostscriptAvailable && choices.useGs;
         if (!usable) {
             ShowMessageText(Q(kPdfUnsupportedText), MessageStyle::Information);
             return;
@@ -405,7 +398,7 @@ void TForm2::LoadImage(QObject* asker) {
         }
     }
 
-    const bool monoDisplay = !settingsDialog_ || settingsDialog_->CheckBox5->isChecked();
+    const bool monoDisplay = choices.monoDisplay;
     LoadedPicture loaded;
     {
         WaitCursor wait;

@@ -14,7 +14,7 @@
 #include "app/Guarded.h"
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
-#include "checker_ui/TForm1.h"
+#include "app/Session.h"
 #include "platform/Error.h"
 #include "settings/TForm3.h"
 #include "viewer/TForm2.h"
@@ -28,12 +28,9 @@ QString TForm2::PdfTempFile() const {
 }
 
 bool TForm2::ConvertPdf(const QString& pdf) {
-    PdfConversionOptions options;
-    if (settingsDialog_) {
-        options.resolutionText = Utf8(settingsDialog_->ComboBox1->currentText());
-        options.monochrome = settingsDialog_->RadioButton1->isChecked();
-    }
-    converter_.emplace(StartPdfConversion(Utf8(checker_.GhostscriptFolder), Utf8(pdf),
+    const PdfConversionOptions options =
+        settingsDialog_ ? settingsDialog_->CurrentLoadChoices().pdf : PdfConversionOptions{};
+    converter_.emplace(StartPdfConversion(Utf8(session_.GhostscriptFolder), Utf8(pdf),
                                           Utf8(PdfTempFile()), options));
     SetStatusText(Q(kPdfConvertText));
     return true;

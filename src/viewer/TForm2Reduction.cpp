@@ -31,7 +31,6 @@
 
 #include "app/UiServices.h"
 #include "app/WaitCursor.h"
-#include "checker_ui/TForm1.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"

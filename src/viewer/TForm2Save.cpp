@@ -3,10 +3,7 @@
 
 #include "viewer/TForm2.h"
 
-#include <QCheckBox>
 #include <QFileInfo>
-#include <QRadioButton>
-#include <QTabWidget>
 #include <memory>
 #include <string>
 
@@ -24,39 +21,14 @@ void TForm2::Button14Click() {
         settingsDialog_->close();
         return;
     }
-    settingsDialog_->CheckBox1->setChecked(!PrtMs);
-    settingsDialog_->CheckBox2->setChecked(Waku);
+    settingsDialog_->ShowPrintOptions(PrtMs, Waku);
     ShowOptionTabs(10);
 }
 
 void TForm2::ShowOptionTabs(int kind) {
     if (!settingsDialog_) return;
-    QTabWidget* tabs = settingsDialog_->PageControl1;
-    int front = 0;
-    if (kind == 10) {
-        front = TForm3::OtherTab;
-    } else if (kind == 5) {
-        front = TForm3::TiffTab;
-    } else if (kind >= 1 && kind <= 3) {
-        front = kind - 1;
-    } else {
-        CloseSettingsDialog();
-        return;
-    }
-    for (int i = 0; i < tabs->count(); ++i) {
-        const bool shown = kind == 10 || (kind == 5 && i <= TForm3::BitmapTab) || i == front;
-        tabs->setTabVisible(i, shown);
-    }
-    tabs->setCurrentIndex(front);
-    ShowSettingsDialog(SaveDialogAct_Chk && saveDialog_ ? saveDialog_ : this);
-}
-
-void TForm2::ShowSettingsDialog(QWidget* owner) {
-    if (settingsDialog_->parentWidget() != owner) {
-        settingsDialog_->hide();
-        settingsDialog_->setParent(owner, settingsDialog_->windowFlags() | Qt::Dialog);
-    }
-    settingsDialog_->show();
+    settingsDialog_->ShowOptionTabs(kind, SaveDialogAct_Chk && saveDialog_ ? saveDialog_ : this,
+                                    SaveDialogAct_Chk, pos());
 }
 
 void TForm2::SaveDialogEvent(int filterIndex, QWidget* dialog) {
@@ -69,8 +41,7 @@ void TForm2::SaveDialogEvent(int filterIndex, QWidget* dialog) {
     // The save dialog has closed: the settings dialog goes, and comes home before the save
     // dialog, its owner meanwhile, is gone.
     CloseSettingsDialog();
-    if (settingsDialog_ && dialog && settingsDialog_->parentWidget() == dialog)
-        settingsDialog_->setParent(this, settingsDialog_->windowFlags());
+    if (settingsDialog_ && dialog) settingsDialog_->LeaveOwner(dialog, this);
     saveDialog_ = nullptr;
 }
 

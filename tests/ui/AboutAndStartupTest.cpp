@@ -12,6 +12,7 @@
 
 #include "app/Startup.h"
 #include "app/TAboutBox.h"
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "settings/TForm3.h"
 #include "support/TempDir.h"
@@ -136,9 +137,17 @@ TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
     ASSERT_TRUE(program);
     EXPECT_TRUE(program->lock.Held());
     ASSERT_TRUE(program->form1 && program->aboutBox && program->form3);
-    EXPECT_EQ(program->form1->SettingsPath(), QString::fromStdString(exeDir.File("vellumo.ini")));
+    Session& session = *program->session;
+    EXPECT_EQ(&program->form1->Shared(), &session);
+    EXPECT_EQ(session.SettingsPath(), QString::fromStdString(exeDir.File("vellumo.ini")));
     EXPECT_FALSE(program->aboutBox->isVisible());
     EXPECT_TRUE(ui.messages.empty());
+    // The settings dialog's PDF page follows the search's result, both ways.
+    for (const bool found : {true, false}) {
+        session.SetGhostscript(found, QStringLiteral("gs"));
+        EXPECT_EQ(program->form3->Panel1->isEnabled(), found);
+        EXPECT_EQ(program->form3->Label11->text().contains(QStringLiteral("利用可能")), found);
+    }
     // While this copy runs, a second start is refused.
     EXPECT_FALSE(StartProgram(Executable(), {}));
 }

@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include "app/TAboutBox.h"
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "settings/TForm3.h"
 #include "support/FileBuilders.h"
@@ -43,7 +44,9 @@ class CheckerWindowTest : public ::testing::Test {
 protected:
     QString SettingsPath() const { return Q(dir.File("vellumo.ini")); }
     std::unique_ptr<TForm1> MakeForm(QStringList files = {}) {
-        return std::make_unique<TForm1>(SettingsPath(), std::move(files));
+        // Each window its own session, as each start of the program has.
+        sessions.push_back(std::make_unique<Session>(SettingsPath()));
+        return std::make_unique<TForm1>(*sessions.back(), std::move(files));
     }
     /// Conforming drawings tatemono1.tif ... tatemonoN.tif.
     QStringList Drawings(int count) const {
@@ -56,6 +59,7 @@ protected:
 
     TempDir dir;
     ScriptedUi ui;
+    std::vector<std::unique_ptr<Session>> sessions;
 };
 
 TEST_F(CheckerWindowTest, StartsWithUsageCaptionAndDefaults) {
@@ -94,7 +98,7 @@ TEST_F(CheckerWindowTest, DroppingTwelveFilesChecksTenThenSaysTooMany) {
     EXPECT_EQ(CountBlocks(*form), 10);
     EXPECT_FALSE(form->ShowingUsage());
     EXPECT_EQ(form->Memo1->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
-    EXPECT_EQ(form->CheckedFileName, files[9]);
+    EXPECT_EQ(form->Shared().CheckedFileName, files[9]);
     EXPECT_GE(ui.processEventsCalls, 10);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("　Vellumo Information　　　　　　　"));
@@ -131,7 +135,7 @@ TEST_F(CheckerWindowTest, DropSkipsFoldersAndAnErrorStopsTheList) {
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Vellumo"));
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);
     EXPECT_TRUE(ui.messages[0].text.contains(broken)) << ui.messages[0].text.toStdString();
-    EXPECT_EQ(form->CheckedFileName, broken);
+    EXPECT_EQ(form->Shared().CheckedFileName, broken);
 }
 
 TEST_F(CheckerWindowTest, DrawingCheckBoxDecidesTheRuleLines) {
@@ -151,7 +155,7 @@ TEST_F(CheckerWindowTest, ClearBringsTheUsageTextBack) {
     form->Button2Click();
     EXPECT_TRUE(form->ShowingUsage());
     EXPECT_EQ(form->Memo1->toPlainText(), TForm1::UsageText().join(QLatin1Char('\n')));
-    EXPECT_TRUE(form->CheckedFileName.isEmpty());
+    EXPECT_TRUE(form->Shared().CheckedFileName.isEmpty());
     EXPECT_TRUE(form->StatusBar1->currentMessage().isEmpty());
     // The next report starts a fresh box again.
     form->DropFiles(Drawings(1));
@@ -163,7 +167,7 @@ TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
     auto form = MakeForm();
     int opened = 0;
     QString handedOver = QStringLiteral("unset");
-    form->SetViewerOpener([&](TForm1& f) {
+    form->SetViewerOpener([&](Session& f) {
         ++opened;
         handedOver = f.HandOffFileName;
     });
@@ -174,7 +178,7 @@ TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　"));
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Warning);
     EXPECT_EQ(opened, 0);
-    EXPECT_TRUE(form->CheckedFileName.isEmpty());
+    EXPECT_TRUE(form->Shared().CheckedFileName.isEmpty());
 
     form->Button4Click();
     EXPECT_EQ(ui.messages.size(), 1u);
@@ -185,7 +189,7 @@ TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
 TEST_F(CheckerWindowTest, ViewerGetsTheDrawingCheckedLastAndNothingAfterClear) {
     auto form = MakeForm();
     QString handedOver;
-    form->SetViewerOpener([&](TForm1& f) { handedOver = f.HandOffFileName; });
+    form->SetViewerOpener([&](Session& f) { handedOver = f.HandOffFileName; });
     const QStringList files = Drawings(2);
     form->DropFiles(files);
     form->Button4Click();
@@ -230,10 +234,10 @@ TEST_F(CheckerWindowTest, OpenDialogStartsInTheLastFolderWithTheFilterOfTheSearc
               QStringLiteral("Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff"
                              "|Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*"));
     EXPECT_EQ(CountBlocks(*form), 1);
-    EXPECT_EQ(form->CheckedFileName, files[0]);
-    EXPECT_EQ(form->LastFolder, Q(dir.Path()));
+    EXPECT_EQ(form->Shared().CheckedFileName, files[0]);
+    EXPECT_EQ(form->Shared().LastFolder, Q(dir.Path()));
 
-    form->GhostscriptAvailable = true;
+    form->Shared().GhostscriptAvailable = true;
     form->Button1Click();  // cancelled
     ASSERT_EQ(ui.openRequests.size(), 2u);
     EXPECT_EQ(ui.openRequests[1].folder, Q(dir.Path()));
@@ -301,7 +305,7 @@ TEST_F(CheckerWindowTest, TheFontDialogOpensOnTheReportsFont) {
 // Enter presses the focused button in every window, as Space does.
 TEST_F(CheckerWindowTest, EnterPressesTheFocusedButton) {
     auto form = MakeForm();
-    TAboutBox about(&form->AboutmesVer, &form->AboutmesDate);
+    TAboutBox about(&form->Shared().AboutmesVer, &form->Shared().AboutmesDate);
     TForm3 settings;
     form->SetAboutBox(&about);
     form->show();
@@ -335,7 +339,7 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
         form->CheckBox1->setChecked(true);
         form->CheckBox2->setChecked(false);
         form->CheckBox3->setChecked(true);
-        form->LastFolder = QStringLiteral("/drawings/2026");
+        form->Shared().LastFolder = QStringLiteral("/drawings/2026");
         QFont f(QStringLiteral("IPAGothic"), 12);
         f.setItalic(true);
         ui.fontAnswers.push_back(FontChoice{f, QColor(255, 0, 0)});
@@ -357,7 +361,7 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
     EXPECT_TRUE(again->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(again->CheckBox2->isChecked());
     EXPECT_TRUE(again->CheckBox3->isChecked());
-    EXPECT_EQ(again->LastFolder, QStringLiteral("/drawings/2026"));
+    EXPECT_EQ(again->Shared().LastFolder, QStringLiteral("/drawings/2026"));
     EXPECT_EQ(again->Memo1->font().family(), QStringLiteral("IPAGothic"));
     EXPECT_EQ(again->Memo1->font().pointSize(), 12);
     EXPECT_TRUE(again->Memo1->font().italic());
@@ -379,7 +383,8 @@ TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
 TEST_F(CheckerWindowTest, AFailedSaveAsksWhetherItRunsOnTheNetwork) {
     // A file where the settings file's folder should be: the folder cannot be made.
     dir.Write("not-a-folder", "x");
-    TForm1 form(Q(dir.File("not-a-folder/vellumo.ini")), {});
+    Session session(Q(dir.File("not-a-folder/vellumo.ini")));
+    TForm1 form(session, {});
     form.FormClose();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("ネットワーク上で起動した？"));
@@ -388,7 +393,7 @@ TEST_F(CheckerWindowTest, AFailedSaveAsksWhetherItRunsOnTheNetwork) {
 
 TEST_F(CheckerWindowTest, AboutBoxOpensBesideTheWindowAndTheButtonsCloseIt) {
     auto form = MakeForm();
-    TAboutBox about(&form->AboutmesVer, &form->AboutmesDate);
+    TAboutBox about(&form->Shared().AboutmesVer, &form->Shared().AboutmesDate);
     form->SetAboutBox(&about);
     form->show();
     form->SpeedButton1Click();

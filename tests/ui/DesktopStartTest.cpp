@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "app/Startup.h"
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "platform/HandOff.h"
 #include "save/TiffWriter.h"
@@ -107,17 +108,17 @@ TEST_F(DesktopStartTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndClosesQ
     auto program = StartProgram(Installed(), {});
     ASSERT_TRUE(program);
     TForm1& checker = *program->form1;
-    EXPECT_EQ(checker.SettingsPath(), Q(home.File("cfg/vellumo/vellumo.ini")));
-    EXPECT_EQ(checker.WorkFolder(), Q(home.File(".cache/vellumo")));
-    EXPECT_EQ(program->form3->SettingsPath, checker.SettingsPath());
+    EXPECT_EQ(checker.Shared().SettingsPath(), Q(home.File("cfg/vellumo/vellumo.ini")));
+    EXPECT_EQ(checker.Shared().WorkFolder(), Q(home.File(".cache/vellumo")));
+    EXPECT_EQ(program->form3->SettingsPath, checker.Shared().SettingsPath());
 
     // The viewer's cut-out goes to the cache folder, made on first use; the viewer's and
     // the checker's settings to the configuration folder, without a message.
     const std::string picture = files.File("c.tif");
     WriteRgbTiff(test::ColourPicture(60, 40), picture, TiffCompression::Lzw, 400);
-    checker.HandOffFileName = checker.CheckedFileName = Q(picture);
+    checker.Shared().HandOffFileName = checker.Shared().CheckedFileName = Q(picture);
     {
-        TForm2 viewer(checker, program->form3.get());
+        TForm2 viewer(checker.Shared(), program->form3.get());
         viewer.show();
         QApplication::processEvents();
         viewer.Button11Click();
@@ -156,7 +157,7 @@ TEST_F(DesktopStartTest, ASecondStartHandsItsFilesToTheRunningCopy) {
     EXPECT_EQ(SecondStart({"tatemono1.tif", "folder", "tatemono2.tif"}, Q(files.Path())), 0);
     ASSERT_TRUE(WaitUntil([&] { return ReportedNames(checker).size() == 2; }));
     EXPECT_EQ(ReportedNames(checker), (QStringList{"tatemono1.tif", "tatemono2.tif"}));
-    EXPECT_EQ(checker.CheckedFileName, Q(files.File("tatemono2.tif")));
+    EXPECT_EQ(checker.Shared().CheckedFileName, Q(files.File("tatemono2.tif")));
     EXPECT_TRUE(ui.messages.empty());
 
     // Eleven files: the ten-file rule of a drop.
@@ -173,10 +174,10 @@ TEST_F(DesktopStartTest, ASecondStartHandsItsFilesToTheRunningCopy) {
     // While the viewer is open, the files wait and are checked when it closes.
     qsizetype reportedWhileOpen = 0;
     int exitWhileOpen = -1;
-    checker.SetViewerOpener([&](TForm1& form) {
+    checker.SetViewerOpener([&](Session&) {
         exitWhileOpen = SecondStart({QStringLiteral("tatemono2.tif")}, Q(files.Path()));
-        WaitUntil([&] { return !form.WaitingFiles().isEmpty(); });
-        reportedWhileOpen = ReportedNames(form).size();
+        WaitUntil([&] { return !checker.WaitingFiles().isEmpty(); });
+        reportedWhileOpen = ReportedNames(checker).size();
     });
     checker.Button4Click();
     EXPECT_EQ(exitWhileOpen, 0);

@@ -57,9 +57,9 @@ class PdfLoadTest : public test::ViewerFixture {
         std::filesystem::create_directories(folder);
         ini = folder + "/vellumo.ini";
         { std::ofstream(ini) << "[Options]\nUseGs=1\n"; }
-        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
-        checker->GhostscriptAvailable = true;
-        checker->GhostscriptFolder = Q(test::GhostscriptProgram());
+        MakeChecker();
+        session->GhostscriptAvailable = true;
+        session->GhostscriptFolder = Q(test::GhostscriptProgram());
         dialog.SetGhostscriptAvailable(true);
     }
     QString LastMessage() const {
@@ -142,7 +142,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     // The platform's reason in the error box: a converter that cannot be started, an old
     // page that cannot be removed.
     const std::string missing = dir.File("no-gs");
-    checker->GhostscriptFolder = Q(missing);
+    session->GhostscriptFolder = Q(missing);
     Open(pdf);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);
@@ -153,7 +153,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     EXPECT_FALSE(viewer->PdfConverted);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     std::filesystem::create_directories(dir.File("tmp.tif/held"));
-    checker->GhostscriptFolder = QStringLiteral("/bin/true");
+    session->GhostscriptFolder = QStringLiteral("/bin/true");
     viewer->DropFiles({Q(pdf)});
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(LastMessage().toStdString(),
@@ -164,7 +164,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
 
     // A converter that writes part of its page and hangs: the wait texts come at their
     // moments while the window runs, it is stopped at the limit, nothing partial is loaded.
-    checker->GhostscriptFolder = Q(HangingConverter());
+    session->GhostscriptFolder = Q(HangingConverter());
     viewer->PdfWaitLimit = 1300ms;
     QStringList texts;
     bool hourglass = false;
@@ -189,7 +189,7 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
     const std::string pdf = dir.Write("plan.pdf", std::string("%PDF-1.4\n"));
     const std::string picture = dir.File("shown.tif");
     WriteRgbTiff(test::ColourPicture(60, 40), picture, TiffCompression::Lzw, 400);
-    checker->GhostscriptFolder = Q(HangingConverter());
+    session->GhostscriptFolder = Q(HangingConverter());
     const struct Way {
         const char* name;
         std::function<void(TForm2&)> cancel;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Session.h"
 #include "checker_ui/TForm1.h"
 #include "platform/Bitmap.h"
 #include "settings/TForm3.h"
@@ -35,7 +36,13 @@ class ViewerFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ini = dir.File("vellumo.ini");
-        checker = std::make_unique<TForm1>(Q(ini), QStringList{});
+        MakeChecker();
+    }
+    /// A checker on the settings file `ini`, with a session of its own.
+    void MakeChecker() {
+        checker.reset();
+        session = std::make_unique<Session>(Q(ini));
+        checker = std::make_unique<TForm1>(*session, QStringList{});
     }
     void TearDown() override {
         if (viewer) viewer->close();
@@ -44,9 +51,9 @@ protected:
 
     /// Opens the viewer from the checker on `path` (empty: without a file).
     void Open(const std::string& path) {
-        checker->HandOffFileName = Q(path);
-        checker->CheckedFileName = Q(path);
-        viewer = std::make_unique<TForm2>(*checker, &dialog);
+        session->HandOffFileName = Q(path);
+        session->CheckedFileName = Q(path);
+        viewer = std::make_unique<TForm2>(*session, &dialog);
         viewer->show();
         QApplication::processEvents();  // the posted hand-off
     }
@@ -54,6 +61,7 @@ protected:
     TempDir dir;
     std::string ini;
     ScriptedUi ui;
+    std::unique_ptr<Session> session;
     std::unique_ptr<TForm1> checker;
     TForm3 dialog;
     std::unique_ptr<TForm2> viewer;

@@ -800,7 +800,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
     EXPECT_NE(ini.find("[Fm_WH2]"), std::string::npos) << ini;
     EXPECT_NE(ini.find("Width=900"), std::string::npos) << ini;
     EXPECT_NE(ini.find("Waku=0"), std::string::npos) << ini;
-    EXPECT_TRUE(checker->HandOffFileName.isEmpty());
+    EXPECT_TRUE(session->HandOffFileName.isEmpty());
     viewer.reset();
     Open("");
     EXPECT_EQ(viewer->size(), QSize(900, 640));
@@ -808,7 +808,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
 }
 
 TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
-    checker->SetViewerOpener([this](TForm1& f) { OpenViewer(f, &dialog); });
+    checker->SetViewerOpener([this](Session& s) { OpenViewer(s, &dialog); });
     checker->DropFiles({Q(dir.Write("tatemono1.tif", test::DrawingTiff({}, test::Endian::Little, 40000)))});
     const std::string drawing = Mono400("tatemono2.tif");
     checker->DropFiles({Q(drawing)});
@@ -833,7 +833,7 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     watch.start(10);
     checker->Button4Click();
     EXPECT_EQ(caption, QStringLiteral("Pelmora Ｖiew 【 tatemono2.tif】"));
-    EXPECT_TRUE(checker->HandOffFileName.isEmpty());
+    EXPECT_TRUE(session->HandOffFileName.isEmpty());
     // The settings dialog was shown over the modal viewer, closed with it, and outlives it.
     EXPECT_TRUE(dialogShown);
     EXPECT_FALSE(dialog.isVisible());
