@@ -315,10 +315,10 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::Button1MouseDown(Qt::MouseButton button) {
-    if (button != Qt::RightButton || !Viewer || Viewer->FileName2.isEmpty() ||
-        Viewer->Picture.Empty())
+    if (button != Qt::RightButton || !Viewer || Viewer->Document().FileName2().empty() ||
+        Viewer->Document().Picture().Empty())
         return;
-    Edit1->setText(QFileInfo(Viewer->FileName2).path());
+    Edit1->setText(QFileInfo(QString::fromStdString(Viewer->Document().FileName2())).path());
     Viewer->F_Path2 = Edit1->text();
     MessageBoxRequest r;
     r.title = QStringLiteral("Vellumo");

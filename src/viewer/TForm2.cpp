@@ -71,6 +71,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     BuildMenus();
     ConnectControls();
     BuildCrop();
+    document_.Observe([this](DocumentChanges changes) { DocumentChanged(changes); });
     // FormCreate.
     printer_ = MakePrinterBackend();
     FillPrintLists();
@@ -79,12 +80,12 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     setAcceptDrops(true);
     UpdateThresholdControls();
     SaveType = 1;
-    FileName2 = checker_.CheckedFileName;
+    document_.SetFileName2(Utf8(checker_.CheckedFileName));
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5})
         p->SetColor(kPanelColor);
     ViewScale = 1.0;
-    InitCropRect();
+    document_.ResetCropRect();
     setMinimumSize(500, 505);
     resize(878, 703);
     if (settingsDialog_) settingsDialog_->Viewer = this;

@@ -122,18 +122,16 @@ void TForm2::SetShownCropFrame(const FrameBounds& b) {
     Shape1->setGeometry(QRect(b.left, b.top, b.width, b.height).translated(-ScrollContent->pos()));
 }
 
-void TForm2::InitCropRect() { CropRect = vellumo::InitCropRect(Picture.Width(), Picture.Height()); }
-
 void TForm2::PlaceCropFrame() {
     FrameTracker->Detach();
     const QPoint scroll = ScrollPosition();
-    SetShownCropFrame(vellumo::PlaceCropFrame(CropRect, ViewScale, scroll.x(), scroll.y()));
+    SetShownCropFrame(vellumo::PlaceCropFrame(document_.CropRect(), ViewScale, scroll.x(), scroll.y()));
     Shape1->show();
 }
 
 void TForm2::ReadCropFrame() {
     const QPoint scroll = ScrollPosition();
-    CropRect = vellumo::ReadCropFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
+    document_.SetCropRect(vellumo::ReadCropFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y()));
 }
 
 void TForm2::ApplyFramePreset(int preset) {
@@ -145,7 +143,8 @@ void TForm2::ApplyFramePreset(int preset) {
     }
     // The next press on the frame attaches the tracker again.
     SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), ViewScale,
-                                                Resolution.PixPerMmX, Resolution.PixPerMmY));
+                                                document_.Resolution().PixPerMmX,
+                                                document_.Resolution().PixPerMmY));
     ReadCropFrame();
 }
 
@@ -161,12 +160,12 @@ void TForm2::FrameTrackerMouseUp() { ReadCropFrame(); }
 // ---- commands ---------------------------------------------------------------------------
 
 void TForm2::Button11Click() {
-    if (Picture.Empty()) {
+    if (document_.Picture().Empty()) {
         CropMode = false;
         Shape1->hide();
         return;
     }
-    InitCropRect();
+    document_.ResetCropRect();
     CropMode = true;
     PlaceCropFrame();
     Button4->setEnabled(true);
@@ -177,7 +176,7 @@ void TForm2::Button4Click() {
     if (!CropMode) return;
     FrameTracker->Detach();
     Shape1->hide();
-    InitCropRect();
+    document_.ResetCropRect();
     CropMode = false;
     Button4->setEnabled(false);
     Button12->setEnabled(false);
@@ -213,13 +212,9 @@ void TForm2::Button12Click() {
     std::string folder;
     try {
         WaitCursor wait;
-        Bitmap cut = CutOut(Picture, area.x, area.y, area.w, area.h);
         folder = Utf8(ProgramFolder());
-        Picture = std::move(cut);
-        PictureChanged();
-        // The real-time preview works from a copy of the picture before the cut-out; a
-        // slider move would bring that back over the cut-out.
-        SwitchRealTimeOff();
+        // The preview ends with it: its source is the picture before the cut-out.
+        document_.CutOut(area.x, area.y, area.w, area.h);
         FitWhole();
         ShowImageInfo(2);
         Button4->setEnabled(false);
@@ -235,7 +230,7 @@ void TForm2::Button12Click() {
     // told when it ends.
     StartPictureWrite(
         [this, folder](const BackgroundJob::Progress& progress) {
-            WriteTmpPng(Picture, folder, progress);
+            WriteTmpPng(document_.Picture(), folder, progress);
         },
         [this](std::exception_ptr error) {
             if (error) ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);

@@ -58,7 +58,11 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
         TForm2& window;
         ~CloseAfter() { window.CloseIfAskedWhileBusy(); }
     } closeAfter{*this};
-    OrgFName = FileName2;
+    {
+        FileIdentity converting = document_.Identity();
+        converting.OrgFName = converting.FileName2;
+        document_.SetIdentity(std::move(converting));
+    }
     const QString statusBefore = StatusText();
     bool started = false;
     std::string startError;
@@ -77,7 +81,7 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
             }
         } reset{*this};
         try {
-            started = ConvertPdf(FileName2);
+            started = ConvertPdf(Q(document_.FileName2()));
         } catch (const Error& e) {
             startError = e.what();
         }
@@ -104,11 +108,10 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
         SetStatusText(statusBefore);
         return PdfPage::Cancelled;
     }
-    FileName2 = PdfTempFile();
-    PdfConverted = true;
+    document_.SetIdentity({Utf8(PdfTempFile()), document_.OrgFName(), true});
     SetStatusText(QString());
     if (end != PdfConversionEnd::Converted) {
-        ShowMessageText(Q(PdfConvertFailedText(Utf8(OrgFName))), MessageStyle::Confirmation);
+        ShowMessageText(Q(PdfConvertFailedText(document_.OrgFName())), MessageStyle::Confirmation);
         return PdfPage::Stopped;
     }
     return PdfPage::Ready;

@@ -66,28 +66,43 @@ void TForm2::SetScrollPosition(QPoint position) {
 
 void TForm2::SetControlSize(int width, int height) { Image1->resize(width, height); }
 
-void TForm2::PictureChanged() { Image1->SetPicture(Picture.Empty() ? nullptr : &Picture); }
+void TForm2::DocumentChanged(DocumentChanges changes) {
+    if (changes.Has(DocumentPart::Picture)) {
+        const Bitmap& picture = document_.Picture();
+        Image1->SetPicture(picture.Empty() ? nullptr : &picture);
+    }
+    // Whatever ended the preview (a load, a cut-out, a new picture), Real time is off.
+    if (changes.Has(DocumentPart::Preview) && !document_.PreviewOn()) CheckBox2->setChecked(false);
+    if (changes.Has(DocumentPart::Ink)) {
+        const RgbQuad ink = document_.InkColor();
+        QPalette p = BitBtn3->palette();
+        p.setColor(QPalette::ButtonText, QColor(ink.r, ink.g, ink.b));
+        BitBtn3->setPalette(p);
+    }
+}
 
 void TForm2::ZoomAt(int x, int y, double newScale) {
     const QPoint shown = Image1->mapTo(ScrollBox1->viewport(), QPoint(x, y));
     const ZoomPlacement z = vellumo::ZoomAt(x, y, ViewScale, newScale, shown.x(), shown.y(),
-                                            Picture.Width(), Picture.Height());
+                                            document_.Picture().Width(),
+                                            document_.Picture().Height());
     SetControlSize(z.width, z.height);
     SetScrollPosition({z.scrollX, z.scrollY});
     ViewScale = newScale;
 }
 
 void TForm2::FitWhole() {
-    if (Picture.Empty()) return;
+    const Bitmap& picture = document_.Picture();
+    if (picture.Empty()) return;
     const QSize client = ScrollBox1->viewport()->size();
-    ViewScale = FitScale(client.width(), client.height(), Picture.Width(), Picture.Height());
-    SetControlSize(TruncatedSide(Picture.Width(), ViewScale),
-                   TruncatedSide(Picture.Height(), ViewScale));
+    ViewScale = FitScale(client.width(), client.height(), picture.Width(), picture.Height());
+    SetControlSize(TruncatedSide(picture.Width(), ViewScale),
+                   TruncatedSide(picture.Height(), ViewScale));
     if (CropMode) PlaceCropFrame();
 }
 
 void TForm2::ZoomAboutCentre(double newScale) {
-    if (Picture.Empty()) return;
+    if (document_.Picture().Empty()) return;
     const QSize client = ScrollBox1->viewport()->size();
     const QPoint centre(RoundedSide(uint32_t(client.width()), 0.5),
                         RoundedSide(uint32_t(client.height()), 0.5));
@@ -103,16 +118,16 @@ double TForm2::ScreenDpi() const {
     return vellumo::ScreenDpi(s->geometry().width(), s->physicalSize().width());
 }
 
-void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 1.0)); }
+void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 1.0)); }
 
 void TForm2::PixelSize() { ZoomAboutCentre(1.0); }
 
-void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 2.0)); }
+void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 2.0)); }
 
 bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
     if (!PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
     const std::optional<double> next = WheelZoomScale(ViewScale, delta);
-    if (next && !Picture.Empty()) {
+    if (next && !document_.Picture().Empty()) {
         ZoomAt(pointer.x(), pointer.y(), *next);
         if (CropMode) PlaceCropFrame();
     }
@@ -158,7 +173,7 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
 }
 
 void TForm2::ZoomKey(int delta) {
-    if (Picture.Empty()) return;
+    if (document_.Picture().Empty()) return;
     if (const std::optional<double> next = WheelZoomScale(ViewScale, delta)) ZoomAboutCentre(*next);
 }
 
@@ -249,22 +264,21 @@ void TForm2::Image1MouseUp() {
     Image1->unsetCursor();
 }
 
-void TForm2::Turn(Bitmap (*turn)(const Bitmap&)) {
-    if (Picture.Empty() || busy_) return;
+void TForm2::Turn(bool left) {
+    if (document_.Picture().Empty() || busy_) return;
     WaitForPictureWrite();
     WaitCursor wait;
-    Bitmap turned = turn(Picture);
-    // The real-time preview source turns with the picture, or the next slider move would
-    // bring back the unturned picture.
-    if (!Image2.Empty()) Image2 = turn(Image2);
-    Picture = std::move(turned);
-    PictureChanged();
+    if (left)
+        document_.RotateLeft();
+    else
+        document_.RotateRight();
     // The scale and the scroll positions stay; the control takes the turned size.
-    SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
+    const Bitmap& turned = document_.Picture();
+    SetControlSize(RoundedSide(turned.Width(), ViewScale), RoundedSide(turned.Height(), ViewScale));
 }
 
-void TForm2::RotateLeft() { Turn(&vellumo::RotateLeft); }
+void TForm2::RotateLeft() { Turn(true); }
 
-void TForm2::RotateRight() { Turn(&vellumo::RotateRight); }
+void TForm2::RotateRight() { Turn(false); }
 
 }  // namespace vellumo
