@@ -89,6 +89,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     setMinimumSize(500, 505);
     resize(878, 703);
     if (settingsDialog_) settingsDialog_->Viewer = this;
+    updateActions();
 }
 
 TForm2::~TForm2() {
@@ -243,7 +244,6 @@ void TForm2::BuildReductionPanel() {
     Button10 = NamedButton(c, "Button10", QStringLiteral("reLoad"), QRect(58, 274, 50, 25));
     BitBtn3 = NamedButton(c, "BitBtn3", QStringLiteral("色"), QRect(6, 302, 50, 24));
     BitBtn3->setToolTip(QStringLiteral("右ボタンクリックで黒"));
-    BitBtn3->setEnabled(false);
     BitBtn3->installEventFilter(this);
 }
 
@@ -254,7 +254,6 @@ void TForm2::BuildFilePanel() {
     Button5 = NamedButton(c, "Button5", QStringLiteral("開く(&O)"), QRect(8, 4, 96, 25));
     Button14 = NamedButton(c, "Button14", QStringLiteral("Option"), QRect(8, 34, 96, 25));
     Button8 = NamedButton(c, "Button8", QStringLiteral("保存(&S)"), QRect(8, 64, 96, 25));
-    Button8->setEnabled(false);
     Button1 = NamedButton(c, "Button1", QStringLiteral("閉る(&X)"), QRect(8, 94, 96, 25));
 }
 
@@ -317,7 +316,6 @@ void TForm2::BuildMenus() {
                                     QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
     FitKey = key("FitKey", {QKeySequence(Qt::Key_0), QKeySequence(Qt::KeypadModifier | Qt::Key_0)});
     CancelKey = key("CancelKey", {QKeySequence(Qt::Key_Escape)});
-    CancelKey->setEnabled(false);
 }
 
 void TForm2::ConnectControls() {

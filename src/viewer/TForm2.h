@@ -403,6 +403,22 @@ private:
     void CloseIfAskedWhileBusy();
     /// Enables the commands that need a picture (after a load) or disables them (at show).
     void SetPictureCommandsEnabled(bool enabled);
+    /// What the enabled states follow; each is changed where its command runs.
+    struct ActionState {
+        bool pictureCommands = true;  ///< save, print and the picture's menus
+        bool saveCommand = false;     ///< 保存, from the first load on
+        bool toolPanels = true;       ///< the caption names a file
+        bool inkColour = false;       ///< the status line shows a one-bit picture
+        bool thresholdControls = true;  ///< モノクロ chosen
+        bool reducing = false;        ///< 実行 runs
+        bool reductionReload = true;  ///< the panel's reLoad
+        bool cropCancel = false;
+        bool cropExecute = false;
+        bool cropReload = false;      ///< the crop panel's reLoad, after a cut-out
+        bool pdfConverting = false;
+    };
+    /// Sets every control's enabled state from actions_.
+    void updateActions();
     enum class MessageStyle { Plain, Confirmation, Information };
     void ShowMessageText(const QString& text, MessageStyle style);
     void PanelExpanded(CategoryPanel* panel);
@@ -429,6 +445,7 @@ private:
     void CloseSettingsDialog();
 
     ViewerDocument document_;
+    ActionState actions_;
     TForm1& checker_;
     TForm3* settingsDialog_ = nullptr;
     std::unique_ptr<PrinterBackend> printer_;

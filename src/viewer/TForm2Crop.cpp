@@ -36,7 +36,6 @@ void TForm2::BuildCrop() {
     Button12 = NamedButton(c, "Button12", QStringLiteral("実行"), QRect(8, 36, 96, 25));
     Button4 = NamedButton(c, "Button4", QStringLiteral("Cancel"), QRect(8, 66, 96, 25));
     Button6 = NamedButton(c, "Button6", QStringLiteral("reLoad"), QRect(8, 110, 96, 25));
-    for (QPushButton* b : {Button4, Button12, Button6}) b->setEnabled(false);
     c->installEventFilter(this);
 
     N3 = NamedAction(C1, "N3", QStringLiteral("切出位置"));
@@ -168,8 +167,8 @@ void TForm2::Button11Click() {
     document_.ResetCropRect();
     CropMode = true;
     PlaceCropFrame();
-    Button4->setEnabled(true);
-    Button12->setEnabled(true);
+    actions_.cropCancel = actions_.cropExecute = true;
+    updateActions();
 }
 
 void TForm2::Button4Click() {
@@ -178,8 +177,8 @@ void TForm2::Button4Click() {
     Shape1->hide();
     document_.ResetCropRect();
     CropMode = false;
-    Button4->setEnabled(false);
-    Button12->setEnabled(false);
+    actions_.cropCancel = actions_.cropExecute = false;
+    updateActions();
 }
 
 QString TForm2::ProgramFolder() const {
@@ -191,18 +190,20 @@ QString TForm2::ProgramFolder() const {
 void TForm2::Button12Click() {
     if (!CropMode || busy_) return;
     WaitForPictureWrite();
-    Button12->setEnabled(false);
+    actions_.cropExecute = false;
+    updateActions();
     const QPoint scroll = ScrollPosition();
     const CutOutArea area = CutOutFromFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
     CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
     struct EnableReload {
-        QPushButton* button;
+        TForm2& window;
         ~EnableReload() {
-            if (!button->isEnabled()) button->setEnabled(true);
+            window.actions_.cropReload = true;
+            window.updateActions();
         }
-    } reload{Button6};
+    } reload{*this};
     // A frame below one pixel, or one whose cut-out no decoder would read back, is refused
     // before anything is allocated.
     if (const auto refusal = CutOutRefusal(area.w, area.h)) {
@@ -217,8 +218,8 @@ void TForm2::Button12Click() {
         document_.CutOut(area.x, area.y, area.w, area.h);
         FitWhole();
         ShowImageInfo(2);
-        Button4->setEnabled(false);
-        Button12->setEnabled(false);
+        actions_.cropCancel = actions_.cropExecute = false;
+        updateActions();
     } catch (const Error&) {
         ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
         return;

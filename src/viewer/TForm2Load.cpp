@@ -238,14 +238,14 @@ void TForm2::SaveSettings() {
 }
 
 void TForm2::SetPictureCommandsEnabled(bool enabled) {
-    for (QAction* a : {S1, Print}) a->setEnabled(enabled);
-    for (QMenu* m : {V1, N2, C1}) m->menuAction()->setEnabled(enabled);
-    if (enabled) Button8->setEnabled(true);
+    actions_.pictureCommands = enabled;
+    if (enabled) actions_.saveCommand = true;
+    updateActions();
 }
 
 void TForm2::SetToolPanelsEnabled(bool enabled) {
-    for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
-        p->setEnabled(enabled);
+    actions_.toolPanels = enabled;
+    updateActions();
 }
 
 void TForm2::UpdateCaption(const QString& name) {
@@ -267,7 +267,8 @@ bool TForm2::ShowImageInfo(int mode) {
         SetStatusText(Q(ImageInfoText(2, "Bitmap", Utf8(pixelText), dpi)));
         wrote = true;
     }
-    BitBtn3->setEnabled(pixelText == QLatin1String("1bit"));
+    actions_.inkColour = pixelText == QLatin1String("1bit");
+    updateActions();
     return wrote;
 }
 
@@ -409,7 +410,7 @@ void TForm2::LoadImage(QObject* asker) {
         WaitCursor wait;
         shownAsMono = document_.Reload(choices);
         FitWhole();
-        Button10->setEnabled(false);
+        actions_.reductionReload = false;
         SetPictureCommandsEnabled(true);
     }
     ShowImageInfo(shownAsMono ? 2 : 1);

@@ -44,12 +44,9 @@ void TForm2::CancelPdfConversion() {
 }
 
 void TForm2::SetPdfConverting(bool on) {
-    // Panels keep their own enabled states beneath.
-    Panel1->setEnabled(!on);
-    ScrollBox1->setEnabled(!on);
-    menuBar()->setEnabled(!on);
+    actions_.pdfConverting = on;
+    updateActions();
     Button15->setVisible(on);
-    CancelKey->setEnabled(on);
 }
 
 TForm2::PdfPage TForm2::LoadPdfPage() {

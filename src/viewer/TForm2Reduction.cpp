@@ -77,9 +77,8 @@ void TForm2::UpdateThresholdControls() {
         enabled = false;
     else
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, Label7, Edit1,
-                                                      TrackBar1, CheckBox2})
-        w->setEnabled(enabled);
+    actions_.thresholdControls = enabled;
+    updateActions();
 }
 
 void TForm2::RadioButton6Click() { UpdateThresholdControls(); }
@@ -105,12 +104,13 @@ void TForm2::ThresholdTyped() {
 void TForm2::ExecuteReduction() {
     if (busy_) return;
     WaitForPictureWrite();
-    Button9->setEnabled(false);
+    actions_.reducing = true;
+    updateActions();
     struct Restore {
         TForm2& form;
         ~Restore() {
-            form.ShowImageInfo(2);
-            form.Button9->setEnabled(true);
+            form.actions_.reducing = false;
+            form.ShowImageInfo(2);  // sets the enabled states
         }
     } restore{*this};
     WaitCursor wait;
@@ -131,7 +131,8 @@ void TForm2::ExecuteReduction() {
         DespeckleCommand();
     }
     Image1->update();
-    Button10->setEnabled(true);
+    actions_.reductionReload = true;
+    updateActions();
 }
 
 void TForm2::DespeckleCommand() {
@@ -187,7 +188,8 @@ void TForm2::N7Click() {
     }
     WaitCursor wait;
     document_.Dither();
-    Button10->setEnabled(true);
+    actions_.reductionReload = true;
+    updateActions();
     ShowImageInfo(2);
 }
 
@@ -221,7 +223,8 @@ void TForm2::TrackBar1Change() {
         }
     }
     if (!document_.Picture().Empty()) ShowImageInfo(2);
-    Button10->setEnabled(true);
+    actions_.reductionReload = true;
+    updateActions();
 }
 
 void TForm2::Edit1Change() {
@@ -262,12 +265,13 @@ void TForm2::ReloadImage(QObject* button) {
     if (button == Button10) {
         SwitchRealTimeOff();
         TrackBar1->setValue(128);
-        Button10->setEnabled(false);
+        actions_.reductionReload = false;
     } else {
         FrameTracker->Detach();
         Shape1->hide();
-        Button6->setEnabled(false);
+        actions_.cropReload = false;
     }
+    updateActions();
     Ui().ProcessEvents();
     LoadImage(button);
 }
