@@ -272,7 +272,8 @@ void TForm2::ReloadImage(QObject* button) {
         actions_.cropReload = false;
     }
     updateActions();
-    Ui().ProcessEvents();
+    // No nested event loop here: a write still under way was waited for above, and clicks
+    // that came meanwhile would otherwise run in the middle of the reload.
     LoadImage(button);
 }
 
