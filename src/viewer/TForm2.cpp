@@ -75,7 +75,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     // FormCreate.
     printer_ = MakePrinterBackend();
     FillPrintLists();
-    Magnified = false;
+    view_.Magnified = false;
     SaveDialogAct_Chk = false;
     setAcceptDrops(true);
     UpdateThresholdControls();
@@ -84,7 +84,7 @@ TForm2::TForm2(TForm1& checker, TForm3* settingsDialog, QWidget* parent)
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5})
         p->SetColor(kPanelColor);
-    ViewScale = 1.0;
+    view_.ViewScale = 1.0;
     document_.ResetCropRect();
     setMinimumSize(500, 505);
     resize(878, 703);
@@ -346,12 +346,12 @@ void TForm2::ConnectControls() {
         Image1, &ImageControlWidget::MouseUp, this,
         Guarded(this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { Image1MouseUp(); }));
     connect(Image1, &ImageControlWidget::MouseEnter, this,
-            Guarded(this, [this] { PointerOverImage = true; }));
+            Guarded(this, [this] { view_.PointerOverImage = true; }));
     connect(Image1, &ImageControlWidget::MouseLeave, this,
-            Guarded(this, [this] { PointerOverImage = false; }));
+            Guarded(this, [this] { view_.PointerOverImage = false; }));
     connect(Image1, &QWidget::customContextMenuRequested, this, Guarded(this, [this](QPoint p) {
                 menuPoint_ = p;
-                Inspect1->setText(Magnified ? QStringLiteral("元の表示に戻す")
+                Inspect1->setText(view_.Magnified ? QStringLiteral("元の表示に戻す")
                                             : QStringLiteral("座標表示・２倍表示"));
                 PopupMenu2->popup(Image1->mapToGlobal(p));
             }));

@@ -60,14 +60,20 @@ public:
     ViewerDocument& Document() { return document_; }
     const ViewerDocument& Document() const { return document_; }
 
-    double ViewScale = 1.0;
+    /// How the picture is shown now: its scale, the pointer over it, a drag, the
+    /// inspection's doubling, the crop frame being set.
+    struct ViewState {
+        double ViewScale = 1.0;
+        bool PointerOverImage = false;
+        bool Dragging = false;
+        QPoint DragStart;
+        bool Magnified = false;
+        bool CropMode = false;
+    };
+    const ViewState& View() const { return view_; }
+    /// The pointer has entered or left the picture (its enter and leave events say so).
+    void SetPointerOverImage(bool over) { view_.PointerOverImage = over; }
 
-    // View state.
-    bool PointerOverImage = false;
-    bool Dragging = false;
-    QPoint DragStart;
-    bool Magnified = false;
-    bool CropMode = false;
     bool SaveDialogAct_Chk = false;
     int SaveType = 1;
     // The viewer's printing options, kept in the settings file.
@@ -446,6 +452,7 @@ private:
 
     ViewerDocument document_;
     ActionState actions_;
+    ViewState view_;
     TForm1& checker_;
     TForm3* settingsDialog_ = nullptr;
     std::unique_ptr<PrinterBackend> printer_;

@@ -96,8 +96,8 @@ bool TForm2::CropEvent(QObject* watched, QEvent* event) {
                                 mouse->modifiers());
                 return true;
             }
-            case QEvent::Enter: PointerOverImage = true; break;
-            case QEvent::Leave: PointerOverImage = false; break;
+            case QEvent::Enter: view_.PointerOverImage = true; break;
+            case QEvent::Leave: view_.PointerOverImage = false; break;
             default: break;
         }
     } else if (watched == ScrollBox1 && event->type() == QEvent::Leave) {
@@ -124,24 +124,24 @@ void TForm2::SetShownCropFrame(const FrameBounds& b) {
 void TForm2::PlaceCropFrame() {
     FrameTracker->Detach();
     const QPoint scroll = ScrollPosition();
-    SetShownCropFrame(vellumo::PlaceCropFrame(document_.CropRect(), ViewScale, scroll.x(), scroll.y()));
+    SetShownCropFrame(vellumo::PlaceCropFrame(document_.CropRect(), view_.ViewScale, scroll.x(), scroll.y()));
     Shape1->show();
 }
 
 void TForm2::ReadCropFrame() {
     const QPoint scroll = ScrollPosition();
-    document_.SetCropRect(vellumo::ReadCropFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y()));
+    document_.SetCropRect(vellumo::ReadCropFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y()));
 }
 
 void TForm2::ApplyFramePreset(int preset) {
     FrameTracker->Detach();
     if (preset == kPresetCancel) {
         Shape1->hide();
-        CropMode = false;
+        view_.CropMode = false;
         return;
     }
     // The next press on the frame attaches the tracker again.
-    SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), ViewScale,
+    SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), view_.ViewScale,
                                                 document_.Resolution().PixPerMmX,
                                                 document_.Resolution().PixPerMmY));
     ReadCropFrame();
@@ -149,10 +149,10 @@ void TForm2::ApplyFramePreset(int preset) {
 
 void TForm2::Shape1MouseDown(QPoint globalPos, Qt::MouseButtons buttons,
                              Qt::KeyboardModifiers mods) {
-    if (CropMode) FrameTracker->Attach(Shape1, {globalPos, buttons, mods});
+    if (view_.CropMode) FrameTracker->Attach(Shape1, {globalPos, buttons, mods});
 }
 
-void TForm2::FrameTrackerMouseDown() { PointerOverImage = true; }
+void TForm2::FrameTrackerMouseDown() { view_.PointerOverImage = true; }
 
 void TForm2::FrameTrackerMouseUp() { ReadCropFrame(); }
 
@@ -160,23 +160,23 @@ void TForm2::FrameTrackerMouseUp() { ReadCropFrame(); }
 
 void TForm2::Button11Click() {
     if (document_.Picture().Empty()) {
-        CropMode = false;
+        view_.CropMode = false;
         Shape1->hide();
         return;
     }
     document_.ResetCropRect();
-    CropMode = true;
+    view_.CropMode = true;
     PlaceCropFrame();
     actions_.cropCancel = actions_.cropExecute = true;
     updateActions();
 }
 
 void TForm2::Button4Click() {
-    if (!CropMode) return;
+    if (!view_.CropMode) return;
     FrameTracker->Detach();
     Shape1->hide();
     document_.ResetCropRect();
-    CropMode = false;
+    view_.CropMode = false;
     actions_.cropCancel = actions_.cropExecute = false;
     updateActions();
 }
@@ -188,13 +188,13 @@ QString TForm2::ProgramFolder() const {
 }
 
 void TForm2::Button12Click() {
-    if (!CropMode || busy_) return;
+    if (!view_.CropMode || busy_) return;
     WaitForPictureWrite();
     actions_.cropExecute = false;
     updateActions();
     const QPoint scroll = ScrollPosition();
-    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
-    CropMode = false;
+    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y());
+    view_.CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
     struct EnableReload {

@@ -333,7 +333,7 @@ void TForm2::C1Click() {
 void TForm2::CategoryPanel2Collapse() { SwitchRealTimeOff(); }
 
 void TForm2::CategoryPanel4Collapse() {
-    CropMode = false;
+    view_.CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
 }

@@ -83,22 +83,22 @@ void TForm2::DocumentChanged(DocumentChanges changes) {
 
 void TForm2::ZoomAt(int x, int y, double newScale) {
     const QPoint shown = Image1->mapTo(ScrollBox1->viewport(), QPoint(x, y));
-    const ZoomPlacement z = vellumo::ZoomAt(x, y, ViewScale, newScale, shown.x(), shown.y(),
+    const ZoomPlacement z = vellumo::ZoomAt(x, y, view_.ViewScale, newScale, shown.x(), shown.y(),
                                             document_.Picture().Width(),
                                             document_.Picture().Height());
     SetControlSize(z.width, z.height);
     SetScrollPosition({z.scrollX, z.scrollY});
-    ViewScale = newScale;
+    view_.ViewScale = newScale;
 }
 
 void TForm2::FitWhole() {
     const Bitmap& picture = document_.Picture();
     if (picture.Empty()) return;
     const QSize client = ScrollBox1->viewport()->size();
-    ViewScale = FitScale(client.width(), client.height(), picture.Width(), picture.Height());
-    SetControlSize(TruncatedSide(picture.Width(), ViewScale),
-                   TruncatedSide(picture.Height(), ViewScale));
-    if (CropMode) PlaceCropFrame();
+    view_.ViewScale = FitScale(client.width(), client.height(), picture.Width(), picture.Height());
+    SetControlSize(TruncatedSide(picture.Width(), view_.ViewScale),
+                   TruncatedSide(picture.Height(), view_.ViewScale));
+    if (view_.CropMode) PlaceCropFrame();
 }
 
 void TForm2::ZoomAboutCentre(double newScale) {
@@ -108,7 +108,7 @@ void TForm2::ZoomAboutCentre(double newScale) {
                         RoundedSide(uint32_t(client.height()), 0.5));
     const QPoint anchor = Image1->mapFrom(ScrollBox1->viewport(), centre);
     ZoomAt(anchor.x(), anchor.y(), newScale);
-    if (CropMode) PlaceCropFrame();
+    if (view_.CropMode) PlaceCropFrame();
 }
 
 double TForm2::ScreenDpi() const {
@@ -125,17 +125,17 @@ void TForm2::PixelSize() { ZoomAboutCentre(1.0); }
 void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 2.0)); }
 
 bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
-    if (!PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
-    const std::optional<double> next = WheelZoomScale(ViewScale, delta);
+    if (!view_.PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
+    const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta);
     if (next && !document_.Picture().Empty()) {
         ZoomAt(pointer.x(), pointer.y(), *next);
-        if (CropMode) PlaceCropFrame();
+        if (view_.CropMode) PlaceCropFrame();
     }
     return true;
 }
 
 bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
-    if (!PointerOverImage) return false;
+    if (!view_.PointerOverImage) return false;
     const int step = down ? kWheelScrollStep : -kWheelScrollStep;
     QScrollBar* bar = (modifiers & Qt::ControlModifier) ? ScrollBox1->horizontalScrollBar()
                                                         : ScrollBox1->verticalScrollBar();
@@ -152,7 +152,7 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
     const QPoint global = wheel.globalPosition().toPoint();
     // Where the pointer is now, not what the last enter or leave said: none comes after a
     // message box closes or a crop frame is let go until the mouse moves.
-    PointerOverImage = PointerOnPicture(global);
+    view_.PointerOverImage = PointerOnPicture(global);
     const QPoint pointer = Image1->mapFromGlobal(global);
     // A wheel notch is 120; touchpads and smooth wheels send it in small parts, which are
     // gathered so that each whole notch is one step, as with a notched wheel. A sideways
@@ -174,7 +174,7 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
 
 void TForm2::ZoomKey(int delta) {
     if (document_.Picture().Empty()) return;
-    if (const std::optional<double> next = WheelZoomScale(ViewScale, delta)) ZoomAboutCentre(*next);
+    if (const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta)) ZoomAboutCentre(*next);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -223,22 +223,22 @@ void TForm2::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modif
         InspectAt(pos);
         return;
     }
-    Dragging = true;
-    DragStart = pos;
+    view_.Dragging = true;
+    view_.DragStart = pos;
 }
 
 void TForm2::InspectAt(QPoint pos) {
-    if (Magnified) {
+    if (view_.Magnified) {
         SetControlSize(savedControlSize_.width(), savedControlSize_.height());
         SetScrollPosition(savedScroll_);
         // The scale goes back with the size, so the next zoom starts from what is shown.
-        ViewScale = savedScale_;
-        Magnified = false;
+        view_.ViewScale = savedScale_;
+        view_.Magnified = false;
         return;
     }
     savedControlSize_ = ControlSize();
     savedScroll_ = ScrollPosition();
-    savedScale_ = ViewScale;
+    savedScale_ = view_.ViewScale;
     const QPoint onScreen = Image1->mapToGlobal(pos);
     ShowMessageText(QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:%3,Y:%4")
                         .arg(onScreen.x())
@@ -247,20 +247,20 @@ void TForm2::InspectAt(QPoint pos) {
                         .arg(pos.y()),
                     MessageStyle::Plain);
     ZoomAt(pos.x(), pos.y(), 2.0);
-    Magnified = true;
+    view_.Magnified = true;
 }
 
 void TForm2::Image1MouseMove(QPoint pos) {
-    if (!Dragging) return;
+    if (!view_.Dragging) return;
     const QSize control = ControlSize();
     if (control.width() > ScrollBox1->width() || control.height() > ScrollBox1->height())
         Image1->setCursor(Qt::SizeAllCursor);
     const QPoint scroll = ScrollPosition();
-    SetScrollPosition({scroll.x() + DragStart.x() - pos.x(), scroll.y() + DragStart.y() - pos.y()});
+    SetScrollPosition({scroll.x() + view_.DragStart.x() - pos.x(), scroll.y() + view_.DragStart.y() - pos.y()});
 }
 
 void TForm2::Image1MouseUp() {
-    Dragging = false;
+    view_.Dragging = false;
     Image1->unsetCursor();
 }
 
@@ -274,7 +274,7 @@ void TForm2::Turn(bool left) {
         document_.RotateRight();
     // The scale and the scroll positions stay; the control takes the turned size.
     const Bitmap& turned = document_.Picture();
-    SetControlSize(RoundedSide(turned.Width(), ViewScale), RoundedSide(turned.Height(), ViewScale));
+    SetControlSize(RoundedSide(turned.Width(), view_.ViewScale), RoundedSide(turned.Height(), view_.ViewScale));
 }
 
 void TForm2::RotateLeft() { Turn(true); }

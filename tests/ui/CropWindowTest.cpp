@@ -93,10 +93,10 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     // The picture's popup expands the panel and starts the frame, only while it is hidden.
     viewer->Img_Ccut->trigger();
     EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
-    EXPECT_TRUE(viewer->CropMode);
+    EXPECT_TRUE(viewer->View().CropMode);
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{834, 500, 2167, 1500}));
     const QPoint scroll = viewer->ScrollPosition();
-    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(), viewer->ViewScale, scroll.x(),
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(), viewer->View().ViewScale, scroll.x(),
                                              scroll.y())));
     EXPECT_TRUE(viewer->Button4->isEnabled());
     EXPECT_TRUE(viewer->Button12->isEnabled());
@@ -105,7 +105,7 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{1, 2, 3, 4}));
 
     viewer->Button4Click();
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     EXPECT_FALSE(viewer->Button4->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
@@ -113,7 +113,7 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     // The popup's cancel leaves the buttons enabled; they do nothing until the next start.
     viewer->Button11Click();
     viewer->Cancel2->trigger();
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     viewer->Button12Click();
     viewer->Button4Click();
@@ -126,7 +126,7 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     viewer->Button11Click();
     viewer->ExpandPanel(viewer->CategoryPanel4);
     viewer->CollapsePanel(viewer->CategoryPanel4);
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
 }
 
@@ -153,7 +153,7 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     FrameTracker* t = viewer->FrameTracker;
     ASSERT_EQ(t->Target(), viewer->Shape1);
     EXPECT_EQ(t->State(), FrameTracker::DragState::Move);
-    EXPECT_TRUE(viewer->PointerOverImage);
+    EXPECT_TRUE(viewer->View().PointerOverImage);
     Mouse(QTest::MouseMove, content, start + QPoint(30, 20));
     EXPECT_EQ(t->Outline()->geometry(), QRect(130, 120, 200, 100));
     EXPECT_EQ(Frame(), QRect(100, 100, 200, 100));
@@ -335,8 +335,8 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
         const CropRect shown = ReadCropFrame({Frame().x() + viewer->ScrollContent->x(),
                                               Frame().y() + viewer->ScrollContent->y(),
                                               Frame().width(), Frame().height()},
-                                             viewer->ViewScale, scroll.x(), scroll.y());
-        const double slack = 1.0 / viewer->ViewScale;
+                                             viewer->View().ViewScale, scroll.x(), scroll.y());
+        const double slack = 1.0 / viewer->View().ViewScale;
         EXPECT_NEAR(shown.left, rect.left, slack);
         EXPECT_NEAR(shown.top, rect.top, slack);
         EXPECT_NEAR(shown.right, rect.right, slack);
@@ -349,13 +349,13 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     ASSERT_EQ(viewer->FrameTracker->Target(), viewer->Shape1);
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(viewer->Shape1, &enter);
-    EXPECT_TRUE(viewer->PointerOverImage);
+    EXPECT_TRUE(viewer->View().PointerOverImage);
     QWheelEvent wheel(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     // As the window system sends it: passed on from the frame to the scroll box.
     QSpontaneKeyEvent::setSpontaneous(&wheel);
     QApplication::instance()->notify(viewer->Shape1, &wheel);
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
     EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
     onItsPixels("wheel");
     // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
@@ -375,7 +375,7 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     onItsPixels("device size");
     viewer->FitWhole();
     onItsPixels("fit");
-    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->ViewScale, 0, 0)));
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->View().ViewScale, 0, 0)));
 }
 
 TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
@@ -388,9 +388,9 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     EXPECT_EQ(viewer->Document().Picture().PixelColor(199, 99), before.PixelColor(299, 149));
     // Fitted, out of crop mode, and the buttons as after every cut-out.
     const QSize client = viewer->ScrollBox1->viewport()->size();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
-    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->ViewScale), int(100 * viewer->ViewScale)));
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
+    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->View().ViewScale), int(100 * viewer->View().ViewScale)));
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     EXPECT_FALSE(viewer->Button4->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
@@ -423,7 +423,7 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     viewer->Button6Click();
     EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
     EXPECT_FALSE(viewer->Button6->isEnabled());
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
 
     // Real time previews from a copy of the picture before the cut-out: it ends with it, so
     // the next slider move cannot bring the whole picture back.
@@ -447,7 +447,7 @@ TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("枠座標切出失敗"));
     EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Button6->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
 

@@ -109,7 +109,7 @@ TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {
     viewer->FitWhole();
     viewer->DeviceSize();
     viewer->RotateLeft();
-    EXPECT_EQ(viewer->ViewScale, 1.0);
+    EXPECT_EQ(viewer->View().ViewScale, 1.0);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -127,7 +127,7 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
     EXPECT_EQ(viewer->Document().Resolution().ShownDpi, 400.0f);
     // Fitted into the scroll box.
     EXPECT_LE(viewer->ControlSize().width(), viewer->ScrollBox1->viewport()->width());
-    EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->ViewScale));
+    EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->View().ViewScale));
 
     dialog.CheckBox5->setChecked(false);
     viewer->Button10->setEnabled(true);
@@ -300,7 +300,7 @@ TEST_F(ViewerWindowTest, ResolutionInTheStatusLine) {
         << viewer->StatusText().toStdString();
     viewer->OverrideScreenDpi(96.0);
     viewer->DeviceSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 96.0 / 72.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 96.0 / 72.0);
 }
 
 TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
@@ -348,24 +348,24 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
 
 TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     Open(Mono400("big.tif", 3000, 2000));
-    viewer->PointerOverImage = true;
+    viewer->SetPointerOverImage(true);
     viewer->ZoomAt(0, 0, 1.0);
     EXPECT_TRUE(viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0}));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
     EXPECT_EQ(viewer->ControlSize(), QSize(3300, 2200));
     viewer->ZoomAt(0, 0, 1.0);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.9);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.9);
     viewer->ZoomAt(0, 0, 3.0);
     viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 3.3, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 3.3, 1e-12);
     viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 3.3, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 3.3, 1e-12);
     viewer->ZoomAt(0, 0, 0.1);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 0.09, 1e-12);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 0.09, 1e-12);
 
     // Through the window's events: half notches add up to one step.
     viewer->ZoomAt(0, 0, 1.0);
@@ -375,7 +375,7 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
                          false);
         QApplication::sendEvent(viewer->Image1, &half);
     }
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
 
     // Shift and Ctrl scroll by ten pixels a notch instead.
     viewer->ZoomAt(0, 0, 1.0);
@@ -387,17 +387,17 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     viewer->FormMouseWheelScroll(false, Qt::ControlModifier);
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(10, 10));
     // Off the image the wheel does nothing.
-    viewer->PointerOverImage = false;
+    viewer->SetPointerOverImage(false);
     EXPECT_FALSE(viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0}));
     EXPECT_FALSE(viewer->FormMouseWheelScroll(true, Qt::ShiftModifier));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
 
     // A drag moves the view by the pointer's way, from the same start point.
     viewer->Image1MouseDown(Qt::LeftButton, Qt::NoModifier, {500, 400});
     viewer->Image1MouseMove({480, 390});
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(30, 20));
     viewer->Image1MouseUp();
-    EXPECT_FALSE(viewer->Dragging);
+    EXPECT_FALSE(viewer->View().Dragging);
 }
 
 TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
@@ -409,15 +409,15 @@ TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
                                        .arg(screen.x())
                                        .arg(screen.y()));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
     EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
-    EXPECT_TRUE(viewer->Magnified);
+    EXPECT_TRUE(viewer->View().Magnified);
     viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {0, 0});
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(0, 0));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
-    EXPECT_FALSE(viewer->Magnified);
-    EXPECT_FALSE(viewer->Dragging);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
+    EXPECT_FALSE(viewer->View().Magnified);
+    EXPECT_FALSE(viewer->View().Dragging);
 }
 
 // The inspection on Alt-click, on Ctrl-click (no window manager takes it) and in the
@@ -459,13 +459,13 @@ TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
                   QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
                       .arg(screen.x())
                       .arg(screen.y()));
-        EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+        EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
         EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
         way.use();
-        EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+        EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
         EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
         EXPECT_EQ(ui.messages.size(), 1u);
-        EXPECT_FALSE(viewer->Dragging);
+        EXPECT_FALSE(viewer->View().Dragging);
     }
 }
 
@@ -497,7 +497,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
          },
          [&](double) {
              EXPECT_EQ(viewer->ScrollPosition(), QPoint(10, 0));
-             EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+             EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
          }},
         {"the wheel right after a message box",
          [&] {
@@ -509,7 +509,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
              ASSERT_TRUE(box.Done());
              TurnWheel(viewer.get(), over, QPoint(0, 120));
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 1.1); }},
         {"the wheel over a crop frame just let go",
          [&] {
              QTest::mouseClick(viewer->Button11, Qt::LeftButton);
@@ -519,17 +519,17 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
              QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              TurnWheel(viewer.get(), viewer->mapToGlobal(frame), QPoint(0, -120));
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 0.9); }},
         {"+", [&] { QTest::keyClick(viewer.get(), '+'); },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 1.1); }},
         {"-", [&] { QTest::keyClick(viewer.get(), '-'); },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 0.9); }},
         {"0",
          [&] {
              viewer->ZoomAt(0, 0, 1.0);
              QTest::keyClick(viewer.get(), '0');
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before); }},
         {"Ctrl+P", [&] { QTest::keyClick(viewer.get(), Qt::Key_P, Qt::ControlModifier); },
          [&](double) { EXPECT_TRUE(viewer->CategoryPanel4->Expanded()); }},
     };
@@ -538,7 +538,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
         Open(Mono400("big.tif", 3000, 2000));
         ASSERT_TRUE(test::Activate(viewer.get()));
         over = viewer->Image1->mapToGlobal(QPoint(40, 30));
-        const double before = viewer->ViewScale;
+        const double before = viewer->View().ViewScale;
         c.act();
         c.check(before);
     }
@@ -578,15 +578,15 @@ TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
     Open(Mono400("big.tif", 3000, 2000));
     viewer->OverrideScreenDpi(96.0);
     viewer->DeviceSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.24);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.24);
     viewer->DoubleSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.48);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.48);
     viewer->PixelSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
     // A resolution that reads as 0 counts as 96 dpi.
     viewer->Document().ReadResolution(dir.File("no such file.tif"));
     viewer->DoubleSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
 
     viewer->ZoomAt(0, 0, 0.25);
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
@@ -595,7 +595,7 @@ TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
     EXPECT_EQ(viewer->Document().Picture().Width(), 2000u);
     EXPECT_EQ(viewer->Document().Picture().Height(), 3000u);
     EXPECT_EQ(viewer->ControlSize(), QSize(500, 750));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
     viewer->RotateLeft();
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
     EXPECT_EQ(viewer->Document().Picture().ByteSize(), before.ByteSize());
