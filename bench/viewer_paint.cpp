@@ -280,7 +280,7 @@ void MeasureWindow(const Bitmap& drawing, bool colour) {
         const QPoint centre(area->width() / 2, area->height() / 2);
         const QPoint global = area->mapToGlobal(centre);
         const QPoint local = viewer.Image1->mapFromGlobal(global);
-        viewer.PointerOverImage = true;
+        viewer.SetPointerOverImage(true);
         QWheelEvent wheel(QPointF(local), QPointF(global), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewer.Image1, &wheel);
@@ -290,13 +290,13 @@ void MeasureWindow(const Bitmap& drawing, bool colour) {
     // From fitted up to the largest scale and back down to fitted, twice.
     viewer.FitWhole();
     QApplication::processEvents();
-    const double fitted = viewer.ViewScale;
+    const double fitted = viewer.View().ViewScale;
     std::vector<double> times;
     for (int pass = 0; pass < 2; ++pass) {
         for (int delta : {120, -120}) {
             double last = -1;
-            while (viewer.ViewScale != last && (delta > 0 || viewer.ViewScale > fitted)) {
-                last = viewer.ViewScale;
+            while (viewer.View().ViewScale != last && (delta > 0 || viewer.View().ViewScale > fitted)) {
+                last = viewer.View().ViewScale;
                 times.push_back(TimeMs([&] { notch(delta); }));
             }
         }

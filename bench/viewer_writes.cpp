@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     std::printf(
         "viewer writes on the B4 colour scan %u x %u (%s), picture area %d x %d, "
         "median of %d runs\n",
-        viewer.Picture.Width(), viewer.Picture.Height(),
+        viewer.Document().Picture().Width(), viewer.Document().Picture().Height(),
         qPrintable(QGuiApplication::platformName()), viewer.ScrollBox1->viewport()->width(),
         viewer.ScrollBox1->viewport()->height(), runs);
 
@@ -184,10 +184,10 @@ int main(int argc, char** argv) {
         answered.push_back(Ms(t));
         RunUntil([&] { return Identity(tmpPng) != before && Identity(tmpPng).first != 0; });
         written.push_back(Ms(t));
-        std::fprintf(stderr, "cut-out %d: %u x %u\n", i, viewer.Picture.Width(),
-                     viewer.Picture.Height());
+        std::fprintf(stderr, "cut-out %d: %u x %u\n", i, viewer.Document().Picture().Width(),
+                     viewer.Document().Picture().Height());
         viewer.Button6Click();  // reload (off the clock)
-        RunUntil([&] { return viewer.Picture.Width() == 5732; });
+        RunUntil([&] { return viewer.Document().Picture().Width() == 5732; });
     }
     std::printf("\n実行 (cut-out of the default frame, %s)\n", "Tmp.png written beside");
     Row("the click held the window", Median(held));

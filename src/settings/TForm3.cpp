@@ -264,8 +264,8 @@ void TForm3::ApplyValues(const DialogSettings& v) {
 
 bool TForm3::BesideSaveDialog() const { return besideSaveDialog_; }
 
-LoadChoices TForm3::CurrentLoadChoices() const {
-    LoadChoices c;
+DialogLoadChoices TForm3::CurrentLoadChoices() const {
+    DialogLoadChoices c;
     c.useGs = UseGs != 0;
     c.useRegisteredFolder = CheckBox3->isChecked();
     c.monoDisplay = CheckBox5->isChecked();

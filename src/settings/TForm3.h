@@ -28,7 +28,7 @@ struct SaveOptions;
 struct ViewerSettings;
 
 /// What a load in the viewer takes from the dialog.
-struct LoadChoices {
+struct DialogLoadChoices {
     /// "利用" is on (PDF files are converted when Ghostscript is available).
     bool useGs = false;
     /// "ファイルの読込に登録フォルダーを指定する": the open dialog starts in the registered folder.
@@ -77,7 +77,7 @@ public:
     void ApplyValues(const DialogSettings& values);
 
     // What the viewer asks of the dialog; the dialog answers through its signals.
-    LoadChoices CurrentLoadChoices() const;
+    DialogLoadChoices CurrentLoadChoices() const;
     /// The keys the viewer reads at its show: the registered folder, the PDF colour, the
     /// JPEG gray choice (applied to the current choice) and "利用".
     void ApplyViewerSettings(const ViewerSettings& values);

@@ -71,20 +71,21 @@ TForm2::TForm2(Session& session, TForm3* settingsDialog, QWidget* parent)
     BuildMenus();
     ConnectControls();
     BuildCrop();
+    document_.Observe([this](DocumentChanges changes) { DocumentChanged(changes); });
     // FormCreate.
     printer_ = MakePrinterBackend();
     FillPrintLists();
-    Magnified = false;
+    view_.Magnified = false;
     SaveDialogAct_Chk = false;
     setAcceptDrops(true);
     UpdateThresholdControls();
     SaveType = 1;
-    FileName2 = session_.CheckedFileName;
+    document_.SetFileName2(Utf8(session_.CheckedFileName));
     for (CategoryPanel* p :
          {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4, CategoryPanel5})
         p->SetColor(kPanelColor);
-    ViewScale = 1.0;
-    InitCropRect();
+    view_.ViewScale = 1.0;
+    document_.ResetCropRect();
     setMinimumSize(500, 505);
     resize(878, 703);
     if (settingsDialog_) {
@@ -94,10 +95,12 @@ TForm2::TForm2(Session& session, TForm3* settingsDialog, QWidget* parent)
         connect(settingsDialog_, &TForm3::RegisteredFolderChosen, this,
                 [this](const QString& folder) { F_Path2 = folder; });
         connect(settingsDialog_, &TForm3::ShownFolderWanted, this, Guarded(this, [this] {
-                    if (!FileName2.isEmpty() && !Picture.Empty())
-                        settingsDialog_->RegisterShownFolder(QFileInfo(FileName2).path());
+                    if (!document_.FileName2().empty() && !document_.Picture().Empty())
+                        settingsDialog_->RegisterShownFolder(
+                            QFileInfo(QString::fromStdString(document_.FileName2())).path());
                 }));
     }
+    updateActions();
 }
 
 TForm2::~TForm2() {
@@ -249,7 +252,6 @@ void TForm2::BuildReductionPanel() {
     Button10 = NamedButton(c, "Button10", QStringLiteral("reLoad"), QRect(58, 274, 50, 25));
     BitBtn3 = NamedButton(c, "BitBtn3", QStringLiteral("色"), QRect(6, 302, 50, 24));
     BitBtn3->setToolTip(QStringLiteral("右ボタンクリックで黒"));
-    BitBtn3->setEnabled(false);
     BitBtn3->installEventFilter(this);
 }
 
@@ -260,7 +262,6 @@ void TForm2::BuildFilePanel() {
     Button5 = NamedButton(c, "Button5", QStringLiteral("開く(&O)"), QRect(8, 4, 96, 25));
     Button14 = NamedButton(c, "Button14", QStringLiteral("Option"), QRect(8, 34, 96, 25));
     Button8 = NamedButton(c, "Button8", QStringLiteral("保存(&S)"), QRect(8, 64, 96, 25));
-    Button8->setEnabled(false);
     Button1 = NamedButton(c, "Button1", QStringLiteral("閉る(&X)"), QRect(8, 94, 96, 25));
 }
 
@@ -323,7 +324,6 @@ void TForm2::BuildMenus() {
                                     QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
     FitKey = key("FitKey", {QKeySequence(Qt::Key_0), QKeySequence(Qt::KeypadModifier | Qt::Key_0)});
     CancelKey = key("CancelKey", {QKeySequence(Qt::Key_Escape)});
-    CancelKey->setEnabled(false);
 }
 
 void TForm2::ConnectControls() {
@@ -354,12 +354,12 @@ void TForm2::ConnectControls() {
         Image1, &ImageControlWidget::MouseUp, this,
         Guarded(this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint) { Image1MouseUp(); }));
     connect(Image1, &ImageControlWidget::MouseEnter, this,
-            Guarded(this, [this] { PointerOverImage = true; }));
+            Guarded(this, [this] { view_.PointerOverImage = true; }));
     connect(Image1, &ImageControlWidget::MouseLeave, this,
-            Guarded(this, [this] { PointerOverImage = false; }));
+            Guarded(this, [this] { view_.PointerOverImage = false; }));
     connect(Image1, &QWidget::customContextMenuRequested, this, Guarded(this, [this](QPoint p) {
                 menuPoint_ = p;
-                Inspect1->setText(Magnified ? QStringLiteral("元の表示に戻す")
+                Inspect1->setText(view_.Magnified ? QStringLiteral("元の表示に戻す")
                                             : QStringLiteral("座標表示・２倍表示"));
                 PopupMenu2->popup(Image1->mapToGlobal(p));
             }));

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "crop/CropFrame.h"
+#include "document/ViewerDocument.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Bitmap.h"
 #include "print/PaperGeometry.h"
@@ -55,31 +56,30 @@ public:
     TForm2(Session& session, TForm3* settingsDialog, QWidget* parent = nullptr);
     ~TForm2() override;
 
-    // ViewedImage.
-    Bitmap Picture;
-    QString FileName2;
-    QString OrgFName;
-    QString DropFname;
-    bool PdfConverted = false;
-    QString ImageTypeName;
-    QString PixelFormatName;
-    ViewResolution Resolution;
-    double ViewScale = 1.0;
+    /// The viewed picture, its file and its commands; the image control follows it.
+    ViewerDocument& Document() { return document_; }
+    const ViewerDocument& Document() const { return document_; }
 
-    // View state.
-    bool PointerOverImage = false;
-    bool Dragging = false;
-    QPoint DragStart;
-    bool Magnified = false;
-    bool CropMode = false;
+    /// How the picture is shown now: its scale, the pointer over it, a drag, the
+    /// inspection's doubling, the crop frame being set.
+    struct ViewState {
+        double ViewScale = 1.0;
+        bool PointerOverImage = false;
+        bool Dragging = false;
+        QPoint DragStart;
+        bool Magnified = false;
+        bool CropMode = false;
+    };
+    const ViewState& View() const { return view_; }
+    /// The pointer has entered or left the picture (its enter and leave events say so).
+    void SetPointerOverImage(bool over) { view_.PointerOverImage = over; }
+
     bool SaveDialogAct_Chk = false;
     int SaveType = 1;
     // The viewer's printing options, kept in the settings file.
     bool Waku = true;
     bool PrtMs = true;
     QString F_Path2;
-    /// The ink colour of one-bit pictures.
-    RgbQuad InkColor{};
 
     // Controls, by their names.
     QScrollArea* ScrollBox1 = nullptr;
@@ -153,10 +153,6 @@ public:
     QAction* ZoomOutKey = nullptr;
     QAction* FitKey = nullptr;
 
-    /// The 8-bit gray picture the real-time preview thresholds (`Image2`); empty while
-    /// Real time is off.
-    Bitmap Image2;
-
     // Loading and the window (handlers keep the names of the events they serve).
     /// Loads a file for `asker`: the checker window (the hand-off), this window (a drop),
     /// Button10 / Button6 (reload the current file), anything else (the open dialog).
@@ -164,7 +160,6 @@ public:
     void LoadImage(QObject* asker);
     bool ShowImageInfo(int mode);
     void UpdateCaption(const QString& name);
-    void ReadResolution(const QString& path);
     void ArrangePanels(CategoryPanel* expanded);
     void FormShow();
     void FormActivate();
@@ -238,11 +233,8 @@ public:
 
     /// The crop frame's presets (0 hides the frame and ends crop mode) and its default.
     void ApplyFramePreset(int preset);
-    void InitCropRect();
 
     // Crop: the frame, its presets and the cut-out (TForm2Crop.cpp).
-    /// The frame in picture pixels, so it stays on the same pixels when the scale changes.
-    vellumo::CropRect CropRect;
     /// The scroll box's content: Image1 and, over it, Shape1 and the tracker's parts.
     ScrollContentWidget* ScrollContent = nullptr;
     vellumo::FrameTracker* FrameTracker = nullptr;
@@ -342,9 +334,6 @@ public:
     void ExpandPanel(CategoryPanel* panel);
     void CollapsePanel(CategoryPanel* panel);
 
-    /// Keeps the image control and its cache in step after Picture changed.
-    void PictureChanged();
-
     // Writing files from the picture on a worker thread (TForm2Write.cpp): a save, and
     // "Tmp.png" after a cut-out. The window keeps painting and answering meanwhile; the
     // picture stays as it is until the file is written, since every command that would
@@ -397,6 +386,8 @@ private:
     /// The program's working folder (the session's WorkFolder, created when missing);
     /// "Tmp.png" and "tmp.tif" are written there.
     QString ProgramFolder() const;
+    /// The open dialog with the viewer's filters and its registered folder.
+    std::optional<QString> ChooseFileToOpen();
     enum class PdfPage { Ready, Stopped, Cancelled };
     /// The PDF branch of the load: converts `FileName2` (kept in `OrgFName`), waits for the
     /// converter, and leaves `FileName2` at the temporary TIFF and `PdfConverted` set
@@ -418,6 +409,22 @@ private:
     void CloseIfAskedWhileBusy();
     /// Enables the commands that need a picture (after a load) or disables them (at show).
     void SetPictureCommandsEnabled(bool enabled);
+    /// What the enabled states follow; each is changed where its command runs.
+    struct ActionState {
+        bool pictureCommands = true;  ///< save, print and the picture's menus
+        bool saveCommand = false;     ///< 保存, from the first load on
+        bool toolPanels = true;       ///< the caption names a file
+        bool inkColour = false;       ///< the status line shows a one-bit picture
+        bool thresholdControls = true;  ///< モノクロ chosen
+        bool reducing = false;        ///< 実行 runs
+        bool reductionReload = true;  ///< the panel's reLoad
+        bool cropCancel = false;
+        bool cropExecute = false;
+        bool cropReload = false;      ///< the crop panel's reLoad, after a cut-out
+        bool pdfConverting = false;
+    };
+    /// Sets every control's enabled state from actions_.
+    void updateActions();
     enum class MessageStyle { Plain, Confirmation, Information };
     void ShowMessageText(const QString& text, MessageStyle style);
     void PanelExpanded(CategoryPanel* panel);
@@ -425,10 +432,12 @@ private:
     void SetControlSize(int width, int height);
     /// Zoom about the scroll box's client centre (true, pixel and double size).
     void ZoomAboutCentre(double newScale);
-    /// A quarter turn of the picture by `turn`.
-    void Turn(Bitmap (*turn)(const Bitmap&));
-    void ThresholdToMono(int a);
-    void SetMonoColorTable(RgbQuad ink);
+    /// A quarter turn of the picture, left or right.
+    void Turn(bool left);
+    /// Thresholds the picture (or the preview's source) at 255 − the typed threshold.
+    void ThresholdTyped();
+    /// The image control follows the picture; the ink button shows the ink colour.
+    void DocumentChanged(DocumentChanges changes);
     void DespeckleCommand();
     /// Enabled state of the tool panels as UpdateCaption sets it.
     void SetToolPanelsEnabled(bool enabled);
@@ -438,6 +447,9 @@ private:
     void SaveSettings();
     void CloseSettingsDialog();
 
+    ViewerDocument document_;
+    ActionState actions_;
+    ViewState view_;
     Session& session_;
     TForm3* settingsDialog_ = nullptr;
     std::unique_ptr<PrinterBackend> printer_;

@@ -36,7 +36,6 @@ void TForm2::BuildCrop() {
     Button12 = NamedButton(c, "Button12", QStringLiteral("実行"), QRect(8, 36, 96, 25));
     Button4 = NamedButton(c, "Button4", QStringLiteral("Cancel"), QRect(8, 66, 96, 25));
     Button6 = NamedButton(c, "Button6", QStringLiteral("reLoad"), QRect(8, 110, 96, 25));
-    for (QPushButton* b : {Button4, Button12, Button6}) b->setEnabled(false);
     c->installEventFilter(this);
 
     N3 = NamedAction(C1, "N3", QStringLiteral("切出位置"));
@@ -97,8 +96,8 @@ bool TForm2::CropEvent(QObject* watched, QEvent* event) {
                                 mouse->modifiers());
                 return true;
             }
-            case QEvent::Enter: PointerOverImage = true; break;
-            case QEvent::Leave: PointerOverImage = false; break;
+            case QEvent::Enter: view_.PointerOverImage = true; break;
+            case QEvent::Leave: view_.PointerOverImage = false; break;
             default: break;
         }
     } else if (watched == ScrollBox1 && event->type() == QEvent::Leave) {
@@ -122,65 +121,64 @@ void TForm2::SetShownCropFrame(const FrameBounds& b) {
     Shape1->setGeometry(QRect(b.left, b.top, b.width, b.height).translated(-ScrollContent->pos()));
 }
 
-void TForm2::InitCropRect() { CropRect = vellumo::InitCropRect(Picture.Width(), Picture.Height()); }
-
 void TForm2::PlaceCropFrame() {
     FrameTracker->Detach();
     const QPoint scroll = ScrollPosition();
-    SetShownCropFrame(vellumo::PlaceCropFrame(CropRect, ViewScale, scroll.x(), scroll.y()));
+    SetShownCropFrame(vellumo::PlaceCropFrame(document_.CropRect(), view_.ViewScale, scroll.x(), scroll.y()));
     Shape1->show();
 }
 
 void TForm2::ReadCropFrame() {
     const QPoint scroll = ScrollPosition();
-    CropRect = vellumo::ReadCropFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
+    document_.SetCropRect(vellumo::ReadCropFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y()));
 }
 
 void TForm2::ApplyFramePreset(int preset) {
     FrameTracker->Detach();
     if (preset == kPresetCancel) {
         Shape1->hide();
-        CropMode = false;
+        view_.CropMode = false;
         return;
     }
     // The next press on the frame attaches the tracker again.
-    SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), ViewScale,
-                                                Resolution.PixPerMmX, Resolution.PixPerMmY));
+    SetShownCropFrame(vellumo::ApplyFramePreset(preset, ShownCropFrame(), view_.ViewScale,
+                                                document_.Resolution().PixPerMmX,
+                                                document_.Resolution().PixPerMmY));
     ReadCropFrame();
 }
 
 void TForm2::Shape1MouseDown(QPoint globalPos, Qt::MouseButtons buttons,
                              Qt::KeyboardModifiers mods) {
-    if (CropMode) FrameTracker->Attach(Shape1, {globalPos, buttons, mods});
+    if (view_.CropMode) FrameTracker->Attach(Shape1, {globalPos, buttons, mods});
 }
 
-void TForm2::FrameTrackerMouseDown() { PointerOverImage = true; }
+void TForm2::FrameTrackerMouseDown() { view_.PointerOverImage = true; }
 
 void TForm2::FrameTrackerMouseUp() { ReadCropFrame(); }
 
 // ---- commands ---------------------------------------------------------------------------
 
 void TForm2::Button11Click() {
-    if (Picture.Empty()) {
-        CropMode = false;
+    if (document_.Picture().Empty()) {
+        view_.CropMode = false;
         Shape1->hide();
         return;
     }
-    InitCropRect();
-    CropMode = true;
+    document_.ResetCropRect();
+    view_.CropMode = true;
     PlaceCropFrame();
-    Button4->setEnabled(true);
-    Button12->setEnabled(true);
+    actions_.cropCancel = actions_.cropExecute = true;
+    updateActions();
 }
 
 void TForm2::Button4Click() {
-    if (!CropMode) return;
+    if (!view_.CropMode) return;
     FrameTracker->Detach();
     Shape1->hide();
-    InitCropRect();
-    CropMode = false;
-    Button4->setEnabled(false);
-    Button12->setEnabled(false);
+    document_.ResetCropRect();
+    view_.CropMode = false;
+    actions_.cropCancel = actions_.cropExecute = false;
+    updateActions();
 }
 
 QString TForm2::ProgramFolder() const {
@@ -190,20 +188,22 @@ QString TForm2::ProgramFolder() const {
 }
 
 void TForm2::Button12Click() {
-    if (!CropMode || busy_) return;
+    if (!view_.CropMode || busy_) return;
     WaitForPictureWrite();
-    Button12->setEnabled(false);
+    actions_.cropExecute = false;
+    updateActions();
     const QPoint scroll = ScrollPosition();
-    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), ViewScale, scroll.x(), scroll.y());
-    CropMode = false;
+    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y());
+    view_.CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
     struct EnableReload {
-        QPushButton* button;
+        TForm2& window;
         ~EnableReload() {
-            if (!button->isEnabled()) button->setEnabled(true);
+            window.actions_.cropReload = true;
+            window.updateActions();
         }
-    } reload{Button6};
+    } reload{*this};
     // A frame below one pixel, or one whose cut-out no decoder would read back, is refused
     // before anything is allocated.
     if (const auto refusal = CutOutRefusal(area.w, area.h)) {
@@ -213,17 +213,13 @@ void TForm2::Button12Click() {
     std::string folder;
     try {
         WaitCursor wait;
-        Bitmap cut = CutOut(Picture, area.x, area.y, area.w, area.h);
         folder = Utf8(ProgramFolder());
-        Picture = std::move(cut);
-        PictureChanged();
-        // The real-time preview works from a copy of the picture before the cut-out; a
-        // slider move would bring that back over the cut-out.
-        SwitchRealTimeOff();
+        // The preview ends with it: its source is the picture before the cut-out.
+        document_.CutOut(area.x, area.y, area.w, area.h);
         FitWhole();
         ShowImageInfo(2);
-        Button4->setEnabled(false);
-        Button12->setEnabled(false);
+        actions_.cropCancel = actions_.cropExecute = false;
+        updateActions();
     } catch (const Error&) {
         ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);
         return;
@@ -235,7 +231,7 @@ void TForm2::Button12Click() {
     // told when it ends.
     StartPictureWrite(
         [this, folder](const BackgroundJob::Progress& progress) {
-            WriteTmpPng(Picture, folder, progress);
+            WriteTmpPng(document_.Picture(), folder, progress);
         },
         [this](std::exception_ptr error) {
             if (error) ShowMessageText(Q(kCutOutFailedText), MessageStyle::Plain);

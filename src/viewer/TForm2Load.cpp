@@ -128,7 +128,7 @@ void TForm2::customEvent(QEvent* event) {
 }
 
 void TForm2::FormActivate() {
-    if (FileName2.isEmpty()) {
+    if (document_.FileName2().empty()) {
         UpdateCaption(QString());
     } else {
         ShowImageInfo(1);
@@ -169,7 +169,7 @@ void TForm2::Button5Click() { LoadImage(Button5); }
 void TForm2::Button10Click() { ReloadImage(Button10); }
 
 void TForm2::Button1Click() {
-    FileName2.clear();
+    document_.SetFileName2({});
     close();
 }
 
@@ -230,42 +230,38 @@ void TForm2::SaveSettings() {
 }
 
 void TForm2::SetPictureCommandsEnabled(bool enabled) {
-    for (QAction* a : {S1, Print}) a->setEnabled(enabled);
-    for (QMenu* m : {V1, N2, C1}) m->menuAction()->setEnabled(enabled);
-    if (enabled) Button8->setEnabled(true);
+    actions_.pictureCommands = enabled;
+    if (enabled) actions_.saveCommand = true;
+    updateActions();
 }
 
 void TForm2::SetToolPanelsEnabled(bool enabled) {
-    for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
-        p->setEnabled(enabled);
+    actions_.toolPanels = enabled;
+    updateActions();
 }
 
 void TForm2::UpdateCaption(const QString& name) {
     setWindowTitle(QString::fromStdString(
-        ViewerCaption(Utf8(name), Utf8(OrgFName), PdfConverted)));
+        ViewerCaption(Utf8(name), document_.OrgFName(), document_.PdfConverted())));
     SetToolPanelsEnabled(!name.isEmpty());
 }
 
 bool TForm2::ShowImageInfo(int mode) {
     QString pixelText;
     bool wrote = false;
+    const float dpi = document_.Resolution().ShownDpi;
     if (mode == 1) {
-        pixelText = PixelFormatName;
-        SetStatusText(QString::fromStdString(ImageInfoText(
-            1, Utf8(ImageTypeName), Utf8(PixelFormatName), Resolution.ShownDpi)));
+        pixelText = Q(document_.PixelFormatName());
+        SetStatusText(Q(ImageInfoText(1, document_.ImageTypeName(), document_.PixelFormatName(), dpi)));
         wrote = true;
-    } else if (!Picture.Empty()) {
-        pixelText = QString::fromLatin1(BitmapFormatName(Picture.Format()));
-        SetStatusText(QString::fromStdString(
-            ImageInfoText(2, "Bitmap", Utf8(pixelText), Resolution.ShownDpi)));
+    } else if (!document_.Picture().Empty()) {
+        pixelText = QString::fromLatin1(BitmapFormatName(document_.Picture().Format()));
+        SetStatusText(Q(ImageInfoText(2, "Bitmap", Utf8(pixelText), dpi)));
         wrote = true;
     }
-    BitBtn3->setEnabled(pixelText == QLatin1String("1bit"));
+    actions_.inkColour = pixelText == QLatin1String("1bit");
+    updateActions();
     return wrote;
-}
-
-void TForm2::ReadResolution(const QString& path) {
-    Resolution = vellumo::ReadResolution(Utf8(path));
 }
 
 // ---- tool panels -----------------------------------------------------------------------
@@ -329,60 +325,65 @@ void TForm2::C1Click() {
 void TForm2::CategoryPanel2Collapse() { SwitchRealTimeOff(); }
 
 void TForm2::CategoryPanel4Collapse() {
-    CropMode = false;
+    view_.CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();
 }
 
 // ---- loading ---------------------------------------------------------------------------
 
+std::optional<QString> TForm2::ChooseFileToOpen() {
+    const DialogLoadChoices choices =
+        settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : DialogLoadChoices{};
+    const bool pdf = session_.GhostscriptAvailable && choices.useGs;
+    OpenFileRequest request;
+    request.filter = pdf ? QStringLiteral(
+                               "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
+                               "Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf|"
+                               "すべてのfiles (*.*)|*.*")
+                         : QStringLiteral(
+                               "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
+                               "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
+    if (choices.useRegisteredFolder && !F_Path2.isEmpty())
+        request.folder = F_Path2;
+    const std::optional<OpenFileAnswer> answer = Ui().ChooseOpenFile(this, request);
+    if (!answer) return std::nullopt;
+    return answer->path;
+}
+
 void TForm2::LoadImage(QObject* asker) {
     if (busy_) return;
     WaitForPictureWrite();
     // What the viewer shows now, should the user cancel a PDF conversion.
-    const QString fileBefore = FileName2;
-    const QString orgBefore = OrgFName;
-    const bool pdfBefore = PdfConverted;
+    const FileIdentity before = document_.Identity();
     CloseSettingsDialog();
-    PdfConverted = false;
+    document_.SetIdentity({before.FileName2, before.OrgFName, false});
     ApplyFramePreset(0);
     SwitchRealTimeOff();
 
     const QString askerName = asker ? asker->objectName() : QString();
-    const LoadChoices choices =
-        settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : LoadChoices{};
+    const DialogLoadChoices dialogChoices =
+        settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : DialogLoadChoices{};
     if (asker == &session_) {
         Ui().ProcessEvents();
-        FileName2 = session_.HandOffFileName;
+        document_.SetFileName2(Utf8(session_.HandOffFileName));
     } else if (asker == this) {
-        FileName2 = DropFname;
+        document_.SetFileName2(document_.DropFname());
     } else if (askerName == QLatin1String("Button10") || askerName == QLatin1String("Button6")) {
         // A reload reads the current file again.
     } else {
-        const bool pdf = session_.GhostscriptAvailable && choices.useGs;
-        OpenFileRequest request;
-        request.filter = pdf ? QStringLiteral(
-                                   "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
-                                   "Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf|"
-                                   "すべてのfiles (*.*)|*.*")
-                             : QStringLiteral(
-                                   "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
-                                   "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
-        if (choices.useRegisteredFolder && !F_Path2.isEmpty())
-            request.folder = F_Path2;
-        const std::optional<OpenFileAnswer> answer = Ui().ChooseOpenFile(this, request);
-        if (!answer) return;
-        FileName2 = answer->path;
+        const std::optional<QString> chosen = ChooseFileToOpen();
+        if (!chosen) return;
+        document_.SetFileName2(Utf8(*chosen));
     }
 
-    const QFileInfo file(FileName2);
-    if (FileName2.isEmpty() || !file.exists() || file.isDir()) {
-        ShowMessageText(QString::fromStdString(MissingFileText(Utf8(FileName2))),
-                        MessageStyle::Confirmation);
+    const QFileInfo file(Q(document_.FileName2()));
+    if (document_.FileName2().empty() || !file.exists() || file.isDir()) {
+        ShowMessageText(Q(MissingFileText(document_.FileName2())), MessageStyle::Confirmation);
         return;
     }
     if (file.suffix().toLower() == QLatin1String("pdf")) {
-        const bool usable = session_.GhostscriptAvailable && choices.useGs;
+        const bool usable = session_.GhostscriptAvailable && dialogChoices.useGs;
         if (!usable) {
             ShowMessageText(Q(kPdfUnsupportedText), MessageStyle::Information);
             return;
@@ -390,35 +391,25 @@ void TForm2::LoadImage(QObject* asker) {
         switch (LoadPdfPage()) {
             case PdfPage::Ready: break;
             case PdfPage::Stopped: return;
-            case PdfPage::Cancelled:
-                FileName2 = fileBefore;
-                OrgFName = orgBefore;
-                PdfConverted = pdfBefore;
-                return;
+            case PdfPage::Cancelled: document_.SetIdentity(before); return;
         }
     }
 
-    const bool monoDisplay = choices.monoDisplay;
-    LoadedPicture loaded;
+    LoadChoices choices;
+    choices.monoDisplay = dialogChoices.monoDisplay;
+    bool numeric = false;
+    const int typed = Edit1->text().trimmed().toInt(&numeric);
+    if (numeric) choices.threshold = typed;
+    bool shownAsMono = false;
     {
         WaitCursor wait;
-        int threshold = kInitialThreshold;
-        bool numeric = false;
-        const int typed = Edit1->text().trimmed().toInt(&numeric);
-        if (numeric) threshold = typed;
-        loaded = LoadPicture(Utf8(FileName2), monoDisplay, threshold);
-        ImageTypeName = QString::fromStdString(loaded.imageTypeName);
-        PixelFormatName = QString::fromStdString(loaded.pixelFormatName);
-        Picture = std::move(loaded.picture);
-        PictureChanged();
-        Resolution = loaded.resolution;
+        shownAsMono = document_.Reload(choices);
         FitWhole();
-        InitCropRect();
-        Button10->setEnabled(false);
+        actions_.reductionReload = false;
         SetPictureCommandsEnabled(true);
     }
-    ShowImageInfo(loaded.shownAsMono ? 2 : 1);
-    UpdateCaption(FileName2);
+    ShowImageInfo(shownAsMono ? 2 : 1);
+    UpdateCaption(Q(document_.FileName2()));
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event) {
@@ -439,13 +430,13 @@ void TForm2::DropFiles(const QStringList& paths) {
         return;
     }
     if (paths.isEmpty()) return;
-    DropFname = paths.front();
+    document_.SetDropFname(Utf8(paths.front()));
     try {
         LoadImage(this);
     } catch (const Error&) {
-        throw Error(DecodeErrorText(Utf8(FileName2)));
+        throw Error(DecodeErrorText(document_.FileName2()));
     }
-    UpdateCaption(FileName2);
+    UpdateCaption(Q(document_.FileName2()));
 }
 
 }  // namespace vellumo

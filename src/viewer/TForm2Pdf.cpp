@@ -41,12 +41,9 @@ void TForm2::CancelPdfConversion() {
 }
 
 void TForm2::SetPdfConverting(bool on) {
-    // Panels keep their own enabled states beneath.
-    Panel1->setEnabled(!on);
-    ScrollBox1->setEnabled(!on);
-    menuBar()->setEnabled(!on);
+    actions_.pdfConverting = on;
+    updateActions();
     Button15->setVisible(on);
-    CancelKey->setEnabled(on);
 }
 
 TForm2::PdfPage TForm2::LoadPdfPage() {
@@ -55,7 +52,11 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
         TForm2& window;
         ~CloseAfter() { window.CloseIfAskedWhileBusy(); }
     } closeAfter{*this};
-    OrgFName = FileName2;
+    {
+        FileIdentity converting = document_.Identity();
+        converting.OrgFName = converting.FileName2;
+        document_.SetIdentity(std::move(converting));
+    }
     const QString statusBefore = StatusText();
     bool started = false;
     std::string startError;
@@ -74,7 +75,7 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
             }
         } reset{*this};
         try {
-            started = ConvertPdf(FileName2);
+            started = ConvertPdf(Q(document_.FileName2()));
         } catch (const Error& e) {
             startError = e.what();
         }
@@ -101,11 +102,10 @@ TForm2::PdfPage TForm2::LoadPdfPage() {
         SetStatusText(statusBefore);
         return PdfPage::Cancelled;
     }
-    FileName2 = PdfTempFile();
-    PdfConverted = true;
+    document_.SetIdentity({Utf8(PdfTempFile()), document_.OrgFName(), true});
     SetStatusText(QString());
     if (end != PdfConversionEnd::Converted) {
-        ShowMessageText(Q(PdfConvertFailedText(Utf8(OrgFName))), MessageStyle::Confirmation);
+        ShowMessageText(Q(PdfConvertFailedText(document_.OrgFName())), MessageStyle::Confirmation);
         return PdfPage::Stopped;
     }
     return PdfPage::Ready;

@@ -141,14 +141,14 @@ void TForm2::GetPaperScale() { Paper = vellumo::GetPaperScale(printer_->Caps());
 
 void TForm2::DrawRoutine() {
     const std::optional<PaperChoice> paper = ChosenPaper(*ComboBox1);
-    if (!paper || Picture.Width() == 0) return;
+    if (!paper || document_.Picture().Width() == 0) return;
     PrintRequest request;
-    request.viewedFile = Utf8(FileName2);
+    request.viewedFile = document_.FileName2();
     request.copies = RadioButton2->isChecked() ? 2 : RadioButton3->isChecked() ? 3 : 1;
     request.paper = *paper;
     request.waku = Waku;
     const WaitCursor wait;
-    vellumo::DrawRoutine(*printer_, Paper, Picture, request);
+    vellumo::DrawRoutine(*printer_, Paper, document_.Picture(), request);
 }
 
 }  // namespace vellumo

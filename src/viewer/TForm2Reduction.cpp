@@ -64,23 +64,6 @@ int IntegerOfText(const QString& text) {
     return int(value);
 }
 
-/// Tells the image control about the picture when a command fails after changing it in
-/// place (the gray conversion turns the picture into 24 bits before it makes the gray
-/// copy): the control must never draw from storage the picture no longer has.
-class RefreshOnFailure {
-public:
-    explicit RefreshOnFailure(TForm2& form) : form_(form), pending_(std::uncaught_exceptions()) {}
-    ~RefreshOnFailure() {
-        if (std::uncaught_exceptions() > pending_) form_.PictureChanged();
-    }
-    RefreshOnFailure(const RefreshOnFailure&) = delete;
-    RefreshOnFailure& operator=(const RefreshOnFailure&) = delete;
-
-private:
-    TForm2& form_;
-    int pending_;
-};
-
 }  // namespace
 
 // ---- colour reduction ------------------------------------------------------------------
@@ -93,9 +76,8 @@ void TForm2::UpdateThresholdControls() {
         enabled = false;
     else
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, Label7, Edit1,
-                                                      TrackBar1, CheckBox2})
-        w->setEnabled(enabled);
+    actions_.thresholdControls = enabled;
+    updateActions();
 }
 
 void TForm2::RadioButton6Click() { UpdateThresholdControls(); }
@@ -109,24 +91,25 @@ void TForm2::RadioButton8Click() { SwitchRealTimeOff(); }
 
 void TForm2::SwitchRealTimeOff() {
     CheckBox2->setChecked(false);
-    Image2 = Bitmap();
+    document_.StopPreview();
 }
 
-void TForm2::ThresholdToMono(int a) {
-    Picture = vellumo::ThresholdToMono(CheckBox2->isChecked() ? Image2 : Picture, a);
-    vellumo::SetMonoColorTable(Picture, RgbQuad{});
-    PictureChanged();
+void TForm2::ThresholdTyped() {
+    // Beyond 0 to 255 only the side matters; the bound keeps 255 − t in range.
+    const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
+    document_.Threshold(255 - t);
 }
 
 void TForm2::ExecuteReduction() {
     if (busy_) return;
     WaitForPictureWrite();
-    Button9->setEnabled(false);
+    actions_.reducing = true;
+    updateActions();
     struct Restore {
         TForm2& form;
         ~Restore() {
-            form.ShowImageInfo(2);
-            form.Button9->setEnabled(true);
+            form.actions_.reducing = false;
+            form.ShowImageInfo(2);  // sets the enabled states
         }
     } restore{*this};
     WaitCursor wait;
@@ -135,44 +118,38 @@ void TForm2::ExecuteReduction() {
         return;
     }
     if (RadioButton6->isChecked()) {
-        if (ThresholdRefusal(Picture)) {
+        if (ThresholdRefusal(document_.Picture())) {
             ShowMessageText(Q(kAlreadyMonoText), MessageStyle::Plain);
             return;
         }
         if (CheckBox2->isChecked()) return;
-        // Beyond 0 to 255 only the side matters; the bound keeps 255 − t in range.
-        const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
-        ThresholdToMono(255 - t);
+        ThresholdTyped();
     } else if (RadioButton7->isChecked()) {
-        RefreshOnFailure refresh(*this);
-        Picture = ConvertToGray8(Picture);
-        PictureChanged();
+        document_.ToGray();
     } else if (RadioButton8->isChecked()) {
         DespeckleCommand();
     }
     Image1->update();
-    Button10->setEnabled(true);
+    actions_.reductionReload = true;
+    updateActions();
 }
 
 void TForm2::DespeckleCommand() {
-    const bool progress = DespeckleShowsProgress(Picture.Height());
+    const uint32_t height = document_.Picture().Height();
+    const bool progress = DespeckleShowsProgress(height);
     struct HideProgress {
         TForm2& form;
         ~HideProgress() { form.HideStatusProgress(); }
     } hide{*this};
-    if (progress) ShowStatusProgress(int(Picture.Height()) - 1, Q(kDespeckleProgressText));
-    Bitmap result;
+    if (progress) ShowStatusProgress(int(height) - 1, Q(kDespeckleProgressText));
     {
         BusyScope busy(busy_);
-        result = DespeckleBitmap(
-            Picture, kDespeckleStrength,
+        document_.Despeckle(
             [this](uint32_t row) { ProgressBar1->setValue(int(row)); },
             // Repaints and the bar run; clicks and keys wait, so nothing changes the
             // picture under the filter.
             [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     }
-    Picture = std::move(result);
-    PictureChanged();
     CloseIfAskedWhileBusy();
 }
 
@@ -202,53 +179,51 @@ void TForm2::gomitori1Click() {
 }
 
 void TForm2::N7Click() {
-    if (Picture.Empty() || busy_) return;
+    if (document_.Picture().Empty() || busy_) return;
     WaitForPictureWrite();
-    if (const auto refusal = DitherRefusal(Picture)) {
+    if (const auto refusal = DitherRefusal(document_.Picture())) {
         ShowMessageText(Q(*refusal), MessageStyle::Plain);
         return;
     }
     WaitCursor wait;
-    Picture = DitherToMono(Picture);
-    PictureChanged();
-    Button10->setEnabled(true);
+    document_.Dither();
+    actions_.reductionReload = true;
+    updateActions();
     ShowImageInfo(2);
 }
 
 void TForm2::CheckBox2Click() {
     if (!CheckBox2->isChecked()) {
-        Image2 = Bitmap();
+        document_.StopPreview();
         return;
     }
-    if (Picture.Empty() || busy_) {
+    if (document_.Picture().Empty() || busy_) {
         SwitchRealTimeOff();
         return;
     }
-    if (ThresholdRefusal(Picture)) {
+    if (ThresholdRefusal(document_.Picture())) {
         ShowMessageText(Q(kAlreadyMonoText), MessageStyle::Plain);
         ShowImageInfo(2);
         SwitchRealTimeOff();
         return;
     }
     WaitCursor wait;
-    RefreshOnFailure refresh(*this);
-    Image2 = ConvertToGray8(Picture);  // leaves the picture itself in 24 bits, same look
-    PictureChanged();
+    document_.StartPreview();
 }
 
 void TForm2::TrackBar1Change() {
     if (!editDriving_) Edit1->setText(QString::number(TrackBar1->value()));
     if (RadioButton6->isChecked()) {
         if (!CheckBox2->isChecked()) return;
-        if (!LeftButtonHeld() && !Image2.Empty() && !busy_) {
+        if (!LeftButtonHeld() && document_.PreviewOn() && !busy_) {
             WaitForPictureWrite();
             WaitCursor wait;
-            const int t = std::clamp(IntegerOfText(Edit1->text()), -100000, 100000);
-            ThresholdToMono(255 - t);
+            ThresholdTyped();
         }
     }
-    if (!Picture.Empty()) ShowImageInfo(2);
-    Button10->setEnabled(true);
+    if (!document_.Picture().Empty()) ShowImageInfo(2);
+    actions_.reductionReload = true;
+    updateActions();
 }
 
 void TForm2::Edit1Change() {
@@ -265,32 +240,22 @@ void TForm2::Edit1Change() {
 
 void TForm2::BitBtn3MouseDown(Qt::MouseButton button) {
     WaitForPictureWrite();
-    if (const auto refusal = InkColorRefusal(Picture)) {
+    if (const auto refusal = InkColorRefusal(document_.Picture())) {
         ShowMessageText(Q(*refusal), MessageStyle::Plain);
         return;
     }
     SwitchRealTimeOff();
+    RgbQuad ink{};
     if (button == Qt::LeftButton) {
-        const std::optional<QColor> chosen =
-            Ui().ChooseColor(this, QColor(InkColor.r, InkColor.g, InkColor.b));
+        const RgbQuad now = document_.InkColor();
+        const std::optional<QColor> chosen = Ui().ChooseColor(this, QColor(now.r, now.g, now.b));
         if (!chosen) return;
-        InkColor = RgbQuad{uint8_t(chosen->blue()), uint8_t(chosen->green()),
-                           uint8_t(chosen->red()), 0};
-    } else if (button == Qt::RightButton) {
-        InkColor = RgbQuad{};
-    } else {
+        ink = RgbQuad{uint8_t(chosen->blue()), uint8_t(chosen->green()), uint8_t(chosen->red()), 0};
+    } else if (button != Qt::RightButton) {
         return;  // no ink colour belongs to the other buttons
     }
-    QPalette p = BitBtn3->palette();
-    p.setColor(QPalette::ButtonText, QColor(InkColor.r, InkColor.g, InkColor.b));
-    BitBtn3->setPalette(p);
-    SetMonoColorTable(InkColor);
+    document_.SetInkColor(ink);
     StatusBar1->setFocus();
-}
-
-void TForm2::SetMonoColorTable(RgbQuad ink) {
-    vellumo::SetMonoColorTable(Picture, ink);
-    PictureChanged();
 }
 
 void TForm2::ReloadImage(QObject* button) {
@@ -299,13 +264,15 @@ void TForm2::ReloadImage(QObject* button) {
     if (button == Button10) {
         SwitchRealTimeOff();
         TrackBar1->setValue(128);
-        Button10->setEnabled(false);
+        actions_.reductionReload = false;
     } else {
         FrameTracker->Detach();
         Shape1->hide();
-        Button6->setEnabled(false);
+        actions_.cropReload = false;
     }
-    Ui().ProcessEvents();
+    updateActions();
+    // No nested event loop here: a write still under way was waited for above, and clicks
+    // that came meanwhile would otherwise run in the middle of the reload.
     LoadImage(button);
 }
 

@@ -49,14 +49,17 @@ void TForm2::Button8Click() {
     WaitForPictureWrite();
     CloseSettingsDialog();
     SaveDialogAct_Chk = true;
-    if (FileName2.isEmpty()) {
+    if (document_.FileName2().empty()) {
         // Cleared here too: left set, the dialog would never read or write its settings.
         SaveDialogAct_Chk = false;
         ShowErrorBox(this, kNoPictureText);
         return;
     }
-    const SaveProposal proposal = ProposeSaveName(Utf8(FileName2), Utf8(OrgFName), PdfConverted);
-    OrgFName = Q(proposal.orgFName);
+    const SaveProposal proposal = ProposeSaveName(
+        document_.FileName2(), document_.OrgFName(), document_.PdfConverted());
+    FileIdentity named = document_.Identity();
+    named.OrgFName = proposal.orgFName;
+    document_.SetIdentity(std::move(named));
     SaveFileRequest request;
     request.title = QStringLiteral("名前を付けて保存");
     request.folder = Q(proposal.folder);
@@ -90,7 +93,7 @@ void TForm2::Button8Click() {
     StartPictureWrite(
         [this, caption, path = target.path, type = *target.type,
          options](const BackgroundJob::Progress& progress) {
-            *caption = SavePicture(Picture, path, type, options, progress);
+            *caption = SavePicture(document_.Picture(), path, type, options, progress);
         },
         [this, caption](std::exception_ptr error) {
             if (!error) {

@@ -65,34 +65,49 @@ void TForm2::SetScrollPosition(QPoint position) {
 
 void TForm2::SetControlSize(int width, int height) { Image1->resize(width, height); }
 
-void TForm2::PictureChanged() { Image1->SetPicture(Picture.Empty() ? nullptr : &Picture); }
+void TForm2::DocumentChanged(DocumentChanges changes) {
+    if (changes.Has(DocumentPart::Picture)) {
+        const Bitmap& picture = document_.Picture();
+        Image1->SetPicture(picture.Empty() ? nullptr : &picture);
+    }
+    // Whatever ended the preview (a load, a cut-out, a new picture), Real time is off.
+    if (changes.Has(DocumentPart::Preview) && !document_.PreviewOn()) CheckBox2->setChecked(false);
+    if (changes.Has(DocumentPart::Ink)) {
+        const RgbQuad ink = document_.InkColor();
+        QPalette p = BitBtn3->palette();
+        p.setColor(QPalette::ButtonText, QColor(ink.r, ink.g, ink.b));
+        BitBtn3->setPalette(p);
+    }
+}
 
 void TForm2::ZoomAt(int x, int y, double newScale) {
     const QPoint shown = Image1->mapTo(ScrollBox1->viewport(), QPoint(x, y));
-    const ZoomPlacement z = vellumo::ZoomAt(x, y, ViewScale, newScale, shown.x(), shown.y(),
-                                            Picture.Width(), Picture.Height());
+    const ZoomPlacement z = vellumo::ZoomAt(x, y, view_.ViewScale, newScale, shown.x(), shown.y(),
+                                            document_.Picture().Width(),
+                                            document_.Picture().Height());
     SetControlSize(z.width, z.height);
     SetScrollPosition({z.scrollX, z.scrollY});
-    ViewScale = newScale;
+    view_.ViewScale = newScale;
 }
 
 void TForm2::FitWhole() {
-    if (Picture.Empty()) return;
+    const Bitmap& picture = document_.Picture();
+    if (picture.Empty()) return;
     const QSize client = ScrollBox1->viewport()->size();
-    ViewScale = FitScale(client.width(), client.height(), Picture.Width(), Picture.Height());
-    SetControlSize(TruncatedSide(Picture.Width(), ViewScale),
-                   TruncatedSide(Picture.Height(), ViewScale));
-    if (CropMode) PlaceCropFrame();
+    view_.ViewScale = FitScale(client.width(), client.height(), picture.Width(), picture.Height());
+    SetControlSize(TruncatedSide(picture.Width(), view_.ViewScale),
+                   TruncatedSide(picture.Height(), view_.ViewScale));
+    if (view_.CropMode) PlaceCropFrame();
 }
 
 void TForm2::ZoomAboutCentre(double newScale) {
-    if (Picture.Empty()) return;
+    if (document_.Picture().Empty()) return;
     const QSize client = ScrollBox1->viewport()->size();
     const QPoint centre(RoundedSide(uint32_t(client.width()), 0.5),
                         RoundedSide(uint32_t(client.height()), 0.5));
     const QPoint anchor = Image1->mapFrom(ScrollBox1->viewport(), centre);
     ZoomAt(anchor.x(), anchor.y(), newScale);
-    if (CropMode) PlaceCropFrame();
+    if (view_.CropMode) PlaceCropFrame();
 }
 
 double TForm2::ScreenDpi() const {
@@ -102,24 +117,24 @@ double TForm2::ScreenDpi() const {
     return vellumo::ScreenDpi(s->geometry().width(), s->physicalSize().width());
 }
 
-void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 1.0)); }
+void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 1.0)); }
 
 void TForm2::PixelSize() { ZoomAboutCentre(1.0); }
 
-void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), Resolution.DpiX, 2.0)); }
+void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 2.0)); }
 
 bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
-    if (!PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
-    const std::optional<double> next = WheelZoomScale(ViewScale, delta);
-    if (next && !Picture.Empty()) {
+    if (!view_.PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
+    const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta);
+    if (next && !document_.Picture().Empty()) {
         ZoomAt(pointer.x(), pointer.y(), *next);
-        if (CropMode) PlaceCropFrame();
+        if (view_.CropMode) PlaceCropFrame();
     }
     return true;
 }
 
 bool TForm2::FormMouseWheelScroll(bool down, Qt::KeyboardModifiers modifiers) {
-    if (!PointerOverImage) return false;
+    if (!view_.PointerOverImage) return false;
     const int step = down ? kWheelScrollStep : -kWheelScrollStep;
     QScrollBar* bar = (modifiers & Qt::ControlModifier) ? ScrollBox1->horizontalScrollBar()
                                                         : ScrollBox1->verticalScrollBar();
@@ -136,7 +151,7 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
     const QPoint global = wheel.globalPosition().toPoint();
     // Where the pointer is now, not what the last enter or leave said: none comes after a
     // message box closes or a crop frame is let go until the mouse moves.
-    PointerOverImage = PointerOnPicture(global);
+    view_.PointerOverImage = PointerOnPicture(global);
     const QPoint pointer = Image1->mapFromGlobal(global);
     // A wheel notch is 120; touchpads and smooth wheels send it in small parts, which are
     // gathered so that each whole notch is one step, as with a notched wheel. A sideways
@@ -157,8 +172,8 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
 }
 
 void TForm2::ZoomKey(int delta) {
-    if (Picture.Empty()) return;
-    if (const std::optional<double> next = WheelZoomScale(ViewScale, delta)) ZoomAboutCentre(*next);
+    if (document_.Picture().Empty()) return;
+    if (const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta)) ZoomAboutCentre(*next);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -207,22 +222,22 @@ void TForm2::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modif
         InspectAt(pos);
         return;
     }
-    Dragging = true;
-    DragStart = pos;
+    view_.Dragging = true;
+    view_.DragStart = pos;
 }
 
 void TForm2::InspectAt(QPoint pos) {
-    if (Magnified) {
+    if (view_.Magnified) {
         SetControlSize(savedControlSize_.width(), savedControlSize_.height());
         SetScrollPosition(savedScroll_);
         // The scale goes back with the size, so the next zoom starts from what is shown.
-        ViewScale = savedScale_;
-        Magnified = false;
+        view_.ViewScale = savedScale_;
+        view_.Magnified = false;
         return;
     }
     savedControlSize_ = ControlSize();
     savedScroll_ = ScrollPosition();
-    savedScale_ = ViewScale;
+    savedScale_ = view_.ViewScale;
     const QPoint onScreen = Image1->mapToGlobal(pos);
     ShowMessageText(QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:%3,Y:%4")
                         .arg(onScreen.x())
@@ -231,39 +246,38 @@ void TForm2::InspectAt(QPoint pos) {
                         .arg(pos.y()),
                     MessageStyle::Plain);
     ZoomAt(pos.x(), pos.y(), 2.0);
-    Magnified = true;
+    view_.Magnified = true;
 }
 
 void TForm2::Image1MouseMove(QPoint pos) {
-    if (!Dragging) return;
+    if (!view_.Dragging) return;
     const QSize control = ControlSize();
     if (control.width() > ScrollBox1->width() || control.height() > ScrollBox1->height())
         Image1->setCursor(Qt::SizeAllCursor);
     const QPoint scroll = ScrollPosition();
-    SetScrollPosition({scroll.x() + DragStart.x() - pos.x(), scroll.y() + DragStart.y() - pos.y()});
+    SetScrollPosition({scroll.x() + view_.DragStart.x() - pos.x(), scroll.y() + view_.DragStart.y() - pos.y()});
 }
 
 void TForm2::Image1MouseUp() {
-    Dragging = false;
+    view_.Dragging = false;
     Image1->unsetCursor();
 }
 
-void TForm2::Turn(Bitmap (*turn)(const Bitmap&)) {
-    if (Picture.Empty() || busy_) return;
+void TForm2::Turn(bool left) {
+    if (document_.Picture().Empty() || busy_) return;
     WaitForPictureWrite();
     WaitCursor wait;
-    Bitmap turned = turn(Picture);
-    // The real-time preview source turns with the picture, or the next slider move would
-    // bring back the unturned picture.
-    if (!Image2.Empty()) Image2 = turn(Image2);
-    Picture = std::move(turned);
-    PictureChanged();
+    if (left)
+        document_.RotateLeft();
+    else
+        document_.RotateRight();
     // The scale and the scroll positions stay; the control takes the turned size.
-    SetControlSize(RoundedSide(Picture.Width(), ViewScale), RoundedSide(Picture.Height(), ViewScale));
+    const Bitmap& turned = document_.Picture();
+    SetControlSize(RoundedSide(turned.Width(), view_.ViewScale), RoundedSide(turned.Height(), view_.ViewScale));
 }
 
-void TForm2::RotateLeft() { Turn(&vellumo::RotateLeft); }
+void TForm2::RotateLeft() { Turn(true); }
 
-void TForm2::RotateRight() { Turn(&vellumo::RotateRight); }
+void TForm2::RotateRight() { Turn(false); }
 
 }  // namespace vellumo

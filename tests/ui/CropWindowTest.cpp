@@ -59,7 +59,7 @@ protected:
         viewer->ZoomAt(0, 0, 1.0);
         viewer->SetScrollPosition({0, 0});
         viewer->Button11Click();
-        viewer->CropRect = r;
+        viewer->Document().SetCropRect(r);
         viewer->PlaceCropFrame();
     }
 
@@ -93,19 +93,19 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     // The picture's popup expands the panel and starts the frame, only while it is hidden.
     viewer->Img_Ccut->trigger();
     EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
-    EXPECT_TRUE(viewer->CropMode);
-    EXPECT_EQ(viewer->CropRect, (CropRect{834, 500, 2167, 1500}));
+    EXPECT_TRUE(viewer->View().CropMode);
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{834, 500, 2167, 1500}));
     const QPoint scroll = viewer->ScrollPosition();
-    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->CropRect, viewer->ViewScale, scroll.x(),
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(), viewer->View().ViewScale, scroll.x(),
                                              scroll.y())));
     EXPECT_TRUE(viewer->Button4->isEnabled());
     EXPECT_TRUE(viewer->Button12->isEnabled());
-    viewer->CropRect = {1, 2, 3, 4};
+    viewer->Document().SetCropRect({1, 2, 3, 4});
     viewer->Img_Ccut->trigger();
-    EXPECT_EQ(viewer->CropRect, (CropRect{1, 2, 3, 4}));
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{1, 2, 3, 4}));
 
     viewer->Button4Click();
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     EXPECT_FALSE(viewer->Button4->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
@@ -113,11 +113,11 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     // The popup's cancel leaves the buttons enabled; they do nothing until the next start.
     viewer->Button11Click();
     viewer->Cancel2->trigger();
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     viewer->Button12Click();
     viewer->Button4Click();
-    EXPECT_EQ(viewer->Picture.Width(), 3000u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 3000u);
     EXPECT_TRUE(viewer->Button4->isEnabled());
     EXPECT_TRUE(viewer->Button12->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
@@ -126,7 +126,7 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     viewer->Button11Click();
     viewer->ExpandPanel(viewer->CategoryPanel4);
     viewer->CollapsePanel(viewer->CategoryPanel4);
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
 }
 
@@ -135,7 +135,7 @@ TEST_F(CropWindowTest, PresetsFollowTheResolutionAndMayReachBeyondThePicture) {
     viewer->L6w->trigger();
     // 127 × 89 mm at 400 dpi around the centre (150, 150), in picture pixels too.
     EXPECT_EQ(Frame(), QRect(150 - 1000, 150 - 701, 2000, 1402));
-    EXPECT_EQ(viewer->CropRect, (CropRect{-850, -551, 1150, 851}));
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{-850, -551, 1150, 851}));
     // The part beyond the picture's right and bottom edges can be scrolled to; the cancel
     // gives the scroll range back to the picture.
     EXPECT_EQ(viewer->ScrollContent->size(), QSize(1150, 851));
@@ -153,7 +153,7 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     FrameTracker* t = viewer->FrameTracker;
     ASSERT_EQ(t->Target(), viewer->Shape1);
     EXPECT_EQ(t->State(), FrameTracker::DragState::Move);
-    EXPECT_TRUE(viewer->PointerOverImage);
+    EXPECT_TRUE(viewer->View().PointerOverImage);
     Mouse(QTest::MouseMove, content, start + QPoint(30, 20));
     EXPECT_EQ(t->Outline()->geometry(), QRect(130, 120, 200, 100));
     EXPECT_EQ(Frame(), QRect(100, 100, 200, 100));
@@ -161,7 +161,7 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     EXPECT_EQ(t->FixedOutline()->geometry(), QRect(100, 100, 200, 100));
     Mouse(QTest::MouseRelease, content, start + QPoint(30, 20));
     EXPECT_EQ(Frame(), QRect(130, 120, 200, 100));
-    EXPECT_EQ(viewer->CropRect, (CropRect{130, 120, 330, 220}));
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{130, 120, 330, 220}));
     EXPECT_EQ(t->FixedOutline(), nullptr);
     EXPECT_TRUE(t->Handle(0)->isVisible());
     EXPECT_FALSE(t->Handle(1)->isVisible());
@@ -241,7 +241,7 @@ TEST_F(CropWindowTest, CornerResizeKeepsTheRatioWithShiftAndTurnsOver) {
     EXPECT_EQ(Frame(), QRect(100, 100, 200, 100));  // until the release
     Mouse(QTest::MouseRelease, content, {350, 225}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(Frame(), QRect(100, 100, 250, 125));
-    EXPECT_EQ(viewer->CropRect, (CropRect{100, 100, 350, 225}));
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{100, 100, 350, 225}));
 
     // Past the left edge the frame turns over and extends to the left of it.
     attach();
@@ -259,7 +259,7 @@ TEST_F(CropWindowTest, CornerResizeKeepsTheRatioWithShiftAndTurnsOver) {
     Mouse(QTest::MouseMove, content, {50, 100});
     Mouse(QTest::MouseRelease, content, {50, 100});
     EXPECT_EQ(Frame(), QRect(50, 100, 1, 1));
-    EXPECT_EQ(viewer->CropRect, (CropRect{50, 100, 51, 101}));
+    EXPECT_EQ(viewer->Document().CropRect(), (CropRect{50, 100, 51, 101}));
 }
 
 /// The cursor the window shows now: the application's override, else the window's own.
@@ -326,22 +326,22 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     viewer->OverrideScreenDpi(96.0);
     viewer->ZoomAt(0, 0, 1.0);
     viewer->Button11Click();
-    viewer->CropRect = {100, 100, 400, 300};
+    viewer->Document().SetCropRect({100, 100, 400, 300});
     viewer->PlaceCropFrame();
-    const CropRect rect = viewer->CropRect;
+    const CropRect rect = viewer->Document().CropRect();
     auto onItsPixels = [&](const char* step) {
         SCOPED_TRACE(step);
         const QPoint scroll = viewer->ScrollPosition();
         const CropRect shown = ReadCropFrame({Frame().x() + viewer->ScrollContent->x(),
                                               Frame().y() + viewer->ScrollContent->y(),
                                               Frame().width(), Frame().height()},
-                                             viewer->ViewScale, scroll.x(), scroll.y());
-        const double slack = 1.0 / viewer->ViewScale;
+                                             viewer->View().ViewScale, scroll.x(), scroll.y());
+        const double slack = 1.0 / viewer->View().ViewScale;
         EXPECT_NEAR(shown.left, rect.left, slack);
         EXPECT_NEAR(shown.top, rect.top, slack);
         EXPECT_NEAR(shown.right, rect.right, slack);
         EXPECT_NEAR(shown.bottom, rect.bottom, slack);
-        EXPECT_EQ(viewer->CropRect, rect);
+        EXPECT_EQ(viewer->Document().CropRect(), rect);
     };
     // The wheel over the frame: attached, then zoomed about the pointer, which detaches.
     Mouse(QTest::MousePress, viewer->ScrollContent, Frame().topLeft() + QPoint(10, 10));
@@ -349,13 +349,13 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     ASSERT_EQ(viewer->FrameTracker->Target(), viewer->Shape1);
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(viewer->Shape1, &enter);
-    EXPECT_TRUE(viewer->PointerOverImage);
+    EXPECT_TRUE(viewer->View().PointerOverImage);
     QWheelEvent wheel(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     // As the window system sends it: passed on from the frame to the scroll box.
     QSpontaneKeyEvent::setSpontaneous(&wheel);
     QApplication::instance()->notify(viewer->Shape1, &wheel);
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
     EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
     onItsPixels("wheel");
     // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
@@ -375,22 +375,22 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     onItsPixels("device size");
     viewer->FitWhole();
     onItsPixels("fit");
-    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->ViewScale, 0, 0)));
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(rect, viewer->View().ViewScale, 0, 0)));
 }
 
 TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     OpenWithFrame({100, 50, 300, 150});
-    const Bitmap before = viewer->Picture;
+    const Bitmap before = viewer->Document().Picture();
     viewer->Button12Click();
-    EXPECT_EQ(viewer->Picture.Width(), 200u);
-    EXPECT_EQ(viewer->Picture.Height(), 100u);
-    EXPECT_EQ(viewer->Picture.PixelColor(0, 0), before.PixelColor(100, 50));
-    EXPECT_EQ(viewer->Picture.PixelColor(199, 99), before.PixelColor(299, 149));
+    EXPECT_EQ(viewer->Document().Picture().Width(), 200u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 100u);
+    EXPECT_EQ(viewer->Document().Picture().PixelColor(0, 0), before.PixelColor(100, 50));
+    EXPECT_EQ(viewer->Document().Picture().PixelColor(199, 99), before.PixelColor(299, 149));
     // Fitted, out of crop mode, and the buttons as after every cut-out.
     const QSize client = viewer->ScrollBox1->viewport()->size();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
-    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->ViewScale), int(100 * viewer->ViewScale)));
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
+    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->View().ViewScale), int(100 * viewer->View().ViewScale)));
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     EXPECT_FALSE(viewer->Button4->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
@@ -405,37 +405,37 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     const DecodedImage png = DecodeImage(tmp);
     ASSERT_EQ(png.picture.Width(), 200u);
     ASSERT_EQ(png.picture.Height(), 100u);
-    EXPECT_EQ(png.picture.PixelColor(7, 3), viewer->Picture.PixelColor(7, 3));
+    EXPECT_EQ(png.picture.PixelColor(7, 3), viewer->Document().Picture().PixelColor(7, 3));
 
     // A frame reaching beyond the picture: white there.
     viewer->ZoomAt(0, 0, 1.0);
     viewer->SetScrollPosition({0, 0});
     viewer->Button11Click();
-    viewer->CropRect = {-10, -10, 20, 20};
+    viewer->Document().SetCropRect({-10, -10, 20, 20});
     viewer->PlaceCropFrame();
-    const Bitmap small = viewer->Picture;
+    const Bitmap small = viewer->Document().Picture();
     viewer->Button12Click();
-    ASSERT_EQ(viewer->Picture.Width(), 30u);
-    EXPECT_EQ(viewer->Picture.PixelColor(0, 0), (RgbQuad{255, 255, 255, 255}));
-    EXPECT_EQ(viewer->Picture.PixelColor(10, 10), small.PixelColor(0, 0));
+    ASSERT_EQ(viewer->Document().Picture().Width(), 30u);
+    EXPECT_EQ(viewer->Document().Picture().PixelColor(0, 0), (RgbQuad{255, 255, 255, 255}));
+    EXPECT_EQ(viewer->Document().Picture().PixelColor(10, 10), small.PixelColor(0, 0));
 
     // The reload for the crop side goes back to the file and disables itself.
     viewer->Button6Click();
-    EXPECT_EQ(viewer->Picture.Width(), 600u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
     EXPECT_FALSE(viewer->Button6->isEnabled());
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_FALSE(viewer->View().CropMode);
 
     // Real time previews from a copy of the picture before the cut-out: it ends with it, so
     // the next slider move cannot bring the whole picture back.
     viewer->CheckBox2->click();
-    ASSERT_FALSE(viewer->Image2.Empty());
+    ASSERT_FALSE(viewer->Document().Image2().Empty());
     viewer->ZoomAt(0, 0, 1.0);
     viewer->Button11Click();
     viewer->Button12Click();
     EXPECT_FALSE(viewer->CheckBox2->isChecked());
-    EXPECT_TRUE(viewer->Image2.Empty());
+    EXPECT_TRUE(viewer->Document().Image2().Empty());
     viewer->TrackBar1->setValue(100);
-    EXPECT_EQ(viewer->Picture.Width(), 267u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 267u);
 }
 
 TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
@@ -446,21 +446,21 @@ TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
     viewer->Button12Click();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("枠座標切出失敗"));
-    EXPECT_EQ(viewer->Picture.Width(), 600u);
-    EXPECT_FALSE(viewer->CropMode);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
+    EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Button6->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
 
     // A frame whose cut-out no decoder would read back: refused with its own message.
     viewer->Button11Click();
     viewer->ZoomAt(0, 0, 0.01);
-    viewer->CropRect = {0, 0, 30000, 30000};
+    viewer->Document().SetCropRect({0, 0, 30000, 30000});
     viewer->PlaceCropFrame();
     viewer->Button12Click();
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text,
               QStringLiteral("枠座標切出失敗\n切り出す範囲が大きすぎます。枠を縮小してください。"));
-    EXPECT_EQ(viewer->Picture.Width(), 600u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
     EXPECT_FALSE(viewer->PictureWriting());
 
     // "Tmp.png" cannot be written: the cut-out stands at once, and the failure is told when
@@ -469,12 +469,12 @@ TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
     viewer->ZoomAt(0, 0, 1.0);
     viewer->Button11Click();
     viewer->Button12Click();
-    EXPECT_EQ(viewer->Picture.Width(), 267u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 267u);
     EXPECT_EQ(ui.messages.size(), 2u);
     viewer->WaitForPictureWrite();
     ASSERT_EQ(ui.messages.size(), 3u);
     EXPECT_EQ(ui.messages[2].text, QStringLiteral("枠座標切出失敗"));
-    EXPECT_EQ(viewer->Picture.Width(), 267u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 267u);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("Tmp.png")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -89,19 +89,19 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     const QString caption = QStringLiteral("Pelmora Ｖiew 【平面図 第１版.pdf】(Pdf-Conv)");
     Open(pdf);  // "モノクロ２値" at 400 dpi, as the dialog starts
     EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
-    EXPECT_EQ(viewer->Picture.Width(), 400u);
-    EXPECT_EQ(viewer->Picture.Height(), 200u);
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 400u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 200u);
     // Page 1: black on the left, white on the right.
-    const auto& palette = viewer->Picture.Palette();
-    EXPECT_EQ(palette[viewer->Picture.PixelIndex(20, 100)].r, 0);
-    EXPECT_EQ(palette[viewer->Picture.PixelIndex(300, 100)].r, 255);
+    const auto& palette = viewer->Document().Picture().Palette();
+    EXPECT_EQ(palette[viewer->Document().Picture().PixelIndex(20, 100)].r, 0);
+    EXPECT_EQ(palette[viewer->Document().Picture().PixelIndex(300, 100)].r, 255);
     EXPECT_EQ(viewer->windowTitle(), caption);
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）"));
-    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
-    EXPECT_EQ(viewer->OrgFName, Q(pdf));
-    EXPECT_TRUE(viewer->PdfConverted);
+    EXPECT_EQ(Q(viewer->Document().FileName2()), Q(dir.File("プログラム フォルダ/tmp.tif")));
+    EXPECT_EQ(Q(viewer->Document().OrgFName()), Q(pdf));
+    EXPECT_TRUE(viewer->Document().PdfConverted());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // "24bitカラー" at 200 dpi, dropped: the page in colour.
@@ -109,9 +109,9 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     dialog.ComboBox1->setCurrentText(QStringLiteral("200"));
     viewer->DropFiles({Q(pdf)});
     EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
-    EXPECT_EQ(viewer->Picture.Width(), 200u);
-    const uint8_t* red = viewer->Picture.Row(50) + 4 * 75;
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 200u);
+    const uint8_t* red = viewer->Document().Picture().Row(50) + 4 * 75;
     EXPECT_EQ((std::array<int, 3>{red[0], red[1], red[2]}), (std::array<int, 3>{0, 0, 255}));
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：24bppBGR  Resolution：200dpi）"));
@@ -121,18 +121,18 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     dialog.RadioButton1->setChecked(true);
     dialog.ComboBox1->setCurrentText(QStringLiteral("指定しない"));
     viewer->DropFiles({Q(pdf)});
-    EXPECT_EQ(viewer->Picture.Width(), 204u);
-    EXPECT_EQ(viewer->Picture.Height(), 98u);
-    EXPECT_EQ(viewer->Resolution.DpiX, 204.f);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 204u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 98u);
+    EXPECT_EQ(viewer->Document().Resolution().DpiX, 204.f);
 
     // A PDF Ghostscript rejects: the message; the picture before stays, no page is left.
     viewer->DropFiles({Q(dir.Write("bad.pdf", std::string(3000, '\x9c')))});
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(LastMessage(), QStringLiteral("PDFファイルのコンバートに失敗しました。\nbad.pdf"));
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("確認"));
-    EXPECT_EQ(viewer->Picture.Width(), 204u);
-    EXPECT_EQ(viewer->FileName2, Q(dir.File("プログラム フォルダ/tmp.tif")));
-    EXPECT_TRUE(viewer->PdfConverted);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 204u);
+    EXPECT_EQ(Q(viewer->Document().FileName2()), Q(dir.File("プログラム フォルダ/tmp.tif")));
+    EXPECT_TRUE(viewer->Document().PdfConverted());
     EXPECT_FALSE(std::filesystem::exists(dir.File("プログラム フォルダ/tmp.tif")));
     EXPECT_EQ(viewer->StatusText(), QString());
 }
@@ -149,8 +149,8 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     EXPECT_EQ(LastMessage().toStdString(),
               WithLfLineEnds(ErrorBoxText("「" + missing +
                                           "」を起動できません。(No such file or directory)")));
-    EXPECT_EQ(viewer->FileName2, Q(pdf));
-    EXPECT_FALSE(viewer->PdfConverted);
+    EXPECT_EQ(Q(viewer->Document().FileName2()), Q(pdf));
+    EXPECT_FALSE(viewer->Document().PdfConverted());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     std::filesystem::create_directories(dir.File("tmp.tif/held"));
     session->GhostscriptFolder = QStringLiteral("/bin/true");
@@ -233,9 +233,9 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         EXPECT_EQ(viewer->isVisible(), !way.closes);
         if (way.closes) continue;
         // The viewer as before the drop.
-        EXPECT_EQ(viewer->Picture.Width(), 60u);
-        EXPECT_EQ(viewer->FileName2, Q(picture));
-        EXPECT_FALSE(viewer->PdfConverted);
+        EXPECT_EQ(viewer->Document().Picture().Width(), 60u);
+        EXPECT_EQ(Q(viewer->Document().FileName2()), Q(picture));
+        EXPECT_FALSE(viewer->Document().PdfConverted());
         EXPECT_EQ(viewer->windowTitle(), caption);
         EXPECT_EQ(viewer->StatusText(), status);
         EXPECT_FALSE(viewer->Button15->isVisible());
@@ -250,9 +250,9 @@ TEST_F(PdfLoadTest, AB4PageSavedAsG4IsAConfirmedDrawing) {
     const std::string pdf = dir.File("b4.pdf");
     ASSERT_TRUE(test::MakeB4Pdf(program, pdf));
     Open(pdf);
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
-    EXPECT_EQ(viewer->Picture.Width(), 5732u);
-    EXPECT_EQ(viewer->Picture.Height(), 4047u);
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 5732u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 4047u);
 
     // The save proposes the PDF's name; the dialog's TIFF options are G4 at 400 dpi.
     const std::string drawing = dir.File("tatemono1.tif");

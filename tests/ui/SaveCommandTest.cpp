@@ -109,7 +109,7 @@ TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
     EXPECT_EQ(r.fileName, QStringLiteral("scan.tiff"));
     EXPECT_EQ(r.folder.toStdString(), std::filesystem::path(path).parent_path().string());
     EXPECT_TRUE(r.filter.startsWith(QStringLiteral("Tiff （Tagged Image）|*.tif;tiff|")));
-    EXPECT_EQ(viewer->OrgFName.toStdString(), dir.File("scan"));
+    EXPECT_EQ(viewer->Document().OrgFName(), dir.File("scan"));
     // Refused at once, without the overwrite question; nothing written.
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Information);
@@ -226,7 +226,7 @@ TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
 
 TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
     Open(Colour("c.tif"));
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
     // A colour picture with CCITT G4 (the default at 400 dpi) becomes a one-bit G4 drawing.
     Save("g4.tif", 1);
     TiffShape s = ReadTiffShape(dir.File("g4.tif"));
@@ -235,11 +235,11 @@ TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
     EXPECT_EQ(s.xres, 400.f);
     EXPECT_EQ(s.width, 40u);
     EXPECT_EQ(viewer->windowTitle(), Q("Tiff 保存完了：" + dir.File("g4.tif")));
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);  // the picture is untouched
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);  // the picture is untouched
 
     // A one-bit picture with LZW becomes 24-bit RGB; the name's extension is replaced.
     viewer->M1Click();
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     dialog.SetCompressionIndex(1);
     dialog.ComboBox2->setCurrentIndex(0);
     Save("lzw.png", 1);
@@ -316,13 +316,13 @@ TEST_F(SaveCommandTest, AnExistingFileIsReplacedOnlyAfterYes) {
 
 TEST_F(SaveCommandTest, APdfPictureProposesThePdfsNameOnTheTiffFilter) {
     Open(Mono("tmp.tif"));
-    viewer->OrgFName = Q(dir.File("plan.rev.pdf"));
-    viewer->PdfConverted = true;
+    viewer->Document().SetIdentity(
+        {viewer->Document().FileName2(), dir.File("plan.rev.pdf"), true});
     Save("plan.rev", 1);
     ASSERT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(ui.saveRequests[0].fileName, QStringLiteral("plan.rev"));
     EXPECT_EQ(ui.saveRequests[0].filterIndex, 1);
-    EXPECT_EQ(viewer->OrgFName.toStdString(), dir.File("plan.rev"));
+    EXPECT_EQ(viewer->Document().OrgFName(), dir.File("plan.rev"));
     EXPECT_EQ(ReadTiffShape(dir.File("plan.tif")).compression, COMPRESSION_CCITTFAX4);
 }
 
@@ -369,7 +369,7 @@ TEST_F(SaveCommandTest, CommandsThatChangeThePictureAndTheCloseWaitForTheWrite) 
         Open(shown);
         // The reload must bring the file back over a turned picture.
         viewer->RotateLeft();
-        const Bitmap before = viewer->Picture;
+        const Bitmap before = viewer->Document().Picture();
         const std::string saved = dir.File("saved.png");
         std::filesystem::remove(saved);
         ui.saveScripts.push_back({{}, SaveFileAnswer{Q(saved), 4}});
@@ -383,7 +383,7 @@ TEST_F(SaveCommandTest, CommandsThatChangeThePictureAndTheCloseWaitForTheWrite) 
             EXPECT_FALSE(viewer->isVisible());
             continue;
         }
-        EXPECT_EQ(viewer->Picture.Width(), c.widthAfter);
+        EXPECT_EQ(viewer->Document().Picture().Width(), c.widthAfter);
         viewer->WaitForPictureWrite();
     }
 }

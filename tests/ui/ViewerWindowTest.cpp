@@ -104,12 +104,12 @@ TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {
     EXPECT_FALSE(viewer->S1->isEnabled());
     EXPECT_FALSE(viewer->Print->isEnabled());
     EXPECT_FALSE(viewer->Button8->isEnabled());
-    EXPECT_TRUE(viewer->Picture.Empty());
+    EXPECT_TRUE(viewer->Document().Picture().Empty());
     // The view commands do nothing without a picture.
     viewer->FitWhole();
     viewer->DeviceSize();
     viewer->RotateLeft();
-    EXPECT_EQ(viewer->ViewScale, 1.0);
+    EXPECT_EQ(viewer->View().ViewScale, 1.0);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -118,28 +118,28 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
     Open(path);
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）"));
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 a.tif】"));
     EXPECT_TRUE(viewer->Button8->isEnabled());
     EXPECT_TRUE(viewer->N2->menuAction()->isEnabled());
     EXPECT_FALSE(viewer->Button10->isEnabled());
     EXPECT_TRUE(viewer->BitBtn3->isEnabled());
-    EXPECT_EQ(viewer->Resolution.ShownDpi, 400.0f);
+    EXPECT_EQ(viewer->Document().Resolution().ShownDpi, 400.0f);
     // Fitted into the scroll box.
     EXPECT_LE(viewer->ControlSize().width(), viewer->ScrollBox1->viewport()->width());
-    EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->ViewScale));
+    EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->View().ViewScale));
 
     dialog.CheckBox5->setChecked(false);
     viewer->Button10->setEnabled(true);
     viewer->Button10Click();
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：BlackWhite  Resolution：400dpi）"));
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
     EXPECT_FALSE(viewer->BitBtn3->isEnabled());
 
     // After a threshold, activation brings back the decoder's names and disables 色.
     viewer->ExecuteReduction();
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_TRUE(viewer->BitBtn3->isEnabled());
     EXPECT_TRUE(viewer->Button10->isEnabled());
     viewer->FormActivate();
@@ -189,7 +189,7 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
                  QTest::keyClick(d, Qt::Key_Return);
              });
              QTest::mouseClick(viewer->BitBtn3, Qt::LeftButton);
-             ASSERT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 255, 0}));
+             ASSERT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 255, 0}));
          },
          shownAsMono, true},
         {"another program", [&] { test::OtherProgram().Activate(); }, shownAsMono, true},
@@ -211,7 +211,7 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
         EXPECT_EQ(viewer->BitBtn3->isEnabled(), c.inkEnabled);
         if (c.inkEnabled) {
             QTest::mouseClick(viewer->BitBtn3, Qt::RightButton);
-            EXPECT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 0, 0}));
+            EXPECT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 0, 0}));
         }
         dialog.close();
     }
@@ -281,7 +281,7 @@ TEST_F(ViewerWindowTest, ResolutionInTheStatusLine) {
     viewer->DropFiles({Q(dir.Write("tall.tif", bytes))});
     EXPECT_TRUE(viewer->StatusText().endsWith(QStringLiteral("  Resolution：600dpi）")))
         << viewer->StatusText().toStdString();
-    EXPECT_EQ(viewer->Resolution.DpiX, 300.0f);
+    EXPECT_EQ(viewer->Document().Resolution().DpiX, 300.0f);
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 tall.tif】"));
 
     // A 32-bit BMP with a 40-byte header and alpha bit fields (compression 6) at 2835
@@ -300,7 +300,7 @@ TEST_F(ViewerWindowTest, ResolutionInTheStatusLine) {
         << viewer->StatusText().toStdString();
     viewer->OverrideScreenDpi(96.0);
     viewer->DeviceSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 96.0 / 72.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 96.0 / 72.0);
 }
 
 TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
@@ -317,7 +317,7 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text, missing + QStringLiteral("\nファイルがありません。"));
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 gone.tif】"));
-    EXPECT_EQ(viewer->Picture.Width(), 200u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 200u);
 
     // A PDF while Ghostscript cannot be used.
     viewer->DropFiles({Q(dir.Write("plan.pdf", std::string("%PDF-1.4\n")))});
@@ -333,9 +333,9 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), DecodeErrorText(broken));
     }
-    EXPECT_EQ(viewer->Picture.Width(), 200u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 200u);
     EXPECT_EQ(viewer->StatusText(), before);
-    EXPECT_EQ(viewer->FileName2, Q(broken));
+    EXPECT_EQ(Q(viewer->Document().FileName2()), Q(broken));
 
     // Cancelling the open dialog still ends Real time.
     viewer->CheckBox2->setChecked(true);
@@ -343,29 +343,29 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
     EXPECT_EQ(ui.openRequests.size(), 1u);
     EXPECT_TRUE(ui.openRequests[0].filter.startsWith(QStringLiteral("Graphics_files (ALL)|")));
     EXPECT_FALSE(viewer->CheckBox2->isChecked());
-    EXPECT_FALSE(viewer->PdfConverted);
+    EXPECT_FALSE(viewer->Document().PdfConverted());
 }
 
 TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     Open(Mono400("big.tif", 3000, 2000));
-    viewer->PointerOverImage = true;
+    viewer->SetPointerOverImage(true);
     viewer->ZoomAt(0, 0, 1.0);
     EXPECT_TRUE(viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0}));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
     EXPECT_EQ(viewer->ControlSize(), QSize(3300, 2200));
     viewer->ZoomAt(0, 0, 1.0);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.9);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.9);
     viewer->ZoomAt(0, 0, 3.0);
     viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 3.3, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 3.3, 1e-12);
     viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 3.3, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 3.3, 1e-12);
     viewer->ZoomAt(0, 0, 0.1);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 0.09, 1e-12);
     viewer->FormMouseWheel(-120, Qt::NoModifier, {0, 0});
-    EXPECT_NEAR(viewer->ViewScale, 0.09, 1e-12);
+    EXPECT_NEAR(viewer->View().ViewScale, 0.09, 1e-12);
 
     // Through the window's events: half notches add up to one step.
     viewer->ZoomAt(0, 0, 1.0);
@@ -375,7 +375,7 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
                          false);
         QApplication::sendEvent(viewer->Image1, &half);
     }
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.1);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
 
     // Shift and Ctrl scroll by ten pixels a notch instead.
     viewer->ZoomAt(0, 0, 1.0);
@@ -387,17 +387,17 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     viewer->FormMouseWheelScroll(false, Qt::ControlModifier);
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(10, 10));
     // Off the image the wheel does nothing.
-    viewer->PointerOverImage = false;
+    viewer->SetPointerOverImage(false);
     EXPECT_FALSE(viewer->FormMouseWheel(120, Qt::NoModifier, {0, 0}));
     EXPECT_FALSE(viewer->FormMouseWheelScroll(true, Qt::ShiftModifier));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
 
     // A drag moves the view by the pointer's way, from the same start point.
     viewer->Image1MouseDown(Qt::LeftButton, Qt::NoModifier, {500, 400});
     viewer->Image1MouseMove({480, 390});
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(30, 20));
     viewer->Image1MouseUp();
-    EXPECT_FALSE(viewer->Dragging);
+    EXPECT_FALSE(viewer->View().Dragging);
 }
 
 TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
@@ -409,15 +409,15 @@ TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
                                        .arg(screen.x())
                                        .arg(screen.y()));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
     EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
-    EXPECT_TRUE(viewer->Magnified);
+    EXPECT_TRUE(viewer->View().Magnified);
     viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {0, 0});
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
     EXPECT_EQ(viewer->ScrollPosition(), QPoint(0, 0));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
-    EXPECT_FALSE(viewer->Magnified);
-    EXPECT_FALSE(viewer->Dragging);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
+    EXPECT_FALSE(viewer->View().Magnified);
+    EXPECT_FALSE(viewer->View().Dragging);
 }
 
 // The inspection on Alt-click, on Ctrl-click (no window manager takes it) and in the
@@ -459,13 +459,13 @@ TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
                   QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
                       .arg(screen.x())
                       .arg(screen.y()));
-        EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+        EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
         EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
         way.use();
-        EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+        EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
         EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
         EXPECT_EQ(ui.messages.size(), 1u);
-        EXPECT_FALSE(viewer->Dragging);
+        EXPECT_FALSE(viewer->View().Dragging);
     }
 }
 
@@ -497,7 +497,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
          },
          [&](double) {
              EXPECT_EQ(viewer->ScrollPosition(), QPoint(10, 0));
-             EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+             EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
          }},
         {"the wheel right after a message box",
          [&] {
@@ -509,7 +509,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
              ASSERT_TRUE(box.Done());
              TurnWheel(viewer.get(), over, QPoint(0, 120));
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 1.1); }},
         {"the wheel over a crop frame just let go",
          [&] {
              QTest::mouseClick(viewer->Button11, Qt::LeftButton);
@@ -519,17 +519,17 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
              QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              TurnWheel(viewer.get(), viewer->mapToGlobal(frame), QPoint(0, -120));
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 0.9); }},
         {"+", [&] { QTest::keyClick(viewer.get(), '+'); },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 1.1); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 1.1); }},
         {"-", [&] { QTest::keyClick(viewer.get(), '-'); },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before * 0.9); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 0.9); }},
         {"0",
          [&] {
              viewer->ZoomAt(0, 0, 1.0);
              QTest::keyClick(viewer.get(), '0');
          },
-         [&](double before) { EXPECT_DOUBLE_EQ(viewer->ViewScale, before); }},
+         [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before); }},
         {"Ctrl+P", [&] { QTest::keyClick(viewer.get(), Qt::Key_P, Qt::ControlModifier); },
          [&](double) { EXPECT_TRUE(viewer->CategoryPanel4->Expanded()); }},
     };
@@ -538,7 +538,7 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
         Open(Mono400("big.tif", 3000, 2000));
         ASSERT_TRUE(test::Activate(viewer.get()));
         over = viewer->Image1->mapToGlobal(QPoint(40, 30));
-        const double before = viewer->ViewScale;
+        const double before = viewer->View().ViewScale;
         c.act();
         c.check(before);
     }
@@ -563,7 +563,7 @@ TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
     EXPECT_TRUE(viewer->CategoryPanel5->Expanded());
     EXPECT_FALSE(viewer->CategoryPanel2->Expanded());
     EXPECT_FALSE(viewer->CheckBox2->isChecked());
-    EXPECT_TRUE(viewer->Image2.Empty());
+    EXPECT_TRUE(viewer->Document().Image2().Empty());
     viewer->V1Click();
     EXPECT_TRUE(viewer->CategoryPanel1->Expanded());
     // The column never holds more than it shows without a scroll bar when it can.
@@ -578,28 +578,28 @@ TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
     Open(Mono400("big.tif", 3000, 2000));
     viewer->OverrideScreenDpi(96.0);
     viewer->DeviceSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.24);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.24);
     viewer->DoubleSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.48);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.48);
     viewer->PixelSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 1.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.0);
     // A resolution that reads as 0 counts as 96 dpi.
-    viewer->Resolution.DpiX = 0;
+    viewer->Document().ReadResolution(dir.File("no such file.tif"));
     viewer->DoubleSize();
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 2.0);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
 
     viewer->ZoomAt(0, 0, 0.25);
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
-    const Bitmap before = viewer->Picture;
+    const Bitmap before = viewer->Document().Picture();
     viewer->RotateRight();
-    EXPECT_EQ(viewer->Picture.Width(), 2000u);
-    EXPECT_EQ(viewer->Picture.Height(), 3000u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 2000u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 3000u);
     EXPECT_EQ(viewer->ControlSize(), QSize(500, 750));
-    EXPECT_DOUBLE_EQ(viewer->ViewScale, 0.25);
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 0.25);
     viewer->RotateLeft();
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
-    EXPECT_EQ(viewer->Picture.ByteSize(), before.ByteSize());
-    EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.ByteSize(), viewer->Picture.Data()));
+    EXPECT_EQ(viewer->Document().Picture().ByteSize(), before.ByteSize());
+    EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.ByteSize(), viewer->Document().Picture().Data()));
 }
 
 TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
@@ -608,26 +608,25 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     Bitmap four(16, 8, PixelFormat::Bit4);
     four.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{200, 100, 50, 0}};
     for (uint32_t x = 0; x < 16; x += 2) four.SetPixelIndex(x, 3, 1);
-    viewer->Picture = four;
-    viewer->PictureChanged();
+    viewer->Document().SetPicture(four);
     viewer->CheckBox2->click();
     EXPECT_TRUE(viewer->CheckBox2->isChecked());
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit24);
-    EXPECT_EQ(viewer->Picture.PixelColor(2, 3), (RgbQuad{200, 100, 50, 0}));
-    EXPECT_EQ(viewer->Image2.Format(), PixelFormat::Bit8);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
+    EXPECT_EQ(viewer->Document().Picture().PixelColor(2, 3), (RgbQuad{200, 100, 50, 0}));
+    EXPECT_EQ(viewer->Document().Image2().Format(), PixelFormat::Bit8);
 
     // Nothing is computed while the thumb is held; the release computes the preview.
     bool held = true;
     viewer->LeftButtonHeld = [&held] { return held; };
     viewer->TrackBar1->setValue(200);
     EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("200"));
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit24);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
     held = false;
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5),
                         QPointF(viewer->TrackBar1->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewer->TrackBar1, &release);
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_TRUE(viewer->Button10->isEnabled());
     viewer->ExecuteReduction();
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -636,17 +635,17 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     // A turn while the preview runs turns its source too: the next preview stays turned.
     viewer->RotateRight();
     viewer->TrackBar1->setValue(120);
-    EXPECT_EQ(viewer->Picture.Width(), 8u);
-    EXPECT_EQ(viewer->Picture.Height(), 16u);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 8u);
+    EXPECT_EQ(viewer->Document().Picture().Height(), 16u);
 
     viewer->Button10Click();
     EXPECT_EQ(viewer->TrackBar1->value(), 128);
     EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("128"));
     EXPECT_FALSE(viewer->CheckBox2->isChecked());
-    EXPECT_TRUE(viewer->Image2.Empty());
+    EXPECT_TRUE(viewer->Document().Image2().Empty());
     EXPECT_FALSE(viewer->Button10->isEnabled());
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
-    EXPECT_EQ(viewer->Picture.Width(), 40u);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
+    EXPECT_EQ(viewer->Document().Picture().Width(), 40u);
 }
 
 /// Where the slider's thumb is drawn now, in the slider's pixels.
@@ -715,7 +714,7 @@ TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
         g.move(*viewer->TrackBar1);
         EXPECT_NE(viewer->TrackBar1->value(), 128);
         EXPECT_EQ(viewer->Edit1->text(), QString::number(viewer->TrackBar1->value()));
-        EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+        EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     }
 }
 
@@ -726,16 +725,16 @@ TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
     EXPECT_EQ(viewer->TrackBar1->value(), 255);
     EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("300"));
     viewer->ExecuteReduction();
-    ASSERT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
-    EXPECT_EQ(viewer->Picture.PixelIndex(5, 5), 0);
-    EXPECT_EQ(viewer->Picture.PixelIndex(39, 29), 0);
+    ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().PixelIndex(5, 5), 0);
+    EXPECT_EQ(viewer->Document().Picture().PixelIndex(39, 29), 0);
 
     // A text that is no number is reported, and 実行 comes back.
     viewer->Button10Click();
     viewer->Edit1->setText(QStringLiteral("abc"));
     EXPECT_THROW(viewer->ExecuteReduction(), Error);
     EXPECT_TRUE(viewer->Button9->isEnabled());
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit32);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
 
     // The ink colour only for one-bit pictures; a colour changes entry 0 alone.
     viewer->BitBtn3MouseDown(Qt::LeftButton);
@@ -745,19 +744,19 @@ TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
     viewer->M1Click();
     ui.colorAnswers.push_back(QColor(255, 0, 0));
     viewer->BitBtn3MouseDown(Qt::LeftButton);
-    ASSERT_EQ(viewer->Picture.Palette().size(), 2u);
-    EXPECT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 255, 0}));
-    EXPECT_EQ(viewer->Picture.Palette()[1], (RgbQuad{255, 255, 255, 0}));
+    ASSERT_EQ(viewer->Document().Picture().Palette().size(), 2u);
+    EXPECT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 255, 0}));
+    EXPECT_EQ(viewer->Document().Picture().Palette()[1], (RgbQuad{255, 255, 255, 0}));
     viewer->BitBtn3MouseDown(Qt::RightButton);
-    EXPECT_EQ(viewer->Picture.Palette()[0], (RgbQuad{0, 0, 0, 0}));
+    EXPECT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 0, 0}));
 
     // Gray: 8 bits, the threshold controls disabled with it.
     viewer->G1Click();
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit8);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit8);
     EXPECT_FALSE(viewer->TrackBar1->isEnabled());
     EXPECT_FALSE(viewer->CheckBox2->isEnabled());
     viewer->N7Click();
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit1);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     viewer->N7Click();
     EXPECT_EQ(ui.messages.back().text, QStringLiteral("　モノクロ（２値）画像です。　"));
 }
@@ -774,7 +773,7 @@ TEST_F(ViewerWindowTest, DespeckleShowsItsProgressAboveTwoThousandRows) {
     EXPECT_TRUE(sawProgress);
     EXPECT_EQ(textDuring, QStringLiteral("　ゴミ取り中 ．．． "));
     EXPECT_FALSE(viewer->ProgressBar1->isVisible());
-    EXPECT_EQ(viewer->Picture.Format(), PixelFormat::Bit24);
+    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
     EXPECT_TRUE(viewer->RadioButton8->isChecked());
     EXPECT_TRUE(viewer->Button9->isEnabled());
     EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("24bit")));
@@ -822,7 +821,7 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     watch.callOnTimeout([&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* v = qobject_cast<TForm2*>(w);
-                v && v->isVisible() && (!v->Picture.Empty() || waited.elapsed() > 5000)) {
+                v && v->isVisible() && (!v->Document().Picture().Empty() || waited.elapsed() > 5000)) {
                 watch.stop();
                 caption = v->windowTitle();
                 v->Button14Click();
