@@ -16,7 +16,7 @@
 #include "imaging/Resample.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
-#include "viewer/LoadPicture.h"
+#include "document/LoadPicture.h"
 
 namespace {
 

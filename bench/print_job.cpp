@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "print/DrawRoutine.h"
-#include "print/PrinterBackendQt.h"
-#include "viewer/LoadPicture.h"
+#include "ui/print/PrinterBackendQt.h"
+#include "document/LoadPicture.h"
 
 namespace {
 

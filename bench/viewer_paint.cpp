@@ -28,14 +28,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
-#include "checker_ui/TForm1.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
 #include "platform/Bitmap.h"
 #include "save/TiffWriter.h"
-#include "viewer/ImageControlWidget.h"
-#include "viewer/LoadPicture.h"
-#include "viewer/TForm2.h"
-#include "viewer/ViewPyramid.h"
+#include "ui/viewer/ImageControlWidget.h"
+#include "document/LoadPicture.h"
+#include "ui/viewer/TForm2.h"
+#include "document/ViewPyramid.h"
 
 namespace {
 

@@ -33,13 +33,13 @@
 #include <string>
 #include <vector>
 
-#include "app/UiServices.h"
-#include "app/Session.h"
-#include "checker_ui/TForm1.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
 #include "platform/Bitmap.h"
 #include "platform/ImageDecoder.h"
 #include "save/TiffWriter.h"
-#include "viewer/TForm2.h"
+#include "ui/viewer/TForm2.h"
 
 namespace {
 

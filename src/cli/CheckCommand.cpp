@@ -22,7 +22,7 @@
 #include "platform/FileSource.h"
 #include "platform/NaturalOrder.h"
 #include "platform/Version.h"
-#include "viewer/FindGhostscript.h"
+#include "document/FindGhostscript.h"
 
 namespace vellumo {
 

@@ -23,7 +23,7 @@
 #include "platform/Error.h"
 #include "platform/Version.h"
 #include "save/SaveFormats.h"
-#include "viewer/LoadPicture.h"
+#include "document/LoadPicture.h"
 
 namespace vellumo {
 

@@ -19,7 +19,7 @@
 #include "platform/FileSource.h"
 #include "platform/NaturalOrder.h"
 #include "save/SaveFormats.h"
-#include "viewer/FindGhostscript.h"
+#include "document/FindGhostscript.h"
 
 namespace vellumo {
 

@@ -9,7 +9,7 @@
 #include "inspect/ImageType.h"
 #include "platform/FileInfo.h"
 #include "platform/FileSource.h"
-#include "viewer/ViewerTexts.h"
+#include "document/ViewerTexts.h"
 
 namespace vellumo {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/Error.h"
-#include "viewer/LoadPicture.h"
-#include "viewer/PdfConversion.h"
+#include "document/LoadPicture.h"
+#include "document/PdfConversion.h"
 
 namespace vellumo {
 

@@ -9,7 +9,7 @@
 #include "imaging/Rotate.h"
 #include "imaging/Threshold.h"
 #include "platform/Rounding.h"
-#include "viewer/ViewScaling.h"
+#include "document/ViewScaling.h"
 
 namespace vellumo {
 

@@ -13,8 +13,8 @@
 
 #include "crop/CropFrame.h"
 #include "platform/Bitmap.h"
-#include "viewer/LoadPicture.h"
-#include "viewer/ReadResolution.h"
+#include "document/LoadPicture.h"
+#include "document/ReadResolution.h"
 
 namespace vellumo {
 

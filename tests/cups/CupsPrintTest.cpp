@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "platform/Error.h"
-#include "print/PrinterBackendQt.h"
+#include "ui/print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 #include "support/BorderedDrawing.h"

@@ -16,7 +16,7 @@
 #include "save/JpegWriter.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
-#include "viewer/LoadPicture.h"
+#include "document/LoadPicture.h"
 
 namespace vellumo {
 namespace {

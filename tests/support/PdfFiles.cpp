@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/Process.h"
-#include "viewer/FindGhostscript.h"
+#include "document/FindGhostscript.h"
 
 namespace vellumo::test {
 

@@ -10,11 +10,11 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "app/Startup.h"
-#include "app/TAboutBox.h"
-#include "app/Session.h"
-#include "checker_ui/TForm1.h"
-#include "settings/TForm3.h"
+#include "ui/app/Startup.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
 

@@ -14,10 +14,10 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "app/TAboutBox.h"
-#include "app/Session.h"
-#include "checker_ui/TForm1.h"
-#include "settings/TForm3.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"

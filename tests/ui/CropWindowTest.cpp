@@ -20,19 +20,19 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "checker_ui/TForm1.h"
+#include "ui/checker/TForm1.h"
 #include "crop/CropFrame.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ResolutionReader.h"
 #include "save/TiffWriter.h"
-#include "settings/TForm3.h"
+#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
-#include "viewer/CategoryPanelWidget.h"
-#include "viewer/FrameTrackerWidget.h"
-#include "viewer/ScrollContentWidget.h"
-#include "viewer/TForm2.h"
+#include "ui/viewer/CategoryPanelWidget.h"
+#include "ui/viewer/FrameTrackerWidget.h"
+#include "ui/viewer/ScrollContentWidget.h"
+#include "ui/viewer/TForm2.h"
 
 namespace vellumo {
 namespace {

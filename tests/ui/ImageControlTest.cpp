@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "viewer/BitmapQt.h"
-#include "viewer/ImageControlWidget.h"
+#include "ui/viewer/BitmapQt.h"
+#include "ui/viewer/ImageControlWidget.h"
 
 namespace vellumo {
 namespace {

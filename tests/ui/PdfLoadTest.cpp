@@ -21,15 +21,15 @@
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
-#include "checker_ui/TForm1.h"
+#include "ui/checker/TForm1.h"
 #include "platform/Error.h"
-#include "settings/TForm3.h"
+#include "ui/settings/TForm3.h"
 #include "save/TiffWriter.h"
 #include "support/PdfFiles.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
-#include "viewer/PdfConversion.h"
-#include "viewer/TForm2.h"
+#include "document/PdfConversion.h"
+#include "ui/viewer/TForm2.h"
 
 namespace vellumo {
 namespace {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "print/PaperGeometry.h"
-#include "print/PrinterBackendQt.h"
+#include "ui/print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
@@ -18,7 +18,7 @@
 #include "support/PageMeasure.h"
 #include "support/RecordingPrinter.h"
 #include "ui/ViewerFixture.h"
-#include "viewer/CategoryPanelWidget.h"
+#include "ui/viewer/CategoryPanelWidget.h"
 
 namespace vellumo {
 namespace {

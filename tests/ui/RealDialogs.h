@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/UiServices.h"
+#include "ui/app/UiServices.h"
 
 namespace vellumo::test {
 

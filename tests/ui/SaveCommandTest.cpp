@@ -19,17 +19,17 @@
 #include <functional>
 #include <random>
 
-#include "checker_ui/TForm1.h"
+#include "ui/checker/TForm1.h"
 #include "platform/ImageDecoder.h"
 #include "save/SaveTestSupport.h"
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
-#include "settings/TForm3.h"
+#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
-#include "viewer/TForm2.h"
+#include "ui/viewer/TForm2.h"
 
 namespace vellumo {
 namespace {

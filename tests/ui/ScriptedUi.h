@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/UiServices.h"
+#include "ui/app/UiServices.h"
 
 namespace vellumo::test {
 

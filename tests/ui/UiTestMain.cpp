@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "app/Application.h"
-#include "print/PrinterBackendQt.h"
+#include "ui/app/Application.h"
+#include "ui/print/PrinterBackendQt.h"
 #include "support/RecordingPrinter.h"
 
 int main(int argc, char** argv) {

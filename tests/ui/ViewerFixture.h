@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "app/Session.h"
-#include "checker_ui/TForm1.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
 #include "platform/Bitmap.h"
-#include "settings/TForm3.h"
+#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
-#include "viewer/TForm2.h"
+#include "ui/viewer/TForm2.h"
 
 namespace vellumo::test {
 

@@ -22,22 +22,22 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "app/Startup.h"
-#include "app/TAboutBox.h"
-#include "checker_ui/TForm1.h"
+#include "ui/app/Startup.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/checker/TForm1.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
 #include "save/TiffWriter.h"
-#include "settings/TForm3.h"
+#include "ui/settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/RecordingPrinter.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
-#include "viewer/CategoryPanelWidget.h"
-#include "viewer/ImageControlWidget.h"
-#include "viewer/TForm2.h"
+#include "ui/viewer/CategoryPanelWidget.h"
+#include "ui/viewer/ImageControlWidget.h"
+#include "ui/viewer/TForm2.h"
 
 namespace vellumo {
 namespace {
