@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> names;
     while (dirent* e = readdir(dir)) {
-        if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0)))
+        if (e->d_name[0] == '.' &&
+            (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0)))
             continue;
         names.emplace_back(e->d_name);
     }
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
         ++files;
         uint8_t head[16];
         const ssize_t got = pread(fd, head, sizeof head, 0);
-        if (got >= 8 && ((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) {
+        if (got >= 8 &&
+            ((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) {
             const bool big = head[0] == 'M';
             if (Get16(head + 2, big) == 42) {
                 ++tiffs;
@@ -72,9 +74,10 @@ int main(int argc, char** argv) {
                         for (uint16_t i = 0; i < n; ++i) {
                             const uint8_t* e = ifd.data() + 12 * i;
                             const uint16_t tag = Get16(e, big);
-                            if (tag == 256 || tag == 257 || tag == 258 || tag == 259 || tag == 274 ||
-                                tag == 296) {
-                                sum += Get16(e + 2, big) == 4 ? Get32(e + 8, big) : Get16(e + 8, big);
+                            if (tag == 256 || tag == 257 || tag == 258 || tag == 259 ||
+                                tag == 274 || tag == 296) {
+                                sum +=
+                                    Get16(e + 2, big) == 4 ? Get32(e + 8, big) : Get16(e + 8, big);
                             }
                         }
                     }

@@ -13,10 +13,10 @@
 
 #include "document/DrawingPipeline.h"
 #include "document/DrawingPrediction.h"
+#include "document/LoadPicture.h"
 #include "imaging/Resample.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
-#include "document/LoadPicture.h"
 
 namespace {
 

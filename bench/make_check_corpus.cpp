@@ -2,12 +2,12 @@
 //
 // Usage: make_check_corpus FOLDER [COUNT] [TIFF-LIST] [TIFF-PERCENT]
 //
-// About seven in ten files are TIFFs (or TIFF-PERCENT in a hundred) (both byte orders, one to three pages, a spread of
-// sizes, compressions, resolutions, units and missing tags), written byte by byte; the
-// rest are PNG and JPEG files made with libpng and libjpeg, and BMP files written by hand.
-// Every file decodes as a header; the TIFF strips hold filler bytes, not real pictures.
-// The names of the TIFF files (one a line, without the folder) go to TIFF-LIST when given.
-// The same COUNT always gives the same files.
+// About seven in ten files are TIFFs (or TIFF-PERCENT in a hundred) (both byte orders, one to three
+// pages, a spread of sizes, compressions, resolutions, units and missing tags), written byte by
+// byte; the rest are PNG and JPEG files made with libpng and libjpeg, and BMP files written by
+// hand. Every file decodes as a header; the TIFF strips hold filler bytes, not real pictures. The
+// names of the TIFF files (one a line, without the folder) go to TIFF-LIST when given. The same
+// COUNT always gives the same files.
 
 #include <cerrno>
 #include <cstddef>
@@ -23,15 +23,16 @@
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 #include <png.h>
+
+#include "platform/JpegLib.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
 class Writer {
-public:
+  public:
     explicit Writer(bool bigEndian) : big_(bigEndian) {}
     void U8(uint8_t v) { b_.push_back(v); }
     void U16(uint16_t v) {
@@ -56,7 +57,7 @@ public:
     size_t Size() const { return b_.size(); }
     Bytes& Data() { return b_; }
 
-private:
+  private:
     bool big_;
     Bytes b_;
 };
@@ -71,20 +72,24 @@ struct Tag {
 
 struct Page {
     uint32_t width, height, bits, compression;
-    int orientation;           // -1: no tag
-    uint32_t xNum, xDen;       // xNum 0 with xDen 0: no tag
+    int orientation;      // -1: no tag
+    uint32_t xNum, xDen;  // xNum 0 with xDen 0: no tag
     uint32_t yNum, yDen;
-    int unit;                  // -1: no tag
+    int unit;  // -1: no tag
     uint32_t stripBytes;
     bool software;
 };
 
 uint32_t ValueBytes(const Tag& t) {
     switch (t.type) {
-        case 2: return t.count;
-        case 3: return 2 * t.count;
-        case 4: return 4 * t.count;
-        default: return 8 * t.count;
+        case 2:
+            return t.count;
+        case 3:
+            return 2 * t.count;
+        case 4:
+            return 4 * t.count;
+        default:
+            return 8 * t.count;
     }
 }
 
@@ -107,7 +112,9 @@ Bytes MakeTiff(bool big, const std::vector<Page>& pages, std::mt19937& rng) {
         std::vector<Tag> tags;
         auto shortTag = [&](uint16_t id, uint32_t v) { tags.push_back({id, 3, 1, {v}, {}}); };
         auto longTag = [&](uint16_t id, uint32_t v) { tags.push_back({id, 4, 1, {v}, {}}); };
-        auto sizeTag = [&](uint16_t id, uint32_t v) { v > 65535 ? longTag(id, v) : shortTag(id, v); };
+        auto sizeTag = [&](uint16_t id, uint32_t v) {
+            v > 65535 ? longTag(id, v) : shortTag(id, v);
+        };
         sizeTag(256, p.width);
         sizeTag(257, p.height);
         shortTag(258, p.bits);
@@ -171,21 +178,39 @@ Page RandomPage(std::mt19937& rng) {
     };
     Page p{};
     switch (rng() % 4) {
-        case 0: p.width = 5732, p.height = 4047; break;                 // B4 landscape, 400 dpi
-        case 1: p.width = 4047, p.height = 5732; break;                 // B4 portrait
-        case 2: p.width = 4677, p.height = 3307; break;                 // A4 landscape
-        default: p.width = 100 + rng() % 8000, p.height = 100 + rng() % 8000; break;
+        case 0:
+            p.width = 5732, p.height = 4047;
+            break;  // B4 landscape, 400 dpi
+        case 1:
+            p.width = 4047, p.height = 5732;
+            break;  // B4 portrait
+        case 2:
+            p.width = 4677, p.height = 3307;
+            break;  // A4 landscape
+        default:
+            p.width = 100 + rng() % 8000, p.height = 100 + rng() % 8000;
+            break;
     }
     p.bits = pick(1, 1, 1, 8);
     p.compression = p.bits == 1 ? pick(4, 4, 4, 3, 1, 5, 32773) : pick(1, 5, 32946);
     const uint32_t o = rng() % 12;
     p.orientation = o < 8 ? 1 : (o < 10 ? static_cast<int>(1 + rng() % 8) : -1);
     switch (rng() % 6) {
-        case 0: p.xNum = 300, p.xDen = 1; break;
-        case 1: p.xNum = 15748, p.xDen = 100; break;  // 157.48 per cm
-        case 2: p.xNum = 4001, p.xDen = 10; break;    // truncates to 400
-        case 3: p.xNum = 0, p.xDen = 0; break;        // no tag
-        default: p.xNum = 400, p.xDen = 1; break;
+        case 0:
+            p.xNum = 300, p.xDen = 1;
+            break;
+        case 1:
+            p.xNum = 15748, p.xDen = 100;
+            break;  // 157.48 per cm
+        case 2:
+            p.xNum = 4001, p.xDen = 10;
+            break;  // truncates to 400
+        case 3:
+            p.xNum = 0, p.xDen = 0;
+            break;  // no tag
+        default:
+            p.xNum = 400, p.xDen = 1;
+            break;
     }
     p.yNum = p.xNum, p.yDen = p.xDen;
     if (rng() % 10 == 0) p.yNum = 0, p.yDen = rng() % 2;  // no YResolution, or y = 0
@@ -233,7 +258,8 @@ bool WritePng(const std::string& path, uint32_t w, uint32_t h, bool gray, std::m
     png_write_info(png, info);
     std::vector<png_byte> row(w * channels);
     for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < row.size(); ++x) row[x] = static_cast<png_byte>((x * 7 + y * 3) ^ (y >> 2));
+        for (uint32_t x = 0; x < row.size(); ++x)
+            row[x] = static_cast<png_byte>((x * 7 + y * 3) ^ (y >> 2));
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
@@ -341,7 +367,9 @@ int main(int argc, char** argv) {
             // TIFF: mostly drawing names; a few with other names or extensions.
             const uint32_t n = rng() % 20;
             name = std::string(kinds[n < 16 ? n % 3 : 3 + n % 2]) + number +
-                   (n == 19 ? ".TIF" : n == 18 ? ".tiff" : ".tif");
+                   (n == 19   ? ".TIF"
+                    : n == 18 ? ".tiff"
+                              : ".tif");
             std::vector<Page> pages;
             const uint32_t pageCount = rng() % 10 < 8 ? 1 : 2 + rng() % 2;
             for (uint32_t p = 0; p < pageCount; ++p) pages.push_back(RandomPage(rng));

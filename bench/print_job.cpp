@@ -15,9 +15,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "document/LoadPicture.h"
 #include "print/DrawRoutine.h"
 #include "ui/print/PrinterBackendQt.h"
-#include "document/LoadPicture.h"
 
 namespace {
 

@@ -28,14 +28,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
+#include "document/LoadPicture.h"
+#include "document/ViewPyramid.h"
 #include "platform/Bitmap.h"
 #include "save/TiffWriter.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
 #include "ui/viewer/ImageControlWidget.h"
-#include "document/LoadPicture.h"
 #include "ui/viewer/TForm2.h"
-#include "document/ViewPyramid.h"
 
 namespace {
 
@@ -295,7 +295,8 @@ void MeasureWindow(const Bitmap& drawing, bool colour) {
     for (int pass = 0; pass < 2; ++pass) {
         for (int delta : {120, -120}) {
             double last = -1;
-            while (viewer.View().ViewScale != last && (delta > 0 || viewer.View().ViewScale > fitted)) {
+            while (viewer.View().ViewScale != last &&
+                   (delta > 0 || viewer.View().ViewScale > fitted)) {
                 last = viewer.View().ViewScale;
                 times.push_back(TimeMs([&] { notch(delta); }));
             }

@@ -33,12 +33,12 @@
 #include <string>
 #include <vector>
 
-#include "ui/app/UiServices.h"
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
 #include "platform/Bitmap.h"
 #include "platform/ImageDecoder.h"
 #include "save/TiffWriter.h"
+#include "ui/app/Session.h"
+#include "ui/app/UiServices.h"
+#include "ui/checker/TForm1.h"
 #include "ui/viewer/TForm2.h"
 
 namespace {

@@ -45,8 +45,8 @@ std::string g_drawingPath = VELLUMO_EXAMPLES "/tatemono1.tif";
 
 std::string TempFile(const char* name) {
     const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/vellumo_bench_" +
-           std::to_string(getpid()) + "_" + name;
+    return std::string(dir && *dir ? dir : "/tmp") + "/vellumo_bench_" + std::to_string(getpid()) +
+           "_" + name;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -52,7 +52,8 @@ void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportVi
     switch (info.typeCode) {
         case kTypeExe:
             line += "Exe or Dllファイル";
-            if (!EqualsIgnoringCase(ext, ".exe") && !EqualsIgnoringCase(ext, ".dll")) line += wrongExt;
+            if (!EqualsIgnoringCase(ext, ".exe") && !EqualsIgnoringCase(ext, ".dll"))
+                line += wrongExt;
             break;
         case kTypeZip:
             line += "Zip 型式圧縮ファイル";
@@ -62,7 +63,9 @@ void WriteShortReport(const ImageInfo& info, std::string_view fileName, ReportVi
             line += "PDF ファイル";
             if (!EqualsIgnoringCase(ext, ".pdf")) line += wrongExt;
             break;
-        default: line += "不明・未対応型式"; break;
+        default:
+            line += "不明・未対応型式";
+            break;
     }
     view.AppendLine(line);
 }

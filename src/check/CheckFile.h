@@ -12,8 +12,8 @@
 namespace vellumo {
 
 struct CheckOptions {
-    bool drawingCheck = true;   ///< "図面のチェック"
-    bool showPath = false;      ///< "Pathも表示"
+    bool drawingCheck = true;  ///< "図面のチェック"
+    bool showPath = false;     ///< "Pathも表示"
     bool ghostscriptAvailable = false;
 };
 

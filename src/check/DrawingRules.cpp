@@ -32,40 +32,64 @@ RuleLine Fault(std::initializer_list<std::string_view> parts) { return {Concat(p
 
 std::string CompressionName(uint32_t compression) {
     switch (compression) {
-        case 1: return "非圧縮";
-        case 2: return "一次元ﾗﾝﾚﾝｸﾞｽ符号化";
-        case 3: return "CCITT G3";
-        case 4: return "CCITT G4";
-        case 5: return "LZW圧縮";
-        case 6: return "JPEG圧縮";
-        case 7: return "JPEG圧縮-２";
-        case 32773: return "PackBits圧縮";
-        case 32946: return "ZIP(inTIFF)";
-        default: return "";
+        case 1:
+            return "非圧縮";
+        case 2:
+            return "一次元ﾗﾝﾚﾝｸﾞｽ符号化";
+        case 3:
+            return "CCITT G3";
+        case 4:
+            return "CCITT G4";
+        case 5:
+            return "LZW圧縮";
+        case 6:
+            return "JPEG圧縮";
+        case 7:
+            return "JPEG圧縮-２";
+        case 32773:
+            return "PackBits圧縮";
+        case 32946:
+            return "ZIP(inTIFF)";
+        default:
+            return "";
     }
 }
 
 std::string OrientationName(uint32_t orientation) {
     switch (orientation) {
-        case 1: return "１（左上から水平方向）";
-        case 2: return "２（TOP_RIGHT）";
-        case 3: return "３（BOT_RIGHT）";
-        case 4: return "４（BOT_LEFT）";
-        case 5: return "５（LEFT_TOP）";
-        case 6: return "６（RIGHT_TOP）";
-        case 7: return "７（RIGHT_BOT）";
-        case 8: return "８（LEFT_BOT）";
-        default: return "";
+        case 1:
+            return "１（左上から水平方向）";
+        case 2:
+            return "２（TOP_RIGHT）";
+        case 3:
+            return "３（BOT_RIGHT）";
+        case 4:
+            return "４（BOT_LEFT）";
+        case 5:
+            return "５（LEFT_TOP）";
+        case 6:
+            return "６（RIGHT_TOP）";
+        case 7:
+            return "７（RIGHT_BOT）";
+        case 8:
+            return "８（LEFT_BOT）";
+        default:
+            return "";
     }
 }
 
 std::string ResolutionUnitText(uint32_t unit) {
     switch (unit) {
-        case 0: return "【タグがありません。Default→inch】";
-        case 1: return "なし";
-        case 2: return "(inch)";
-        case 3: return "( cm )";
-        default: return "";
+        case 0:
+            return "【タグがありません。Default→inch】";
+        case 1:
+            return "なし";
+        case 2:
+            return "(inch)";
+        case 3:
+            return "( cm )";
+        default:
+            return "";
     }
 }
 
@@ -143,7 +167,8 @@ RuleLines DataSizeRuleLines(uint64_t size) {
 
 RuleLines PageCountRuleLines(const ImageInfo& info) {
     if (info.pageCount > 1)
-        return {Fault({kPageCount, std::to_string(info.pageCount), "ページ      【Multi-tiffです。】"})};
+        return {Fault(
+            {kPageCount, std::to_string(info.pageCount), "ページ      【Multi-tiffです。】"})};
     if (info.pageCount == 1) return {Confirmed({kPageCount, "１ページ　　　　　　　【確認】"})};
     return {};
 }
@@ -189,8 +214,8 @@ RuleLines PaperSizeRuleLines(const ImageInfo& info) {
                                "mm   【サイズが違います。】"}));
     }
     if (!b4Landscape) {
-        lines.push_back(Fault({kPaperDetail, FormatUpToTwoDecimals(hExact), "mm  ", "W= ",
-                               FormatUpToTwoDecimals(wExact), "mm"}));
+        lines.push_back(Fault({kPaperDetail, FormatUpToTwoDecimals(hExact), "mm  ",
+                               "W= ", FormatUpToTwoDecimals(wExact), "mm"}));
     }
     return lines;
 }

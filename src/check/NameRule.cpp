@@ -32,11 +32,17 @@ std::u16string ToUtf16(const std::string& s) {
             len = 2;
         } else if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
             cp = ((c & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
-            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) len = 3; else cp = 0xFFFD;
+            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF))
+                len = 3;
+            else
+                cp = 0xFFFD;
         } else if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
             cp = ((c & 0x07u) << 18) | ((p[i + 1] & 0x3Fu) << 12) | ((p[i + 2] & 0x3Fu) << 6) |
                  (p[i + 3] & 0x3Fu);
-            if (cp >= 0x10000 && cp <= 0x10FFFF) len = 4; else cp = 0xFFFD;
+            if (cp >= 0x10000 && cp <= 0x10FFFF)
+                len = 4;
+            else
+                cp = 0xFFFD;
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -52,7 +58,7 @@ std::u16string ToUtf16(const std::string& s) {
 
 // The five patterns of the rule, compiled once for the program's life.
 class NamePatterns {
-public:
+  public:
     enum Id { Full, SomeDigits, TooManyDigits, Kind, Extension, Count };
 
     NamePatterns() {
@@ -85,7 +91,7 @@ public:
         return rc >= 0;
     }
 
-private:
+  private:
     std::array<pcre2_code*, Count> code_{};
     pcre2_match_data* match_ = nullptr;
 };
@@ -109,24 +115,38 @@ RuleLine NameRuleLine(const std::string& fileName) {
     if (re.Finds(NamePatterns::Full, name)) return {line + filler + "【確認】", true};
 
     int code = 0;
-    if (re.Finds(NamePatterns::TooManyDigits, name)) code += 2;
-    else if (!re.Finds(NamePatterns::SomeDigits, name)) code += 1;
+    if (re.Finds(NamePatterns::TooManyDigits, name))
+        code += 2;
+    else if (!re.Finds(NamePatterns::SomeDigits, name))
+        code += 1;
     if (!re.Finds(NamePatterns::Kind, name)) code += 10;
     if (!re.Finds(NamePatterns::Extension, name)) code += 100;
 
     switch (code) {
-        case 0: return {line + filler + "【不要文字混入】", false};
-        case 1: return {line + "  【数字部の誤り】", false};
-        case 2: return {line + "  【数字部桁過大】", false};
-        case 10: return {line + " 【図面種別名の誤り】", false};
-        case 11: return {line + "  【図面種別名・数字部の誤り】", false};
-        case 12: return {line + " 【種別名誤り・数字部桁過大】", false};
-        case 100: return {line + "  【拡張子の誤り】", false};
-        case 102: return {line + "  【数字桁過大・拡張子誤り】", false};
-        case 110: return {line + "  【図面種別・拡張子の誤り】", false};
-        case 111: return {line + " 【図面種別・数字部・拡張子の誤り】", false};
-        case 112: return {line + " 【図面種別・数字桁過大・拡張子の誤り】", false};
-        default: return {line + filler + "【ファイル名異常】", false};  // 101, and any other code
+        case 0:
+            return {line + filler + "【不要文字混入】", false};
+        case 1:
+            return {line + "  【数字部の誤り】", false};
+        case 2:
+            return {line + "  【数字部桁過大】", false};
+        case 10:
+            return {line + " 【図面種別名の誤り】", false};
+        case 11:
+            return {line + "  【図面種別名・数字部の誤り】", false};
+        case 12:
+            return {line + " 【種別名誤り・数字部桁過大】", false};
+        case 100:
+            return {line + "  【拡張子の誤り】", false};
+        case 102:
+            return {line + "  【数字桁過大・拡張子誤り】", false};
+        case 110:
+            return {line + "  【図面種別・拡張子の誤り】", false};
+        case 111:
+            return {line + " 【図面種別・数字部・拡張子の誤り】", false};
+        case 112:
+            return {line + " 【図面種別・数字桁過大・拡張子の誤り】", false};
+        default:
+            return {line + filler + "【ファイル名異常】", false};  // 101, and any other code
     }
 }
 

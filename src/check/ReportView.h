@@ -9,7 +9,7 @@
 namespace vellumo {
 
 class ReportView {
-public:
+  public:
     virtual ~ReportView() = default;
     /// Adds text at the end of the report; a CR LF inside starts a new line.
     virtual void AppendLine(std::string_view text) = 0;
@@ -24,7 +24,7 @@ public:
 
 /// A report that keeps its lines in memory (UTF-8, one entry per line, no line ends).
 class CollectingReportView : public ReportView {
-public:
+  public:
     explicit CollectingReportView(bool showingUsage = false) : usage_(showingUsage) {}
 
     void AppendLine(std::string_view text) override;
@@ -39,7 +39,7 @@ public:
     /// Forgets the lines and the status, keeping the usage state.
     void Clear();
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::string status_;
     bool usage_ = false;

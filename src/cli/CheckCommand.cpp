@@ -16,13 +16,13 @@
 #include "check/ReportView.h"
 #include "cli/DisplayPath.h"
 #include "cli/StandardStreams.h"
+#include "document/FindGhostscript.h"
 #include "inspect/ImageType.h"
 #include "platform/Error.h"
 #include "platform/FileInfo.h"
 #include "platform/FileSource.h"
 #include "platform/NaturalOrder.h"
 #include "platform/Version.h"
-#include "document/FindGhostscript.h"
 
 namespace vellumo {
 

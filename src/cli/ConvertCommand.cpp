@@ -14,6 +14,7 @@
 #include "cli/DrawingCommand.h"
 #include "cli/StandardStreams.h"
 #include "crop/CutOut.h"
+#include "document/LoadPicture.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -23,7 +24,6 @@
 #include "platform/Error.h"
 #include "platform/Version.h"
 #include "save/SaveFormats.h"
-#include "document/LoadPicture.h"
 
 namespace vellumo {
 

@@ -15,11 +15,11 @@
 #include "cli/StandardStreams.h"
 #include "document/DrawingInput.h"
 #include "document/DrawingPrediction.h"
+#include "document/FindGhostscript.h"
 #include "inspect/ImageType.h"
 #include "platform/FileSource.h"
 #include "platform/NaturalOrder.h"
 #include "save/SaveFormats.h"
-#include "document/FindGhostscript.h"
 
 namespace vellumo {
 

@@ -44,9 +44,9 @@ inline int32_t ClampExtent(int64_t v) {
 
 /// The preset numbers of ApplyFramePreset.
 enum FramePreset : int {
-    kPresetCancel = 0,   ///< "✖ Cancel": the window hides the frame and ends crop mode
-    kPresetL = 1,        ///< L 127 × 89 mm
-    kPresetB6 = 2,       ///< B6 182 × 128 mm
+    kPresetCancel = 0,  ///< "✖ Cancel": the window hides the frame and ends crop mode
+    kPresetL = 1,       ///< L 127 × 89 mm
+    kPresetB6 = 2,      ///< B6 182 × 128 mm
     kPresetRatio4x3 = 3,
     kPresetRatio16x9 = 4,
     kPresetShrink = 5,   ///< 80 %

@@ -21,8 +21,8 @@ std::array<FrameBounds, kHandleCount> HandlePlacement(const FrameBounds& o) {
     auto at = [&](int64_t x, int64_t y) {
         return FrameBounds{ClampExtent(x - a), ClampExtent(y - a), kHandleSize, kHandleSize};
     };
-    return {at(o.left, o.top), at(mx, o.top),     at(right, o.top), at(right, my),
-            at(right, bottom), at(mx, bottom),    at(o.left, bottom), at(o.left, my)};
+    return {at(o.left, o.top), at(mx, o.top),  at(right, o.top),   at(right, my),
+            at(right, bottom), at(mx, bottom), at(o.left, bottom), at(o.left, my)};
 }
 
 bool Contains(const FrameBounds& b, int32_t x, int32_t y) {
@@ -100,10 +100,13 @@ FrameBounds ReleasedBounds(const FrameBounds& b) {
 TrackerCursor HandleCursor(int handle, const FrameBounds& o, bool resizing) {
     switch (handle) {
         case 1:
-        case 5: return TrackerCursor::NorthSouth;
+        case 5:
+            return TrackerCursor::NorthSouth;
         case 3:
-        case 7: return TrackerCursor::WestEast;
-        default: break;
+        case 7:
+            return TrackerCursor::WestEast;
+        default:
+            break;
     }
     const bool turned = resizing && ((o.width < 0) != (o.height < 0));
     const bool mainDiagonal = (handle == 0 || handle == 4) != turned;

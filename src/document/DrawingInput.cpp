@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "document/ViewerTexts.h"
 #include "inspect/ImageType.h"
 #include "platform/FileInfo.h"
 #include "platform/FileSource.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 
@@ -74,9 +74,9 @@ DrawingInput LoadDrawingInput(const std::string& path, const DrawingInputOptions
     {
         // A converter that cannot start says why (the platform's reason).
         Process converter = StartPdfConversion(options.ghostscript, path, page, pdf);
-        end = FinishPdfConversion(converter, page, options.pdfLimit, [&](std::chrono::milliseconds) {
-            return !(options.cancelled && options.cancelled());
-        });
+        end = FinishPdfConversion(
+            converter, page, options.pdfLimit,
+            [&](std::chrono::milliseconds) { return !(options.cancelled && options.cancelled()); });
     }
     if (end == PdfConversionEnd::Cancelled) throw PdfCancelled();
     if (end != PdfConversionEnd::Converted) throw Error(PdfConvertFailedText(path));

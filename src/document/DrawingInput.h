@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/Error.h"
 #include "document/LoadPicture.h"
 #include "document/PdfConversion.h"
+#include "platform/Error.h"
 
 namespace vellumo {
 

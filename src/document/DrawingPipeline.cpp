@@ -5,11 +5,11 @@
 
 #include "check/ReportFormat.h"
 #include "document/DrawingPage.h"
+#include "document/ViewScaling.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Rotate.h"
 #include "imaging/Threshold.h"
 #include "platform/Rounding.h"
-#include "document/ViewScaling.h"
 
 namespace vellumo {
 

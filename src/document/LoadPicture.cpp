@@ -19,8 +19,8 @@ LoadedPicture LoadPicture(const std::string& path, bool monoDisplay, int thresho
         } else if (monoDisplay && out.pixelFormatName == "BlackWhite") {
             // The threshold of a black-and-white picture is the picture itself, in one bit
             // with [black, white], for every limit that tells black from white.
-            const bool same = out.picture.Format() == PixelFormat::Bit1 && threshold >= 1 &&
-                              threshold <= 255;
+            const bool same =
+                out.picture.Format() == PixelFormat::Bit1 && threshold >= 1 && threshold <= 255;
             if (!same) out.picture = ThresholdToMono(out.picture, 255 - threshold);
             out.shownAsMono = true;
         }

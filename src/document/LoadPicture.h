@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/ImageDecoder.h"
 #include "document/ReadResolution.h"
+#include "platform/ImageDecoder.h"
 
 namespace vellumo {
 
@@ -28,8 +28,8 @@ struct LoadedPicture {
 /// Loads `path` as the viewer does: the first frame decoded to 32 bits; with
 /// `monoDisplay` ("モノクロ画像は２値化して表示する"), a "1bppIndexed" file in its own
 /// format made black and white, and a "BlackWhite" file as its 32-bit picture thresholded
-/// at `threshold` would be (both decoded straight to one bit); then the resolution. Throws DecodeError with the viewer's decode error
-/// text for the file on any failure.
+/// at `threshold` would be (both decoded straight to one bit); then the resolution. Throws
+/// DecodeError with the viewer's decode error text for the file on any failure.
 LoadedPicture LoadPicture(const std::string& path, bool monoDisplay,
                           int threshold = kInitialThreshold);
 

@@ -15,8 +15,8 @@ int RoundedSide(uint32_t pictureSide, double scale);
 
 /// What `ZoomAt` gives to the image control and the scroll box.
 struct ZoomPlacement {
-    int width = 0;   ///< image control width: truncate(W × s')
-    int height = 0;  ///< image control height: truncate(H × s')
+    int width = 0;    ///< image control width: truncate(W × s')
+    int height = 0;   ///< image control height: truncate(H × s')
     int scrollX = 0;  ///< horizontal scroll position before the scroll box clamps it
     int scrollY = 0;
 };
@@ -38,8 +38,8 @@ double FitScale(int clientWidth, int clientHeight, uint32_t W, uint32_t H);
 double ScreenDpi(int widthPixels, double widthMm);
 
 /// The horizontal resolution the true-size commands scale by. A picture whose resolution
-/// reads as 0 (unknown), or as no finite number above 0, is taken as 96 dpi, the resolution the readers assume for formats
-/// that store none, so true size and double size never divide by zero.
+/// reads as 0 (unknown), or as no finite number above 0, is taken as 96 dpi, the resolution the
+/// readers assume for formats that store none, so true size and double size never divide by zero.
 double ScalingDpi(float dpiX);
 
 /// Screen pixels per image pixel for one inch of the drawing to show as `factor` inches on

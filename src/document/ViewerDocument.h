@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "crop/CropFrame.h"
-#include "platform/Bitmap.h"
 #include "document/LoadPicture.h"
 #include "document/ReadResolution.h"
+#include "platform/Bitmap.h"
 
 namespace vellumo {
 
@@ -31,7 +31,7 @@ enum class DocumentPart : uint8_t {
 
 /// A set of document parts.
 class DocumentChanges {
-public:
+  public:
     constexpr DocumentChanges() = default;
     constexpr DocumentChanges(DocumentPart part) : bits_(uint8_t(part)) {}
     constexpr bool Has(DocumentPart part) const { return bits_ & uint8_t(part); }
@@ -41,7 +41,7 @@ public:
     }
     constexpr bool operator==(const DocumentChanges&) const = default;
 
-private:
+  private:
     static constexpr DocumentChanges FromBits(uint8_t bits) {
         DocumentChanges c;
         c.bits_ = bits;
@@ -72,7 +72,7 @@ struct LoadChoices {
 };
 
 class ViewerDocument {
-public:
+  public:
     using Observer = std::function<void(DocumentChanges)>;
 
     ViewerDocument() = default;
@@ -152,7 +152,7 @@ public:
     /// Throws as CutOut does, the picture unchanged.
     void CutOut(int32_t x, int32_t y, int32_t w, int32_t h);
 
-private:
+  private:
     void Notify(DocumentChanges changes);
     void Turn(Bitmap (*turn)(const Bitmap&));
     /// Replaces the picture by what `make` returns, telling `changes` also when `make`

@@ -26,7 +26,8 @@ std::string ImageInfoText(int mode, std::string_view typeText, std::string_view 
 std::string ViewerCaption(const std::string& fileName2, const std::string& orgFName,
                           bool pdfConverted) {
     if (fileName2.empty()) return "Pelmora Ｖiew 【 No picture！】";
-    if (pdfConverted) return "Pelmora Ｖiew 【" + std::string(FileNameOf(orgFName)) + "】(Pdf-Conv)";
+    if (pdfConverted)
+        return "Pelmora Ｖiew 【" + std::string(FileNameOf(orgFName)) + "】(Pdf-Conv)";
     return "Pelmora Ｖiew 【 " + std::string(FileNameOf(fileName2)) + "】";
 }
 

@@ -4,7 +4,8 @@
 
 namespace vellumo {
 
-DarknessRows::DarknessRows(const Bitmap& source) : source_(source), rows24_(source, ChannelOrder::Bgr) {
+DarknessRows::DarknessRows(const Bitmap& source)
+    : source_(source), rows24_(source, ChannelOrder::Bgr) {
     const bool mono = source.Format() == PixelFormat::Bit1;
     for (unsigned i = 0; i < 256; ++i) {
         const RgbQuad c = PaletteColor(source.Palette(), i);

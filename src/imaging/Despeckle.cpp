@@ -207,7 +207,9 @@ void Filter(uint32_t w, uint32_t h, int threshold, RowAt rowAt, OutRow outRow, F
 class ExpandedRows {
   public:
     explicit ExpandedRows(const Bitmap& source)
-        : reader_(source, ChannelOrder::Bgr), width_(source.Width()), buffer_(size_t(source.Width()) * 9) {}
+        : reader_(source, ChannelOrder::Bgr),
+          width_(source.Width()),
+          buffer_(size_t(source.Width()) * 9) {}
     const uint8_t* operator()(uint32_t y) {
         uint8_t* slot = buffer_.data() + size_t(y % 3) * width_ * 3;
         if (held_[y % 3] != int64_t(y)) {

@@ -1,7 +1,7 @@
 #include "imaging/Dither.h"
 
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/PixelSums.h"

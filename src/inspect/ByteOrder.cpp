@@ -11,9 +11,12 @@ std::string TiffByteOrder(const FileSource& file) {
     unsigned char b[4];
     file.Read(0, b, 4);
     switch (SignatureType(b, sizeof b)) {
-        case kTypeTiffLittle: return "Tif_L";
-        case kTypeTiffBig: return "Tif_B";
-        default: return "";
+        case kTypeTiffLittle:
+            return "Tif_L";
+        case kTypeTiffBig:
+            return "Tif_B";
+        default:
+            return "";
     }
 }
 

@@ -63,7 +63,7 @@ namespace {
 // forward too: every byte is read at most once, and the bytes a segment length skips are
 // not read at all. Bytes past the end read as zero.
 class ForwardReader {
-public:
+  public:
     explicit ForwardReader(const FileSource& file)
         : file_(file), buffer_(std::make_unique_for_overwrite<unsigned char[]>(kSize)) {}
 
@@ -85,7 +85,7 @@ public:
         return std::max(start_ + kSize, file_.NextData(start_ + kSize));
     }
 
-private:
+  private:
     static constexpr size_t kSize = 64 * 1024;
 
     void Fill(uint64_t pos) {
@@ -140,9 +140,9 @@ bool ReadJpegSize(const FileSource& file, uint32_t& width, uint32_t& height) {
 bool ReadWmfSize(const FileSource& file, uint32_t& width, uint32_t& height) {
     unsigned char header[22];
     file.Read(0, header, sizeof header);
-    const uint32_t key = static_cast<uint32_t>(header[0]) | (static_cast<uint32_t>(header[1]) << 8) |
-                         (static_cast<uint32_t>(header[2]) << 16) |
-                         (static_cast<uint32_t>(header[3]) << 24);
+    const uint32_t key =
+        static_cast<uint32_t>(header[0]) | (static_cast<uint32_t>(header[1]) << 8) |
+        (static_cast<uint32_t>(header[2]) << 16) | (static_cast<uint32_t>(header[3]) << 24);
     unsigned char first20[20];
     std::memcpy(first20, header, 20);
     const uint16_t stored = static_cast<uint16_t>(header[20] | (header[21] << 8));
@@ -196,12 +196,26 @@ bool ByPath(const std::string& path, uint32_t& width, uint32_t& height, std::str
 
 }  // namespace
 
-bool ReadBmpSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadBmpSize>(p, w, h, "BMP"); }
-bool ReadJpegSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadJpegSize>(p, w, h, "JPG"); }
-bool ReadWmfSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadWmfSize>(p, w, h, "WMF"); }
-bool ReadEmfSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadEmfSize>(p, w, h, "EMF"); }
-bool ReadGifSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadGifSize>(p, w, h, "GIF"); }
-bool ReadPngSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadPngSize>(p, w, h, "PNG"); }
-bool ReadPsdSize(const std::string& p, uint32_t& w, uint32_t& h) { return ByPath<ReadPsdSize>(p, w, h, "PSD"); }
+bool ReadBmpSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadBmpSize>(p, w, h, "BMP");
+}
+bool ReadJpegSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadJpegSize>(p, w, h, "JPG");
+}
+bool ReadWmfSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadWmfSize>(p, w, h, "WMF");
+}
+bool ReadEmfSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadEmfSize>(p, w, h, "EMF");
+}
+bool ReadGifSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadGifSize>(p, w, h, "GIF");
+}
+bool ReadPngSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadPngSize>(p, w, h, "PNG");
+}
+bool ReadPsdSize(const std::string& p, uint32_t& w, uint32_t& h) {
+    return ByPath<ReadPsdSize>(p, w, h, "PSD");
+}
 
 }  // namespace vellumo

@@ -33,20 +33,33 @@ ImageTypeCode DetectImageType(const std::string& path) {
 
 std::string_view TypeNameOf(int32_t typeCode) {
     switch (typeCode) {
-        case kTypeNone: return "";
-        case kTypeBmp: return "BMP";
-        case kTypeJpeg: return "JPG";
-        case kTypeGif: return "GIF";
-        case kTypeEmf: return "emf";
+        case kTypeNone:
+            return "";
+        case kTypeBmp:
+            return "BMP";
+        case kTypeJpeg:
+            return "JPG";
+        case kTypeGif:
+            return "GIF";
+        case kTypeEmf:
+            return "emf";
         case kTypeTiffBig:
-        case kTypeTiffLittle: return "Tif";
-        case kTypePng: return "PNG";
-        case kTypeWmf: return "wmf";
-        case kTypePsd: return "psd";
-        case kTypeExe: return "Exe";
-        case kTypeZip: return "Zip";
-        case kTypePdf: return "PDF";
-        default: return "不明なファイル";
+        case kTypeTiffLittle:
+            return "Tif";
+        case kTypePng:
+            return "PNG";
+        case kTypeWmf:
+            return "wmf";
+        case kTypePsd:
+            return "psd";
+        case kTypeExe:
+            return "Exe";
+        case kTypeZip:
+            return "Zip";
+        case kTypePdf:
+            return "PDF";
+        default:
+            return "不明なファイル";
     }
 }
 
@@ -70,17 +83,27 @@ bool ExtensionMatches(ImageTypeCode type, std::string_view fileName, bool ghosts
     std::string ext(FileExtension(fileName));
     for (char& c : ext) c = AsciiLower(c);
     switch (type) {
-        case kTypeBmp: return ext == ".bmp";
-        case kTypeJpeg: return ext == ".jpg";
-        case kTypeWmf: return ext == ".wmf";
-        case kTypeEmf: return ext == ".emf";
-        case kTypeGif: return ext == ".gif";
-        case kTypePng: return ext == ".png";
-        case kTypePsd: return ext == ".psd";
+        case kTypeBmp:
+            return ext == ".bmp";
+        case kTypeJpeg:
+            return ext == ".jpg";
+        case kTypeWmf:
+            return ext == ".wmf";
+        case kTypeEmf:
+            return ext == ".emf";
+        case kTypeGif:
+            return ext == ".gif";
+        case kTypePng:
+            return ext == ".png";
+        case kTypePsd:
+            return ext == ".psd";
         case kTypeTiffBig:
-        case kTypeTiffLittle: return ext == ".tif" || ext == ".tiff";
-        case kTypePdf: return ext == ".pdf" && ghostscriptAvailable;
-        default: return false;
+        case kTypeTiffLittle:
+            return ext == ".tif" || ext == ".tiff";
+        case kTypePdf:
+            return ext == ".pdf" && ghostscriptAvailable;
+        default:
+            return false;
     }
 }
 
@@ -95,16 +118,33 @@ bool ReadImageInfo(const FileSource* file, const std::string& path, bool ghostsc
 
     bool read = false;
     switch (info.typeCode) {
-        case kTypeBmp: read = ReadBmpSize(*file, info.width, info.height); break;
-        case kTypeJpeg: read = ReadJpegSize(*file, info.width, info.height); break;
-        case kTypeGif: read = ReadGifSize(*file, info.width, info.height); break;
-        case kTypeEmf: read = ReadEmfSize(*file, info.width, info.height); break;
+        case kTypeBmp:
+            read = ReadBmpSize(*file, info.width, info.height);
+            break;
+        case kTypeJpeg:
+            read = ReadJpegSize(*file, info.width, info.height);
+            break;
+        case kTypeGif:
+            read = ReadGifSize(*file, info.width, info.height);
+            break;
+        case kTypeEmf:
+            read = ReadEmfSize(*file, info.width, info.height);
+            break;
         case kTypeTiffBig:
-        case kTypeTiffLittle: read = ReadTiffInfo(*file, info); break;
-        case kTypePng: read = ReadPngSize(*file, info.width, info.height); break;
-        case kTypeWmf: read = ReadWmfSize(*file, info.width, info.height); break;
-        case kTypePsd: read = ReadPsdSize(*file, info.width, info.height); break;
-        default: break;
+        case kTypeTiffLittle:
+            read = ReadTiffInfo(*file, info);
+            break;
+        case kTypePng:
+            read = ReadPngSize(*file, info.width, info.height);
+            break;
+        case kTypeWmf:
+            read = ReadWmfSize(*file, info.width, info.height);
+            break;
+        case kTypePsd:
+            read = ReadPsdSize(*file, info.width, info.height);
+            break;
+        default:
+            break;
     }
     info.headerRead = read;
     if (read && (info.width == 0 || info.height == 0)) throw Error(ZeroSizeText(path));

@@ -76,8 +76,12 @@ void ReadTagValue(uint64_t entryOffset, TiffOrder order, const FileSource& file,
     const uint16_t type = Read16(file, entryOffset + 2, order);
     const uint64_t valueField = entryOffset + 8;
     switch (type) {
-        case kShort: value = Read16(file, valueField, order); break;
-        case kLong: value = Read32(file, valueField, order); break;
+        case kShort:
+            value = Read16(file, valueField, order);
+            break;
+        case kLong:
+            value = Read32(file, valueField, order);
+            break;
         case kRational: {
             const uint64_t at = Read32(file, valueField, order);
             const uint32_t numerator = Read32(file, at, order);
@@ -86,7 +90,8 @@ void ReadTagValue(uint64_t entryOffset, TiffOrder order, const FileSource& file,
             value = numerator / denominator;
             break;
         }
-        default: break;  // not read: the field keeps what it had
+        default:
+            break;  // not read: the field keeps what it had
     }
 }
 

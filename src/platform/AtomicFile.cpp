@@ -1,9 +1,10 @@
 #include "platform/AtomicFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "platform/Error.h"
 #include "platform/FileSource.h"
@@ -34,7 +35,8 @@ std::string FollowLinks(const std::string& path) {
         if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
         std::string target(4096, '\0');
         const ssize_t n = readlink(current.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<size_t>(n) >= target.size()) throw Error(FileErrorText(path, EINVAL));
+        if (n <= 0 || static_cast<size_t>(n) >= target.size())
+            throw Error(FileErrorText(path, EINVAL));
         target.resize(static_cast<size_t>(n));
         current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
     }
@@ -56,15 +58,18 @@ AtomicFile::AtomicFile(std::string targetPath)
     if (fd_ < 0) throw Error(FileErrorText(target_, errno));
     temp_ = std::move(pattern);
     struct stat st {};
-    const mode_t mode = stat(written_.c_str(), &st) == 0 ? (st.st_mode & 07777)
-                                                        : (0666 & ~CurrentUmask());
+    const mode_t mode =
+        stat(written_.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
     fchmod(fd_, mode);
 }
 
 AtomicFile::AtomicFile(AtomicFile&& other) noexcept
-    : target_(std::move(other.target_)), written_(std::move(other.written_)),
-      temp_(std::move(other.temp_)), fd_(other.fd_),
-      stream_(other.stream_), done_(other.done_) {
+    : target_(std::move(other.target_)),
+      written_(std::move(other.written_)),
+      temp_(std::move(other.temp_)),
+      fd_(other.fd_),
+      stream_(other.stream_),
+      done_(other.done_) {
     other.fd_ = -1;
     other.stream_ = nullptr;
     other.done_ = true;

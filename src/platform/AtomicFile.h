@@ -13,7 +13,7 @@ namespace vellumo {
 /// or gets 0666 less the umask when it is new. A target that is a symbolic link stays one:
 /// the file it names (after every link in a chain) is the one replaced. Move-only.
 class AtomicFile {
-public:
+  public:
     /// Creates the temporary file beside `targetPath`. Throws Error (the platform file
     /// error text of the target) when the folder cannot take it.
     explicit AtomicFile(std::string targetPath);
@@ -37,7 +37,7 @@ public:
     /// when any step fails; the target is then untouched and the temporary file removed.
     void Commit();
 
-private:
+  private:
     void Discard() noexcept;
 
     std::string target_;

@@ -15,43 +15,68 @@ namespace vellumo {
 
 int BitsPerPixel(PixelFormat format) {
     switch (format) {
-    case PixelFormat::Bit1: return 1;
-    case PixelFormat::Bit4: return 4;
-    case PixelFormat::Bit8: return 8;
-    case PixelFormat::Bit15: return 16;
-    case PixelFormat::Bit16: return 16;
-    case PixelFormat::Bit24: return 24;
-    case PixelFormat::Bit32: return 32;
-    case PixelFormat::Device:
-    case PixelFormat::Custom: return 0;
+        case PixelFormat::Bit1:
+            return 1;
+        case PixelFormat::Bit4:
+            return 4;
+        case PixelFormat::Bit8:
+            return 8;
+        case PixelFormat::Bit15:
+            return 16;
+        case PixelFormat::Bit16:
+            return 16;
+        case PixelFormat::Bit24:
+            return 24;
+        case PixelFormat::Bit32:
+            return 32;
+        case PixelFormat::Device:
+        case PixelFormat::Custom:
+            return 0;
     }
     return 0;
 }
 
 PixelFormat PixelFormatOfBits(int bits) {
     switch (bits) {
-    case 1: return PixelFormat::Bit1;
-    case 4: return PixelFormat::Bit4;
-    case 8: return PixelFormat::Bit8;
-    case 15: return PixelFormat::Bit15;
-    case 16: return PixelFormat::Bit16;
-    case 24: return PixelFormat::Bit24;
-    case 32: return PixelFormat::Bit32;
-    default: return PixelFormat::Custom;
+        case 1:
+            return PixelFormat::Bit1;
+        case 4:
+            return PixelFormat::Bit4;
+        case 8:
+            return PixelFormat::Bit8;
+        case 15:
+            return PixelFormat::Bit15;
+        case 16:
+            return PixelFormat::Bit16;
+        case 24:
+            return PixelFormat::Bit24;
+        case 32:
+            return PixelFormat::Bit32;
+        default:
+            return PixelFormat::Custom;
     }
 }
 
 const char* BitmapFormatName(PixelFormat format) {
     switch (format) {
-    case PixelFormat::Device: return "Device";
-    case PixelFormat::Bit1: return "1bit";
-    case PixelFormat::Bit4: return "4bit";
-    case PixelFormat::Bit8: return "8bit";
-    case PixelFormat::Bit15: return "15bit";
-    case PixelFormat::Bit16: return "16bit";
-    case PixelFormat::Bit24: return "24bit";
-    case PixelFormat::Bit32: return "32bit";
-    case PixelFormat::Custom: return "Custom";
+        case PixelFormat::Device:
+            return "Device";
+        case PixelFormat::Bit1:
+            return "1bit";
+        case PixelFormat::Bit4:
+            return "4bit";
+        case PixelFormat::Bit8:
+            return "8bit";
+        case PixelFormat::Bit15:
+            return "15bit";
+        case PixelFormat::Bit16:
+            return "16bit";
+        case PixelFormat::Bit24:
+            return "24bit";
+        case PixelFormat::Bit32:
+            return "32bit";
+        case PixelFormat::Custom:
+            return "Custom";
     }
     return "Custom";
 }
@@ -92,7 +117,8 @@ Bitmap::Pixels Bitmap::Allocate(size_t size) {
     constexpr size_t kHugePage = size_t(2) << 20;
     if (size >= kOwnMappingFrom) {
         const size_t length = (size + kHugePage - 1) & ~(kHugePage - 1);
-        void* p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* p =
+            ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED) throw std::bad_alloc();
         ::madvise(p, length, MADV_HUGEPAGE);  // only a hint; without it the pages are small
         return Pixels(static_cast<uint8_t*>(p), FreeBytes{length});  // anonymous pages are zero
@@ -104,8 +130,10 @@ Bitmap::Pixels Bitmap::Allocate(size_t size) {
 }
 
 void Bitmap::FreeBytes::operator()(uint8_t* p) const {
-    if (mapped != 0) ::munmap(p, mapped);
-    else std::free(p);
+    if (mapped != 0)
+        ::munmap(p, mapped);
+    else
+        std::free(p);
 }
 
 Bitmap::Bitmap(const Bitmap& other)
@@ -170,50 +198,60 @@ RgbQuad PaletteColor(const std::vector<RgbQuad>& palette, unsigned index) {
 uint8_t Bitmap::PixelIndex(uint32_t x, uint32_t y) const {
     const uint8_t* row = Row(y);
     switch (format_) {
-    case PixelFormat::Bit1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case PixelFormat::Bit4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    case PixelFormat::Bit8: return row[x];
-    default: return 0;
+        case PixelFormat::Bit1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        case PixelFormat::Bit4:
+            return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+        case PixelFormat::Bit8:
+            return row[x];
+        default:
+            return 0;
     }
 }
 
 void Bitmap::SetPixelIndex(uint32_t x, uint32_t y, uint8_t index) {
     uint8_t* row = Row(y);
     switch (format_) {
-    case PixelFormat::Bit1: {
-        const uint8_t mask = uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-        break;
-    }
-    case PixelFormat::Bit4:
-        if (x & 1)
-            row[x >> 1] = uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F));
-        else
-            row[x >> 1] = uint8_t((row[x >> 1] & 0x0F) | (index << 4));
-        break;
-    case PixelFormat::Bit8: row[x] = index; break;
-    default: break;
+        case PixelFormat::Bit1: {
+            const uint8_t mask = uint8_t(0x80 >> (x & 7));
+            row[x >> 3] = (index & 1) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+            break;
+        }
+        case PixelFormat::Bit4:
+            if (x & 1)
+                row[x >> 1] = uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F));
+            else
+                row[x >> 1] = uint8_t((row[x >> 1] & 0x0F) | (index << 4));
+            break;
+        case PixelFormat::Bit8:
+            row[x] = index;
+            break;
+        default:
+            break;
     }
 }
 
 RgbQuad Bitmap::PixelColor(uint32_t x, uint32_t y) const {
     const uint8_t* row = Row(y);
     switch (format_) {
-    case PixelFormat::Bit1:
-    case PixelFormat::Bit4:
-    case PixelFormat::Bit8: return PaletteColor(palette_, PixelIndex(x, y));
-    case PixelFormat::Bit15: {
-        const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        return RgbQuad{Widen5(v & 31), Widen5((v >> 5) & 31), Widen5((v >> 10) & 31), 0};
-    }
-    case PixelFormat::Bit16: {
-        const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        return RgbQuad{Widen5(v & 31), Widen6((v >> 5) & 63), Widen5((v >> 11) & 31), 0};
-    }
-    case PixelFormat::Bit24: return RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
-    case PixelFormat::Bit32:
-        return RgbQuad{row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
-    default: return RgbQuad{};
+        case PixelFormat::Bit1:
+        case PixelFormat::Bit4:
+        case PixelFormat::Bit8:
+            return PaletteColor(palette_, PixelIndex(x, y));
+        case PixelFormat::Bit15: {
+            const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
+            return RgbQuad{Widen5(v & 31), Widen5((v >> 5) & 31), Widen5((v >> 10) & 31), 0};
+        }
+        case PixelFormat::Bit16: {
+            const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
+            return RgbQuad{Widen5(v & 31), Widen6((v >> 5) & 63), Widen5((v >> 11) & 31), 0};
+        }
+        case PixelFormat::Bit24:
+            return RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
+        case PixelFormat::Bit32:
+            return RgbQuad{row[4 * x], row[4 * x + 1], row[4 * x + 2], row[4 * x + 3]};
+        default:
+            return RgbQuad{};
     }
 }
 
@@ -279,7 +317,8 @@ Bitmap ReduceToMono(const Bitmap& source) {
     if (source.Format() == PixelFormat::Bit8) {
         // An index is answered once per palette entry above, not once per pixel.
         for (uint32_t y = 0; y < source.Height(); ++y)
-            pack(source.Row(y), out.Row(y), [&](const uint8_t* s, uint32_t x) { return white[s[x]]; });
+            pack(source.Row(y), out.Row(y),
+                 [&](const uint8_t* s, uint32_t x) { return white[s[x]]; });
         return out;
     }
     const RowUnpacker rows(source, ChannelOrder::Bgr);

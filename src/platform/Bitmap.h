@@ -47,7 +47,7 @@ size_t StrideFor(uint32_t width, int bitsPerPixel);
 ///
 /// Copyable (a deep copy) and movable. An empty bitmap has width and height 0.
 class Bitmap {
-public:
+  public:
     Bitmap() = default;
     /// A bitmap of the given size and format with every byte zero and an empty palette.
     /// Throws Error when the size exceeds kMaxPixels or kMaxSide, or the format is Device
@@ -95,7 +95,7 @@ public:
     /// Sets the palette index of pixel (x, y) of a 1-, 4- or 8-bit bitmap.
     void SetPixelIndex(uint32_t x, uint32_t y, uint8_t index);
 
-private:
+  private:
     uint32_t width_ = 0;
     uint32_t height_ = 0;
     PixelFormat format_ = PixelFormat::Bit24;

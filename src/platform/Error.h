@@ -10,7 +10,7 @@ namespace vellumo {
 /// A failure whose what() is the UTF-8 message shown to the user, exactly as the error box
 /// shows it before its full-stop rule (see ErrorBoxText). Line breaks inside are CR LF.
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -23,19 +23,29 @@ bool NamesNothing(int err) {
 const char* JapaneseErrno(int err) {
     switch (err) {
         case EACCES:
-        case EPERM: return "アクセスが拒否されました。";
+        case EPERM:
+            return "アクセスが拒否されました。";
         case EBUSY:
-        case ETXTBSY: return "ファイルは別のプロセスで使用中です。";
-        case EIO: return "ファイルの読み込み中に入出力エラーが発生しました。";
+        case ETXTBSY:
+            return "ファイルは別のプロセスで使用中です。";
+        case EIO:
+            return "ファイルの読み込み中に入出力エラーが発生しました。";
         case EMFILE:
-        case ENFILE: return "開いているファイルが多すぎます。";
-        case ENOMEM: return "メモリが不足しています。";
-        case EISDIR: return "フォルダーです。";
+        case ENFILE:
+            return "開いているファイルが多すぎます。";
+        case ENOMEM:
+            return "メモリが不足しています。";
+        case EISDIR:
+            return "フォルダーです。";
         case ENOENT:
-        case ENOTDIR: return "ファイルまたはフォルダーがありません。";
-        case ELOOP: return "シンボリックリンクが循環しています。";
-        case ENAMETOOLONG: return "パスが長すぎます。";
-        default: return "ファイルを開けません。";
+        case ENOTDIR:
+            return "ファイルまたはフォルダーがありません。";
+        case ELOOP:
+            return "シンボリックリンクが循環しています。";
+        case ENAMETOOLONG:
+            return "パスが長すぎます。";
+        default:
+            return "ファイルを開けません。";
     }
 }
 

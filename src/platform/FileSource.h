@@ -15,7 +15,7 @@ namespace vellumo {
 /// at the first bytes again; reads elsewhere go to the file. Move-only; closes on
 /// destruction.
 class FileSource {
-public:
+  public:
     /// Opens `path`. Returns nothing when the path names no regular file (missing, a
     /// folder, a device or pipe). Throws Error with the platform file error when the file
     /// exists but cannot be opened or its status read.
@@ -50,7 +50,7 @@ public:
     uint16_t Be16(uint64_t offset) const;
     uint32_t Be32(uint64_t offset) const;
 
-private:
+  private:
     FileSource(int fd, std::string path, uint64_t size, std::time_t mtime);
     void Close();
 

@@ -3,8 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -25,8 +25,8 @@ size_t ByteSource::ReadAt(uint64_t offset, void* out, size_t len) const {
     }
     size_t got = 0;
     while (got < n) {
-        const ssize_t r = ::pread(fd_, static_cast<uint8_t*>(out) + got, n - got,
-                                  off_t(offset + got));
+        const ssize_t r =
+            ::pread(fd_, static_cast<uint8_t*>(out) + got, n - got, off_t(offset + got));
         if (r < 0) {
             if (errno == EINTR) continue;
             Fail("ファイルを読み込めません（" + std::string(std::strerror(errno)) + "）");
@@ -37,8 +37,7 @@ size_t ByteSource::ReadAt(uint64_t offset, void* out, size_t len) const {
     return got;
 }
 
-const uint8_t* ByteSource::View(uint64_t offset, size_t len,
-                                std::vector<uint8_t>& scratch) const {
+const uint8_t* ByteSource::View(uint64_t offset, size_t len, std::vector<uint8_t>& scratch) const {
     if (offset > size_ || size_ - offset < len) Fail("ファイルが途中で切れています");
     if (!memory_.empty()) return memory_.data() + offset;
     if (scratch.size() < len) scratch.resize(len);
@@ -67,8 +66,7 @@ void Fail(std::string reason) { throw Failure{std::move(reason)}; }
 
 void CheckSize(uint64_t width, uint64_t height, const DecodeLimits& limits) {
     if (width == 0 || height == 0) Fail("画像の大きさが 0 です");
-    if (width > limits.maxSide || height > limits.maxSide ||
-        width * height > limits.maxPixels) {
+    if (width > limits.maxSide || height > limits.maxSide || width * height > limits.maxPixels) {
         Fail("画像が大きすぎます（" + std::to_string(width) + " × " + std::to_string(height) +
              "）");
     }
@@ -124,19 +122,19 @@ void ConvertTyped(const SampleLayout& l, const T* s, uint8_t* d, uint32_t count)
         unsigned a = l.alpha >= 0 ? unsigned(s[l.alpha] >> kShift) : 255u;
         unsigned r, g, b;
         switch (l.kind) {
-        case SampleLayout::Gray:
-            r = g = b = l.invert ? 255u - unsigned(s[0] >> kShift) : unsigned(s[0] >> kShift);
-            break;
-        case SampleLayout::Cmyk: {
-            unsigned c = s[0] >> kShift, m = s[1] >> kShift, y = s[2] >> kShift,
-                     k = s[3] >> kShift;
-            if (!l.invert) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-            r = Mul255(c, k), g = Mul255(m, k), b = Mul255(y, k);
-            break;
-        }
-        default:
-            r = s[0] >> kShift, g = s[1] >> kShift, b = s[2] >> kShift;
-            break;
+            case SampleLayout::Gray:
+                r = g = b = l.invert ? 255u - unsigned(s[0] >> kShift) : unsigned(s[0] >> kShift);
+                break;
+            case SampleLayout::Cmyk: {
+                unsigned c = s[0] >> kShift, m = s[1] >> kShift, y = s[2] >> kShift,
+                         k = s[3] >> kShift;
+                if (!l.invert) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+                r = Mul255(c, k), g = Mul255(m, k), b = Mul255(y, k);
+                break;
+            }
+            default:
+                r = s[0] >> kShift, g = s[1] >> kShift, b = s[2] >> kShift;
+                break;
         }
         if (l.premultiplied) {
             if (a == 0) {
@@ -153,8 +151,7 @@ void ConvertTyped(const SampleLayout& l, const T* s, uint8_t* d, uint32_t count)
 
 }  // namespace
 
-void ConvertSamples(const SampleLayout& layout, const uint8_t* src, uint8_t* dst,
-                    uint32_t count) {
+void ConvertSamples(const SampleLayout& layout, const uint8_t* src, uint8_t* dst, uint32_t count) {
     if (layout.wide) {
         // Rows of 16-bit samples start at even offsets of buffers from the allocator.
         ConvertTyped(layout, reinterpret_cast<const uint16_t*>(src), dst, count);
@@ -184,13 +181,19 @@ ImageTypeCode Probe(const ByteSource& source) {
 decode::Frame DecodeFrame(const ByteSource& source, ImageTypeCode container, Target target,
                           const DecodeLimits& limits) {
     switch (container) {
-    case kTypeBmp: return decode::DecodeBmp(source, target, limits);
-    case kTypePng: return decode::DecodePng(source, target, limits);
-    case kTypeJpeg: return decode::DecodeJpeg(source, target, limits);
-    case kTypeGif: return decode::DecodeGif(source, target, limits);
-    case kTypeTiffBig:
-    case kTypeTiffLittle: return decode::DecodeTiff(source, target, limits);
-    default: break;
+        case kTypeBmp:
+            return decode::DecodeBmp(source, target, limits);
+        case kTypePng:
+            return decode::DecodePng(source, target, limits);
+        case kTypeJpeg:
+            return decode::DecodeJpeg(source, target, limits);
+        case kTypeGif:
+            return decode::DecodeGif(source, target, limits);
+        case kTypeTiffBig:
+        case kTypeTiffLittle:
+            return decode::DecodeTiff(source, target, limits);
+        default:
+            break;
     }
     decode::Fail("対応していない画像形式です");
 }
@@ -249,13 +252,19 @@ Bitmap LoadOneBit(const ByteSource& source, const DecodeLimits& limits) {
 
 const char* ImageTypeNameOf(ImageTypeCode container) {
     switch (container) {
-    case kTypeBmp: return "Bitmap";
-    case kTypePng: return "Png";
-    case kTypeJpeg: return "Jpeg";
-    case kTypeGif: return "Gif";
-    case kTypeTiffBig:
-    case kTypeTiffLittle: return "Tiff";
-    default: break;
+        case kTypeBmp:
+            return "Bitmap";
+        case kTypePng:
+            return "Png";
+        case kTypeJpeg:
+            return "Jpeg";
+        case kTypeGif:
+            return "Gif";
+        case kTypeTiffBig:
+        case kTypeTiffLittle:
+            return "Tiff";
+        default:
+            break;
     }
     return "不明";
 }
@@ -268,9 +277,8 @@ std::string DecodeErrorText(const std::string& path) {
 }
 
 DecodedImage DecodeImage(const std::string& path, const DecodeLimits& limits) {
-    return WithFile(path, [&](const ByteSource& source) {
-        return Decode(source, Target::Picture32, limits);
-    });
+    return WithFile(
+        path, [&](const ByteSource& source) { return Decode(source, Target::Picture32, limits); });
 }
 
 DecodedImage DecodeImage(std::span<const uint8_t> bytes, const std::string& name,
@@ -286,14 +294,12 @@ DecodedImage DecodeTwoColourAsOneBit(const std::string& path, const DecodeLimits
 
 DecodedImage DecodeTwoColourAsOneBit(std::span<const uint8_t> bytes, const std::string& name,
                                      const DecodeLimits& limits) {
-    return Guarded(name, [&] {
-        return Decode(ByteSource(bytes), Target::OneBitWhereTwoColour, limits);
-    });
+    return Guarded(name,
+                   [&] { return Decode(ByteSource(bytes), Target::OneBitWhereTwoColour, limits); });
 }
 
 Bitmap LoadOneBitIndexed(const std::string& path, const DecodeLimits& limits) {
-    return WithFile(path,
-                    [&](const ByteSource& source) { return LoadOneBit(source, limits); });
+    return WithFile(path, [&](const ByteSource& source) { return LoadOneBit(source, limits); });
 }
 
 Bitmap LoadOneBitIndexed(std::span<const uint8_t> bytes, const std::string& name,

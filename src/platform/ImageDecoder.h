@@ -48,12 +48,12 @@ struct DecodeLimits {
 /// The failure of a decode. what() is the viewer's decode error for the file (see
 /// DecodeErrorText); Reason() says in Japanese what was wrong, for tools and tests.
 class DecodeError : public Error {
-public:
+  public:
     DecodeError(const std::string& message, std::string reason)
         : Error(message), reason_(std::move(reason)) {}
     const std::string& Reason() const { return reason_; }
 
-private:
+  private:
     std::string reason_;
 };
 

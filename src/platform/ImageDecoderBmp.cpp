@@ -17,8 +17,7 @@ constexpr uint32_t kRgb = kBmpRgb, kRle8 = kBmpRle8, kRle4 = kBmpRle4, kBitfield
 
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t Le32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 struct BmpHeader {
@@ -57,8 +56,7 @@ BmpHeader ReadHeader(const ByteSource& source) {
     } else {
         const int32_t width = int32_t(Le32(h + 18));
         const int32_t height = int32_t(Le32(h + 22));
-        if (width <= 0 || height == 0 || height == INT32_MIN)
-            Fail("BMP の画像の大きさが不正です");
+        if (width <= 0 || height == 0 || height == INT32_MIN) Fail("BMP の画像の大きさが不正です");
         b.width = uint32_t(width);
         b.topDown = height < 0;
         b.height = uint32_t(height < 0 ? -height : height);
@@ -85,7 +83,8 @@ BmpHeader ReadHeader(const ByteSource& source) {
         } else if (b.bits == 32) {
             b.masks[0] = 0xFF0000, b.masks[1] = 0xFF00, b.masks[2] = 0xFF;
         }
-        if (b.bits <= 8) b.paletteEntries = used == 0 || used > (1u << b.bits) ? 1u << b.bits : used;
+        if (b.bits <= 8)
+            b.paletteEntries = used == 0 || used > (1u << b.bits) ? 1u << b.bits : used;
     }
     if (b.pixelOffset < 14 + headerSize || b.pixelOffset > source.Size())
         Fail("BMP の画素データの位置が不正です");
@@ -121,17 +120,22 @@ Field FieldOf(uint32_t mask) {
 std::string NameOf(const BmpHeader& b) {
     const uint32_t* m = b.masks;
     switch (b.bits) {
-    case 1: case 4: case 8:
-        // The imaging component decodes run-length pictures to 32-bit pixels.
-        if (b.compression == kRle8 || b.compression == kRle4) return "32bppBGR";
-        return std::to_string(b.bits) + "bppIndexed";
-    case 16:
-        if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F)
-            return m[3] == 0x8000 ? "16bppBGRA55" : "16bppBGR555";
-        if (m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F && m[3] == 0) return "16bppBGR565";
-        return m[3] != 0 ? "32bppBGRA" : "32bppBGR";
-    case 24: return "24bppBGR";
-    default: return m[3] != 0 ? "32bppBGRA" : "32bppBGR";
+        case 1:
+        case 4:
+        case 8:
+            // The imaging component decodes run-length pictures to 32-bit pixels.
+            if (b.compression == kRle8 || b.compression == kRle4) return "32bppBGR";
+            return std::to_string(b.bits) + "bppIndexed";
+        case 16:
+            if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F)
+                return m[3] == 0x8000 ? "16bppBGRA55" : "16bppBGR555";
+            if (m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F && m[3] == 0)
+                return "16bppBGR565";
+            return m[3] != 0 ? "32bppBGRA" : "32bppBGR";
+        case 24:
+            return "24bppBGR";
+        default:
+            return m[3] != 0 ? "32bppBGRA" : "32bppBGR";
     }
 }
 
@@ -263,8 +267,8 @@ Frame DecodeBmp(const ByteSource& source, Target target, const DecodeLimits& lim
     }
     const Field r = FieldOf(b.masks[0]), g = FieldOf(b.masks[1]), bl = FieldOf(b.masks[2]),
                 a = FieldOf(b.masks[3]);
-    const bool plain32 = b.bits == 32 && b.masks[0] == 0xFF0000 && b.masks[1] == 0xFF00 &&
-                         b.masks[2] == 0xFF;
+    const bool plain32 =
+        b.bits == 32 && b.masks[0] == 0xFF0000 && b.masks[1] == 0xFF00 && b.masks[2] == 0xFF;
     for (uint32_t i = 0; i < b.height; ++i) {
         const uint8_t* s = fileRow(i);
         uint8_t* d = frame.picture.Row(TargetRow(b, i));

@@ -3,6 +3,8 @@
 // function that calls libjpeg sets its own jump point, holds no C++ object that a jump
 // could skip, and reports failure by its result, after which the caller throws.
 
+#include <jerror.h>
+
 #include <algorithm>
 #include <climits>
 #include <csetjmp>
@@ -10,11 +12,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
-#include <jerror.h>
-
 #include "platform/ImageDecoderParts.h"
 #include "platform/JpegHandle.h"
+#include "platform/JpegLib.h"
 
 namespace vellumo::decode {
 
@@ -162,8 +162,7 @@ Frame DecodeJpeg(const ByteSource& source, Target target, const DecodeLimits& li
     // pixels and more; baseline ones need no such buffers.
     const uint64_t memoryLimit =
         std::clamp<uint64_t>(limits.maxPixels * 8, uint64_t(64) << 20, uint64_t(256) << 20);
-    if (!ReadHeader(reader, std::min<uint64_t>(memoryLimit, uint64_t(LONG_MAX))))
-        FailWith(reader);
+    if (!ReadHeader(reader, std::min<uint64_t>(memoryLimit, uint64_t(LONG_MAX)))) FailWith(reader);
     Frame frame;
     const J_COLOR_SPACE space = reader.info.jpeg_color_space;
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;

@@ -15,7 +15,7 @@ namespace vellumo::decode {
 
 /// The bytes of one file: held in memory, or read from an open descriptor with pread.
 class ByteSource {
-public:
+  public:
     /// Over memory; the bytes must outlive the source.
     explicit ByteSource(std::span<const uint8_t> bytes) : memory_(bytes), size_(bytes.size()) {}
     /// Over an open regular file of `size` bytes (the descriptor stays the caller's).
@@ -31,7 +31,7 @@ public:
     /// (resized as needed). Throws Failure when fewer than `len` bytes are there.
     const uint8_t* View(uint64_t offset, size_t len, std::vector<uint8_t>& scratch) const;
 
-private:
+  private:
     std::span<const uint8_t> memory_;
     int fd_ = -1;
     uint64_t size_ = 0;
@@ -77,14 +77,14 @@ void CheckSize(uint64_t width, uint64_t height, const DecodeLimits& limits);
 /// are written: one call per step instead of one page fault per 4 KB page, which takes a
 /// fifth off filling a fresh picture. Merely a hint; kernels without it change nothing.
 class RowPrefault {
-public:
+  public:
     explicit RowPrefault(Bitmap& picture) : picture_(picture) {}
     /// Call before writing row `y`; rows are expected in rising order.
     void Before(uint32_t y) {
         if (y >= until_) Advance(y);
     }
 
-private:
+  private:
     void Advance(uint32_t y);
     Bitmap& picture_;
     uint32_t until_ = 0;
@@ -99,13 +99,13 @@ constexpr uint32_t Bgra(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
 /// through a 256-entry colour table; for 1, 2 and 4 bits one lookup yields the pixels of a
 /// whole source byte.
 class IndexedExpander {
-public:
+  public:
     /// `colors` holds the colour of every index a pixel of `bits` bits can take.
     IndexedExpander(int bits, const uint32_t (&colors)[256]);
     /// Writes `count` pixels from `src` (starting at a byte boundary) to `dst`.
     void Expand(const uint8_t* src, uint8_t* dst, uint32_t count) const;
 
-private:
+  private:
     int bits_;
     uint32_t colors_[256];
     // Pixels of each source byte: 8, 4 or 2 of them for 1, 2 or 4 bits.
@@ -116,17 +116,16 @@ private:
 /// 8-bit or native-order 16-bit).
 struct SampleLayout {
     enum Kind { Gray, Rgb, Cmyk } kind = Rgb;
-    int samples = 3;       ///< values per pixel, the extra ones included
-    bool wide = false;     ///< 16-bit samples in native byte order
-    int alpha = -1;        ///< index of the opacity sample, or -1
+    int samples = 3;    ///< values per pixel, the extra ones included
+    bool wide = false;  ///< 16-bit samples in native byte order
+    int alpha = -1;     ///< index of the opacity sample, or -1
     bool premultiplied = false;
-    bool invert = false;   ///< Gray: 0 is white; Cmyk: stored inverted (Adobe JPEG)
+    bool invert = false;  ///< Gray: 0 is white; Cmyk: stored inverted (Adobe JPEG)
 };
 
 /// Writes `count` pixels of `layout` from `src` to BGRA `dst`; 16-bit values keep their
 /// high byte.
-void ConvertSamples(const SampleLayout& layout, const uint8_t* src, uint8_t* dst,
-                    uint32_t count);
+void ConvertSamples(const SampleLayout& layout, const uint8_t* src, uint8_t* dst, uint32_t count);
 
 /// Per-format decoders. Each checks the size against `limits` before it allocates.
 Frame DecodeBmp(const ByteSource& source, Target target, const DecodeLimits& limits);

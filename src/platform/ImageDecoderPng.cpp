@@ -78,16 +78,17 @@ bool ReadHeader(PngReader& r, PngHeader& h) {
 std::string NameOf(const PngHeader& h) {
     const std::string depth = std::to_string(h.depth);
     switch (h.colorType) {
-    case PNG_COLOR_TYPE_GRAY:
-        if (h.trns) return h.depth == 16 ? "64bppRGBA" : depth + "bppIndexed";
-        if (h.depth == 1) return "BlackWhite";
-        return depth + "bppGray";
-    case PNG_COLOR_TYPE_PALETTE: return depth + "bppIndexed";
-    case PNG_COLOR_TYPE_RGB:
-        if (h.trns) return h.depth == 16 ? "64bppRGBA" : "32bppBGRA";
-        return h.depth == 16 ? "48bppRGB" : "24bppBGR";
-    default:  // gray with alpha, RGBA
-        return h.depth == 16 ? "64bppRGBA" : "32bppBGRA";
+        case PNG_COLOR_TYPE_GRAY:
+            if (h.trns) return h.depth == 16 ? "64bppRGBA" : depth + "bppIndexed";
+            if (h.depth == 1) return "BlackWhite";
+            return depth + "bppGray";
+        case PNG_COLOR_TYPE_PALETTE:
+            return depth + "bppIndexed";
+        case PNG_COLOR_TYPE_RGB:
+            if (h.trns) return h.depth == 16 ? "64bppRGBA" : "32bppBGRA";
+            return h.depth == 16 ? "48bppRGB" : "24bppBGR";
+        default:  // gray with alpha, RGBA
+            return h.depth == 16 ? "64bppRGBA" : "32bppBGRA";
     }
 }
 
@@ -143,17 +144,17 @@ void CheckDataFits(const ByteSource& source, const PngHeader& h) {
     uint8_t head[8];
     for (uint64_t at = 8; at + 12 <= source.Size();) {
         if (source.ReadAt(at, head, 8) != 8) break;
-        const uint64_t len = uint64_t(head[0]) << 24 | uint64_t(head[1]) << 16 |
-                             uint64_t(head[2]) << 8 | head[3];
+        const uint64_t len =
+            uint64_t(head[0]) << 24 | uint64_t(head[1]) << 16 | uint64_t(head[2]) << 8 | head[3];
         if (std::memcmp(head + 4, "IDAT", 4) == 0) held += std::min(len, source.Size() - at - 8);
         if (std::memcmp(head + 4, "IEND", 4) == 0) break;
         at += 12 + len;
     }
-    const int channels = h.colorType == PNG_COLOR_TYPE_PALETTE ? 1
-                         : h.colorType == PNG_COLOR_TYPE_GRAY  ? 1
+    const int channels = h.colorType == PNG_COLOR_TYPE_PALETTE      ? 1
+                         : h.colorType == PNG_COLOR_TYPE_GRAY       ? 1
                          : h.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                         : h.colorType == PNG_COLOR_TYPE_RGB   ? 3
-                                                               : 4;
+                         : h.colorType == PNG_COLOR_TYPE_RGB        ? 3
+                                                                    : 4;
     // Each row has its filter byte; interlaced files have more of them, never fewer.
     const uint64_t row = (uint64_t(h.width) * h.depth * channels + 7) / 8 + 1;
     if (row * h.height / 1032 > held) Fail("PNG の画像データがファイルに足りません");

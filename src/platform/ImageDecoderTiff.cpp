@@ -52,9 +52,12 @@ tmsize_t OnWrite(thandle_t, void*, tmsize_t) { return -1; }
 toff_t OnSeek(thandle_t handle, toff_t offset, int whence) {
     auto* c = static_cast<TiffClient*>(handle);
     uint64_t base = 0;
-    if (whence == SEEK_CUR) base = c->pos;
-    else if (whence == SEEK_END) base = c->source->Size();
-    else if (whence != SEEK_SET) return toff_t(-1);
+    if (whence == SEEK_CUR)
+        base = c->pos;
+    else if (whence == SEEK_END)
+        base = c->source->Size();
+    else if (whence != SEEK_SET)
+        return toff_t(-1);
     const uint64_t target = base + offset;  // negative offsets come wrapped, the sum wraps back
     if (target > uint64_t(INT64_MAX)) return toff_t(-1);
     c->pos = target;
@@ -99,7 +102,8 @@ int OnWarning(TIFF* tif, void* data, const char* module, const char* format, va_
 /// The first directory's fields that decide the decode.
 struct TiffLayout {
     uint32_t width = 0, height = 0;
-    uint16_t bits = 1, samples = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
+    uint16_t bits = 1, samples = 1, photometric = PHOTOMETRIC_MINISWHITE,
+             planar = PLANARCONFIG_CONTIG;
     uint16_t sampleFormat = SAMPLEFORMAT_UINT, compression = COMPRESSION_NONE, inkSet = INKSET_CMYK;
     uint16_t extraType = EXTRASAMPLE_UNSPECIFIED;  // of the first extra sample
     uint16_t extras = 0;
@@ -136,22 +140,27 @@ std::string NameOf(const TiffLayout& l) {
     const bool alpha = l.extras > 0;
     const bool wide = l.bits == 16;
     switch (l.photometric) {
-    case PHOTOMETRIC_MINISWHITE:
-    case PHOTOMETRIC_MINISBLACK:
-        if (l.samples >= 2) return wide ? "64bppRGBA" : "32bppBGRA";
-        if (l.sampleFormat == SAMPLEFORMAT_IEEEFP && l.bits == 32) return "32bppGrayFl";
-        if (l.bits == 1) return "BlackWhite";
-        return std::to_string(l.bits) + "bppGray";
-    case PHOTOMETRIC_PALETTE: return std::to_string(l.bits) + "bppIndexed";
-    case PHOTOMETRIC_RGB:
-        if (l.samples >= 4) {
-            const bool pre = l.extraType == EXTRASAMPLE_ASSOCALPHA;
-            return wide ? (pre ? "64bppPRGBA" : "64bppRGBA") : (pre ? "32bppPBGRA" : "32bppBGRA");
-        }
-        return wide ? "48bppRGB" : "24bppBGR";
-    case PHOTOMETRIC_YCBCR: return "24bppBGR";
-    case PHOTOMETRIC_SEPARATED: return wide ? "64bppCMYK" : "32bppCMYK";
-    default: return alpha ? "32bppBGRA" : "24bppBGR";
+        case PHOTOMETRIC_MINISWHITE:
+        case PHOTOMETRIC_MINISBLACK:
+            if (l.samples >= 2) return wide ? "64bppRGBA" : "32bppBGRA";
+            if (l.sampleFormat == SAMPLEFORMAT_IEEEFP && l.bits == 32) return "32bppGrayFl";
+            if (l.bits == 1) return "BlackWhite";
+            return std::to_string(l.bits) + "bppGray";
+        case PHOTOMETRIC_PALETTE:
+            return std::to_string(l.bits) + "bppIndexed";
+        case PHOTOMETRIC_RGB:
+            if (l.samples >= 4) {
+                const bool pre = l.extraType == EXTRASAMPLE_ASSOCALPHA;
+                return wide ? (pre ? "64bppPRGBA" : "64bppRGBA")
+                            : (pre ? "32bppPBGRA" : "32bppBGRA");
+            }
+            return wide ? "48bppRGB" : "24bppBGR";
+        case PHOTOMETRIC_YCBCR:
+            return "24bppBGR";
+        case PHOTOMETRIC_SEPARATED:
+            return wide ? "64bppCMYK" : "32bppCMYK";
+        default:
+            return alpha ? "32bppBGRA" : "24bppBGR";
     }
 }
 
@@ -176,7 +185,8 @@ bool ReadColorMap(TIFF* tif, int bits, uint32_t (&colors)[256], std::vector<RgbQ
     const int shift = eight ? 0 : 8;
     for (int i = 0; i < 256; ++i) colors[i] = Bgra(0, 0, 0);
     for (int i = 0; i < n; ++i) {
-        const uint8_t cr = uint8_t(r[i] >> shift), cg = uint8_t(g[i] >> shift), cb = uint8_t(b[i] >> shift);
+        const uint8_t cr = uint8_t(r[i] >> shift), cg = uint8_t(g[i] >> shift),
+                      cb = uint8_t(b[i] >> shift);
         colors[i] = Bgra(cr, cg, cb);
         if (quads != nullptr) quads->push_back(RgbQuad{cb, cg, cr, 0});
     }
@@ -189,47 +199,49 @@ RowPlan PlanFor(TIFF* tif, const TiffLayout& l) {
     if (l.sampleFormat != SAMPLEFORMAT_UINT && l.sampleFormat != SAMPLEFORMAT_VOID) return p;
     const bool small = l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8;
     switch (l.photometric) {
-    case PHOTOMETRIC_MINISWHITE:
-    case PHOTOMETRIC_MINISBLACK: {
-        const bool invert = l.photometric == PHOTOMETRIC_MINISWHITE;
-        if (l.samples == 1 && small) {
+        case PHOTOMETRIC_MINISWHITE:
+        case PHOTOMETRIC_MINISBLACK: {
+            const bool invert = l.photometric == PHOTOMETRIC_MINISWHITE;
+            if (l.samples == 1 && small) {
+                p.kind = RowPlan::Indexed;
+                p.bits = l.bits;
+                const int levels = 1 << l.bits;
+                for (int i = 0; i < levels; ++i) {
+                    uint8_t v = uint8_t(i * 255 / (levels - 1));
+                    if (invert) v = uint8_t(255 - v);
+                    p.colors[i] = Bgra(v, v, v);
+                }
+                return p;
+            }
+            if (l.bits != 8 && l.bits != 16) return p;
+            p.kind = RowPlan::Samples;
+            p.layout.kind = SampleLayout::Gray;
+            p.layout.invert = invert;
+            p.layout.alpha = l.samples >= 2 ? 1 : -1;
+            p.layout.premultiplied = l.samples >= 2 && l.extraType == EXTRASAMPLE_ASSOCALPHA;
+            break;
+        }
+        case PHOTOMETRIC_PALETTE:
+            if (l.samples != 1 || !small) return p;
+            if (!ReadColorMap(tif, l.bits, p.colors, nullptr)) return p;
             p.kind = RowPlan::Indexed;
             p.bits = l.bits;
-            const int levels = 1 << l.bits;
-            for (int i = 0; i < levels; ++i) {
-                uint8_t v = uint8_t(i * 255 / (levels - 1));
-                if (invert) v = uint8_t(255 - v);
-                p.colors[i] = Bgra(v, v, v);
-            }
             return p;
-        }
-        if (l.bits != 8 && l.bits != 16) return p;
-        p.kind = RowPlan::Samples;
-        p.layout.kind = SampleLayout::Gray;
-        p.layout.invert = invert;
-        p.layout.alpha = l.samples >= 2 ? 1 : -1;
-        p.layout.premultiplied = l.samples >= 2 && l.extraType == EXTRASAMPLE_ASSOCALPHA;
-        break;
-    }
-    case PHOTOMETRIC_PALETTE:
-        if (l.samples != 1 || !small) return p;
-        if (!ReadColorMap(tif, l.bits, p.colors, nullptr)) return p;
-        p.kind = RowPlan::Indexed;
-        p.bits = l.bits;
-        return p;
-    case PHOTOMETRIC_RGB:
-        if (l.samples < 3 || (l.bits != 8 && l.bits != 16)) return p;
-        p.kind = RowPlan::Samples;
-        p.layout.kind = SampleLayout::Rgb;
-        p.layout.alpha = l.samples >= 4 ? 3 : -1;
-        p.layout.premultiplied = l.samples >= 4 && l.extraType == EXTRASAMPLE_ASSOCALPHA;
-        break;
-    case PHOTOMETRIC_SEPARATED:
-        if (l.samples != 4 || l.inkSet != INKSET_CMYK || (l.bits != 8 && l.bits != 16)) return p;
-        p.kind = RowPlan::Samples;
-        p.layout.kind = SampleLayout::Cmyk;
-        break;
-    default: return p;
+        case PHOTOMETRIC_RGB:
+            if (l.samples < 3 || (l.bits != 8 && l.bits != 16)) return p;
+            p.kind = RowPlan::Samples;
+            p.layout.kind = SampleLayout::Rgb;
+            p.layout.alpha = l.samples >= 4 ? 3 : -1;
+            p.layout.premultiplied = l.samples >= 4 && l.extraType == EXTRASAMPLE_ASSOCALPHA;
+            break;
+        case PHOTOMETRIC_SEPARATED:
+            if (l.samples != 4 || l.inkSet != INKSET_CMYK || (l.bits != 8 && l.bits != 16))
+                return p;
+            p.kind = RowPlan::Samples;
+            p.layout.kind = SampleLayout::Cmyk;
+            break;
+        default:
+            return p;
     }
     p.layout.samples = l.samples;
     p.layout.wide = l.bits == 16;
@@ -239,8 +251,10 @@ RowPlan PlanFor(TIFF* tif, const TiffLayout& l) {
 /// Converts `count` pixels of a contiguous row.
 void ConvertRow(const RowPlan& plan, const IndexedExpander* expander, const uint8_t* src,
                 uint8_t* dst, uint32_t count) {
-    if (plan.kind == RowPlan::Indexed) expander->Expand(src, dst, count);
-    else ConvertSamples(plan.layout, src, dst, count);
+    if (plan.kind == RowPlan::Indexed)
+        expander->Expand(src, dst, count);
+    else
+        ConvertSamples(plan.layout, src, dst, count);
 }
 
 /// `put(y, row)` for every row of the image, in order, from strips or scanlines.
@@ -257,10 +271,11 @@ void ForEachStripRow(TIFF* tif, TiffClient& client, uint32_t height, Put&& put) 
         for (uint32_t y = 0; y < height; y += rowsPerStrip) {
             const uint32_t rows = std::min(rowsPerStrip, height - y);
             const tmsize_t want = tmsize_t(rows) * scanline;
-            const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0),
-                                                      strip.data(), want);
+            const tmsize_t got =
+                TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), strip.data(), want);
             if (got != want) FailWith(client, "ストリップを読み込めません");
-            for (uint32_t i = 0; i < rows; ++i) put(y + i, strip.data() + size_t(i) * size_t(scanline));
+            for (uint32_t i = 0; i < rows; ++i)
+                put(y + i, strip.data() + size_t(i) * size_t(scanline));
         }
         return;
     }
@@ -301,9 +316,11 @@ void DecodeTiles(TIFF* tif, TiffClient& client, const TiffLayout& l, const RowPl
 /// Pixels through libtiff's RGBA reader (which premultiplies any opacity).
 void DecodeThroughRgba(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out) {
     char why[1024] = {};
-    if (!TIFFRGBAImageOK(tif, why)) Fail(std::string("TIFF のこの形式には対応していません（") + why + "）");
+    if (!TIFFRGBAImageOK(tif, why))
+        Fail(std::string("TIFF のこの形式には対応していません（") + why + "）");
     // Rows are kept in the file's order, as the direct path keeps them.
-    const int orientation = l.orientation >= 1 && l.orientation <= 4 ? l.orientation : ORIENTATION_TOPLEFT;
+    const int orientation =
+        l.orientation >= 1 && l.orientation <= 4 ? l.orientation : ORIENTATION_TOPLEFT;
     if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, reinterpret_cast<uint32_t*>(out.Data()),
                                    orientation, 1)) {
         FailWith(client, "画素を読み込めません");
@@ -343,7 +360,8 @@ void ReadOneBit(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out)
     DecodeTiles(tif, client, l, plan, &expander, wide);
     for (uint32_t y = 0; y < l.height; ++y) {
         const uint32_t* s = reinterpret_cast<const uint32_t*>(wide.Row(y));
-        for (uint32_t x = 0; x < l.width; ++x) out.SetPixelIndex(x, y, s[x] == colors[1] && s[x] != colors[0]);
+        for (uint32_t x = 0; x < l.width; ++x)
+            out.SetPixelIndex(x, y, s[x] == colors[1] && s[x] != colors[0]);
     }
 }
 
@@ -366,14 +384,19 @@ void ReadBilevel(TIFF* tif, TiffClient& client, const TiffLayout& l, Bitmap& out
 /// bounded by rows instead (each costs at least a bit).
 uint64_t MaxExpansion(uint16_t compression) {
     switch (compression) {
-        case COMPRESSION_NONE: return 1;
-        case COMPRESSION_PACKBITS: return 64;       // two bytes repeat one up to 128 times
+        case COMPRESSION_NONE:
+            return 1;
+        case COMPRESSION_PACKBITS:
+            return 64;  // two bytes repeat one up to 128 times
         case COMPRESSION_LZW:
         case COMPRESSION_OJPEG:
-        case COMPRESSION_JPEG: return 4096;         // a 9-bit code, a 4096-byte string
+        case COMPRESSION_JPEG:
+            return 4096;  // a 9-bit code, a 4096-byte string
         case COMPRESSION_ADOBE_DEFLATE:
-        case COMPRESSION_DEFLATE: return 1032;      // Deflate's own limit
-        default: return 0;
+        case COMPRESSION_DEFLATE:
+            return 1032;  // Deflate's own limit
+        default:
+            return 0;
     }
 }
 
@@ -408,7 +431,8 @@ void CheckDeclared(TIFF* tif, const TiffLayout& l, uint64_t fileSize) {
     const uint64_t expansion = MaxExpansion(l.compression);
     if (expansion == 0) return;
     const uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
-    const uint64_t perPlaneRow = (uint64_t(l.width) * l.bits * (planes > 1 ? 1 : l.samples) + 7) / 8;
+    const uint64_t perPlaneRow =
+        (uint64_t(l.width) * l.bits * (planes > 1 ? 1 : l.samples) + 7) / 8;
     // Rows and tiles round up; this is the least any layout needs.
     const uint64_t needed = perPlaneRow * l.height * planes;
     if (needed / expansion > held) Fail("TIFF の画像データがファイルに足りません");
@@ -452,8 +476,10 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
     const bool oneSample = l.samples == 1 || target == Target::OneBitIndexed;
     if (oneSample && KeepsOneBit(target, frame.pixelFormatName, packedBilevel)) {
         frame.picture = Bitmap(l.width, l.height, PixelFormat::Bit1);
-        if (frame.pixelFormatName == "BlackWhite") ReadBilevel(tif.get(), client, l, frame.picture);
-        else ReadOneBit(tif.get(), client, l, frame.picture);
+        if (frame.pixelFormatName == "BlackWhite")
+            ReadBilevel(tif.get(), client, l, frame.picture);
+        else
+            ReadOneBit(tif.get(), client, l, frame.picture);
         return std::move(checked(frame));
     }
     TiffLayout direct = l;
@@ -468,7 +494,8 @@ Frame DecodeTiff(const ByteSource& source, Target target, const DecodeLimits& li
         return std::move(checked(frame));
     }
     std::unique_ptr<IndexedExpander> expander;
-    if (plan.kind == RowPlan::Indexed) expander = std::make_unique<IndexedExpander>(plan.bits, plan.colors);
+    if (plan.kind == RowPlan::Indexed)
+        expander = std::make_unique<IndexedExpander>(plan.bits, plan.colors);
     if (TIFFIsTiled(tif.get())) {
         DecodeTiles(tif.get(), client, l, plan, expander.get(), frame.picture);
     } else {

@@ -22,8 +22,10 @@ bool IsDecodable(ImageTypeCode type) {
         case kTypeGif:
         case kTypeTiffBig:
         case kTypeTiffLittle:
-        case kTypePng: return true;
-        default: return false;
+        case kTypePng:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -15,19 +15,19 @@ enum ImageTypeCode : int32_t {
     /// No file looked at yet: a record before its check, or a type the checker window has
     /// let go of. It has no type word.
     kTypeNone = std::numeric_limits<int32_t>::min(),
-    kTypeUnknown = -1,   ///< "不明なファイル", also a missing file
-    kTypeBmp = 0,        ///< "BMP"
-    kTypeJpeg = 1,       ///< "JPG"
-    kTypeGif = 2,        ///< "GIF"
-    kTypeEmf = 3,        ///< "emf"
-    kTypeTiffBig = 4,    ///< "Tif", big-endian
-    kTypeTiffLittle = 5, ///< "Tif", little-endian
-    kTypePng = 6,        ///< "PNG"
-    kTypeWmf = 7,        ///< "wmf" (placeable metafile)
-    kTypePsd = 8,        ///< "psd"
-    kTypeExe = 9,        ///< "Exe"
-    kTypeZip = 10,       ///< "Zip"
-    kTypePdf = 11,       ///< "PDF"
+    kTypeUnknown = -1,    ///< "不明なファイル", also a missing file
+    kTypeBmp = 0,         ///< "BMP"
+    kTypeJpeg = 1,        ///< "JPG"
+    kTypeGif = 2,         ///< "GIF"
+    kTypeEmf = 3,         ///< "emf"
+    kTypeTiffBig = 4,     ///< "Tif", big-endian
+    kTypeTiffLittle = 5,  ///< "Tif", little-endian
+    kTypePng = 6,         ///< "PNG"
+    kTypeWmf = 7,         ///< "wmf" (placeable metafile)
+    kTypePsd = 8,         ///< "psd"
+    kTypeExe = 9,         ///< "Exe"
+    kTypeZip = 10,        ///< "Zip"
+    kTypePdf = 11,        ///< "PDF"
 };
 
 constexpr bool IsTiff(ImageTypeCode type) {

@@ -6,7 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include <jpeglib.h>
+#include "platform/JpegLib.h"
 
 namespace vellumo {
 

@@ -1,22 +1,10 @@
 #include "platform/ResolutionReader.h"
 
-#include "platform/FileSource.h"
-#include "platform/TiffDirectoryFields.h"
-
 #include <gif_lib.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
 
-#include "platform/BmpRules.h"
-#include "platform/GifHandle.h"
-#include "platform/ImageSignature.h"
-#include "platform/JpegHandle.h"
-#include "platform/PngHandle.h"
-#include "platform/TiffHandle.h"
-#include "platform/FileSource.h"
-
-// jpeglib.h needs size_t and FILE declared before it.
 #include <algorithm>
 #include <csetjmp>
 #include <cstddef>
@@ -26,7 +14,15 @@
 #include <memory>
 #include <optional>
 
-#include <jpeglib.h>
+#include "platform/BmpRules.h"
+#include "platform/FileSource.h"
+#include "platform/GifHandle.h"
+#include "platform/ImageSignature.h"
+#include "platform/JpegHandle.h"
+#include "platform/JpegLib.h"
+#include "platform/PngHandle.h"
+#include "platform/TiffDirectoryFields.h"
+#include "platform/TiffHandle.h"
 
 namespace vellumo {
 
@@ -60,7 +56,7 @@ FileResolution Decoded(double dpiX, double dpiY) {
 
 /// A read-only byte range; every read is checked against its end by subtraction.
 class ByteSpan {
-public:
+  public:
     ByteSpan(const unsigned char* data, size_t size, bool bigEndian = false)
         : data_(data), size_(size), bigEndian_(bigEndian) {}
 
@@ -83,7 +79,7 @@ public:
     }
     int32_t I32(size_t offset) const { return static_cast<int32_t>(U32(offset)); }
 
-private:
+  private:
     const unsigned char* data_;
     size_t size_;
     bool bigEndian_;
@@ -131,8 +127,8 @@ tmsize_t TiffRead(thandle_t handle, void* buffer, tmsize_t len) {
     const uint64_t size = client->file.Size();
     if (len <= 0 || client->pos >= size) return 0;
     // libtiff must see the end of the file as a short read, not as zero bytes.
-    const size_t got = static_cast<size_t>(
-        std::min<uint64_t>(static_cast<uint64_t>(len), size - client->pos));
+    const size_t got =
+        static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(len), size - client->pos));
     try {
         client->file.Read(client->pos, buffer, got);
     } catch (...) {  // no exception may cross libtiff's C frames
@@ -147,9 +143,12 @@ tmsize_t TiffWrite(thandle_t, void*, tmsize_t) { return -1; }
 toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
     auto* client = static_cast<TiffClient*>(handle);
     uint64_t base = 0;
-    if (whence == SEEK_CUR) base = client->pos;
-    else if (whence == SEEK_END) base = client->file.Size();
-    else if (whence != SEEK_SET) return static_cast<toff_t>(-1);
+    if (whence == SEEK_CUR)
+        base = client->pos;
+    else if (whence == SEEK_END)
+        base = client->file.Size();
+    else if (whence != SEEK_SET)
+        return static_cast<toff_t>(-1);
     // libtiff passes negative relative offsets as wrapped unsigned values; the sum wraps
     // back. Offsets beyond 2^63 cannot be read by pread and are refused.
     const uint64_t target = base + offset;
@@ -176,9 +175,8 @@ std::optional<TiffResolutionFields> TiffFieldsWithLibtiff(const FileSource& file
     TiffClient client{file};
     // "r": header and first directory; "m": no memory mapping; "O": strip and tile arrays
     // are loaded only on demand, which is never here.
-    TiffOwner tif(TIFFClientOpenExt(
-        "", "rmO", &client, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
-        TiffUnmap, options.get()));
+    TiffOwner tif(TIFFClientOpenExt("", "rmO", &client, TiffRead, TiffWrite, TiffSeek, TiffClose,
+                                    TiffSize, TiffMap, TiffUnmap, options.get()));
     if (!tif) return std::nullopt;
 
     TiffResolutionFields fields;
@@ -255,8 +253,10 @@ struct Dpi {
 /// structure in an EXIF block. Nothing when the block is malformed or holds neither value.
 std::optional<Dpi> ExifResolution(ByteSpan exif) {
     if (!exif.Has(0, 8)) return std::nullopt;
-    if (exif.U8(0) == 'M' && exif.U8(1) == 'M') exif.SetBigEndian(true);
-    else if (!(exif.U8(0) == 'I' && exif.U8(1) == 'I')) return std::nullopt;
+    if (exif.U8(0) == 'M' && exif.U8(1) == 'M')
+        exif.SetBigEndian(true);
+    else if (!(exif.U8(0) == 'I' && exif.U8(1) == 'I'))
+        return std::nullopt;
     if (exif.U16(2) != 42) return std::nullopt;
     const uint32_t ifd = exif.U32(4);
     if (!exif.Has(ifd, 2)) return std::nullopt;
@@ -282,10 +282,9 @@ std::optional<Dpi> ExifResolution(ByteSpan exif) {
             const uint32_t num = exif.U32(at), den = exif.U32(at + 4);
             double value = 0.0;  // a zero denominator states 0, as libtiff reads it
             if (den != 0) {
-                value = type == kRational
-                            ? static_cast<double>(num) / den
-                            : static_cast<double>(static_cast<int32_t>(num)) /
-                                  static_cast<int32_t>(den);
+                value = type == kRational ? static_cast<double>(num) / den
+                                          : static_cast<double>(static_cast<int32_t>(num)) /
+                                                static_cast<int32_t>(den);
             }
             (tag == kTagX ? x : y) = value;
         }
@@ -321,8 +320,8 @@ FileResolution ReadJpeg(FILE* file) {
             std::memcmp(m->data, kExif, sizeof kExif) != 0) {
             continue;  // XMP and others share APP1
         }
-        if (const auto dpi = ExifResolution(
-                ByteSpan(m->data + sizeof kExif, m->data_length - sizeof kExif))) {
+        if (const auto dpi =
+                ExifResolution(ByteSpan(m->data + sizeof kExif, m->data_length - sizeof kExif))) {
             return Decoded(dpi->x, dpi->y);
         }
         break;  // only the first EXIF block counts
@@ -361,9 +360,7 @@ FileResolution ReadBmp(const ByteSpan& head, uint64_t fileSize) {
     if (!BmpCompressionDecodes(compression, bits)) return {};
 
     // 0 states no resolution; a negative count comes out as 0.
-    const auto dpiOf = [](int32_t ppm) {
-        return ppm == 0 ? kDefaultDpi : ppm * kInchesPerMetre;
-    };
+    const auto dpiOf = [](int32_t ppm) { return ppm == 0 ? kDefaultDpi : ppm * kInchesPerMetre; };
     return Decoded(dpiOf(head.I32(38)), dpiOf(head.I32(42)));
 }
 
@@ -385,17 +382,21 @@ FileResolution ReadResolutionOf(const FileSource& file) {
     file.Read(0, head, sizeof head);
     const auto headLen = static_cast<size_t>(std::min<uint64_t>(sizeof head, file.Size()));
     switch (DecodableType(head, headLen)) {
-        case kTypeBmp: return ReadBmp(ByteSpan(head, headLen), file.Size());
-        case kTypeGif: return ReadGif(file);
+        case kTypeBmp:
+            return ReadBmp(ByteSpan(head, headLen), file.Size());
+        case kTypeGif:
+            return ReadGif(file);
         case kTypeTiffBig:
-        case kTypeTiffLittle: return ReadTiff(file);
+        case kTypeTiffLittle:
+            return ReadTiff(file);
         case kTypePng:
             if (UniqueFile stream = StreamOf(file)) return ReadPng(stream.get());
             return {};
         case kTypeJpeg:
             if (UniqueFile stream = StreamOf(file)) return ReadJpeg(stream.get());
             return {};
-        default: break;
+        default:
+            break;
     }
     return {};
 }

@@ -12,8 +12,8 @@ class FileSource;
 /// Horizontal and vertical dots per inch of a file, as the platform image decoder reports
 /// them.
 struct FileResolution {
-    float dpiX = 0;  ///< 0 when not decoded
-    float dpiY = 0;  ///< 0 when not decoded
+    float dpiX = 0;        ///< 0 when not decoded
+    float dpiY = 0;        ///< 0 when not decoded
     bool decoded = false;  ///< the file could be opened as an image of a supported format
 };
 

@@ -17,8 +17,10 @@ double RoundHalfEven(double value) {
 int32_t RoundHalfEvenToInt(double value) {
     if (std::isnan(value)) return 0;
     const double r = RoundHalfEven(value);
-    if (r >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (r <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (r >= double(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (r <= double(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
     return int32_t(r);
 }
 

@@ -71,9 +71,15 @@ RowUnpacker::RowUnpacker(const Bitmap& source, ChannelOrder order)
 
 void RowUnpacker::Unpack(uint32_t y, uint8_t* out) const {
     switch (order_) {
-        case ChannelOrder::Bgr: UnpackRow<0, 2, 3>(source_, lut_, y, out); break;
-        case ChannelOrder::Rgb: UnpackRow<2, 0, 3>(source_, lut_, y, out); break;
-        case ChannelOrder::Bgra: UnpackRow<0, 2, 4>(source_, lut_, y, out); break;
+        case ChannelOrder::Bgr:
+            UnpackRow<0, 2, 3>(source_, lut_, y, out);
+            break;
+        case ChannelOrder::Rgb:
+            UnpackRow<2, 0, 3>(source_, lut_, y, out);
+            break;
+        case ChannelOrder::Bgra:
+            UnpackRow<0, 2, 4>(source_, lut_, y, out);
+            break;
     }
 }
 

@@ -21,7 +21,7 @@ constexpr uint8_t Widen6(unsigned v) { return uint8_t((v << 2) | (v >> 4)); }
 /// widened channels, 32-bit pixels without their fourth byte. The bitmap must outlive the
 /// unpacker and keep its size, format and palette.
 class RowUnpacker {
-public:
+  public:
     RowUnpacker(const Bitmap& source, ChannelOrder order);
 
     /// Writes 3 × Width() bytes (4 × for Bgra) of row `y` (below Height()) to `out`.
@@ -31,7 +31,7 @@ public:
     /// (24 bits, blue first), else unpacked into `buffer`, which is returned.
     const uint8_t* Row(uint32_t y, uint8_t* buffer) const;
 
-private:
+  private:
     const Bitmap& source_;
     ChannelOrder order_;
     uint8_t lut_[256][4] = {};

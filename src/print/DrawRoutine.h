@@ -14,7 +14,7 @@ struct PrintRequest {
     std::string viewedFile;  ///< the title is its file name; "" for no title
     int copies = 1;          ///< 1 to 3, as the print panel asks
     PaperChoice paper = PaperChoice::A3;
-    bool waku = true;        ///< the frame around the picture on A3
+    bool waku = true;  ///< the frame around the picture on A3
 };
 
 /// Prints `picture` on the backend's current printer and sheet (`sheet` from its figures).

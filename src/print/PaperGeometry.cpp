@@ -52,8 +52,8 @@ std::optional<PaperChoice> PaperAt(int position) {
     return PaperChoice(position);
 }
 
-PrintLayout LayOutPicture(PaperChoice paper, bool waku, uint32_t imageWidth,
-                          uint32_t imageHeight, const PaperScale& sheet) {
+PrintLayout LayOutPicture(PaperChoice paper, bool waku, uint32_t imageWidth, uint32_t imageHeight,
+                          const PaperScale& sheet) {
     const double r = imageWidth == 0 ? 0.0 : double(imageHeight) / double(imageWidth);
     PrintLayout layout;
     if (paper == PaperChoice::A3) {

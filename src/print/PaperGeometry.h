@@ -93,8 +93,8 @@ struct PrintLayout {
 /// sheet's full width from its corner; the height in proportion, rounded half to even.
 /// The frame (A3 with `waku` only) lies just outside: 0.2 mm left, top and right, and
 /// 0.3 mm below for a B4 drawing. A picture of no width gets a rectangle of no height.
-PrintLayout LayOutPicture(PaperChoice paper, bool waku, uint32_t imageWidth,
-                          uint32_t imageHeight, const PaperScale& sheet);
+PrintLayout LayOutPicture(PaperChoice paper, bool waku, uint32_t imageWidth, uint32_t imageHeight,
+                          const PaperScale& sheet);
 
 /// The job's copy count: the copies asked for (1 to 3) when the printer makes copies itself,
 /// else 1.

@@ -12,7 +12,7 @@
 namespace vellumo {
 
 class PrinterBackend {
-public:
+  public:
     virtual ~PrinterBackend() = default;
 
     /// The installed printers' names, local and connected, without hidden ones.

@@ -19,9 +19,8 @@ void PackRow(uint32_t width, uint8_t* out, BlackAt black) {
     const uint32_t full = width / 8;
     for (uint32_t i = 0; i < full; ++i) {
         const uint32_t x = i * 8;
-        out[i] = uint8_t(black(x) << 7 | black(x + 1) << 6 | black(x + 2) << 5 |
-                         black(x + 3) << 4 | black(x + 4) << 3 | black(x + 5) << 2 |
-                         black(x + 6) << 1 | black(x + 7));
+        out[i] = uint8_t(black(x) << 7 | black(x + 1) << 6 | black(x + 2) << 5 | black(x + 3) << 4 |
+                         black(x + 4) << 3 | black(x + 5) << 2 | black(x + 6) << 1 | black(x + 7));
     }
     if (width % 8) {
         uint8_t v = 0;
@@ -58,44 +57,47 @@ Bitmap MakeFaxBitmap(const Bitmap& picture) {
     if (picture.Empty()) return out;
     const uint32_t w = picture.Width();
     switch (picture.Format()) {
-    case PixelFormat::Bit1: FromMono(picture, out); break;
-    case PixelFormat::Bit4:
-    case PixelFormat::Bit8: {
-        bool black[256];
-        for (unsigned i = 0; i < 256; ++i) black[i] = IsBlack(PaletteColor(picture.Palette(), i));
-        const bool four = picture.Format() == PixelFormat::Bit4;
-        for (uint32_t y = 0; y < picture.Height(); ++y) {
-            const uint8_t* s = picture.Row(y);
-            if (four)
+        case PixelFormat::Bit1:
+            FromMono(picture, out);
+            break;
+        case PixelFormat::Bit4:
+        case PixelFormat::Bit8: {
+            bool black[256];
+            for (unsigned i = 0; i < 256; ++i)
+                black[i] = IsBlack(PaletteColor(picture.Palette(), i));
+            const bool four = picture.Format() == PixelFormat::Bit4;
+            for (uint32_t y = 0; y < picture.Height(); ++y) {
+                const uint8_t* s = picture.Row(y);
+                if (four)
+                    PackRow(w, out.Row(y), [&](uint32_t x) {
+                        return unsigned(black[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4]);
+                    });
+                else
+                    PackRow(w, out.Row(y), [&](uint32_t x) { return unsigned(black[s[x]]); });
+            }
+            break;
+        }
+        case PixelFormat::Bit24:
+            for (uint32_t y = 0; y < picture.Height(); ++y) {
+                const uint8_t* s = picture.Row(y);
                 PackRow(w, out.Row(y), [&](uint32_t x) {
-                    return unsigned(black[(x & 1) ? s[x >> 1] & 0x0F : s[x >> 1] >> 4]);
+                    return unsigned(IsBlack(s[3 * x + 2], s[3 * x + 1], s[3 * x]));
                 });
-            else
-                PackRow(w, out.Row(y), [&](uint32_t x) { return unsigned(black[s[x]]); });
-        }
-        break;
-    }
-    case PixelFormat::Bit24:
-        for (uint32_t y = 0; y < picture.Height(); ++y) {
-            const uint8_t* s = picture.Row(y);
-            PackRow(w, out.Row(y), [&](uint32_t x) {
-                return unsigned(IsBlack(s[3 * x + 2], s[3 * x + 1], s[3 * x]));
-            });
-        }
-        break;
-    case PixelFormat::Bit32:
-        for (uint32_t y = 0; y < picture.Height(); ++y) {
-            const uint8_t* s = picture.Row(y);
-            PackRow(w, out.Row(y), [&](uint32_t x) {
-                return unsigned(IsBlack(s[4 * x + 2], s[4 * x + 1], s[4 * x]));
-            });
-        }
-        break;
-    default:  // 15 and 16 bits: rare enough for the slow path
-        for (uint32_t y = 0; y < picture.Height(); ++y)
-            PackRow(w, out.Row(y),
-                    [&](uint32_t x) { return unsigned(IsBlack(picture.PixelColor(x, y))); });
-        break;
+            }
+            break;
+        case PixelFormat::Bit32:
+            for (uint32_t y = 0; y < picture.Height(); ++y) {
+                const uint8_t* s = picture.Row(y);
+                PackRow(w, out.Row(y), [&](uint32_t x) {
+                    return unsigned(IsBlack(s[4 * x + 2], s[4 * x + 1], s[4 * x]));
+                });
+            }
+            break;
+        default:  // 15 and 16 bits: rare enough for the slow path
+            for (uint32_t y = 0; y < picture.Height(); ++y)
+                PackRow(w, out.Row(y),
+                        [&](uint32_t x) { return unsigned(IsBlack(picture.PixelColor(x, y))); });
+            break;
     }
     return out;
 }

@@ -1,16 +1,14 @@
 #include "save/JpegWriter.h"
 
-// jpeglib.h needs size_t and FILE declared before it.
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "platform/AtomicFile.h"
 #include "platform/Error.h"
 #include "platform/JpegHandle.h"
+#include "platform/JpegLib.h"
 #include "platform/RowUnpack.h"
 
 namespace vellumo {
@@ -70,7 +68,8 @@ void WriteJpeg(const Bitmap& picture, const std::string& path, int quality, bool
     std::FILE* stream = file.Stream();
     JpegWriteOwner owner;
     if (!EncodeJpeg(owner, stream, picture, quality, gray, rgb, row, progress))
-        throw Error(owner.errors.message[0] ? owner.errors.message : "JPEG の書き込みに失敗しました");
+        throw Error(owner.errors.message[0] ? owner.errors.message
+                                            : "JPEG の書き込みに失敗しました");
     file.Commit();
 }
 

@@ -259,9 +259,8 @@ void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const Defl
         CompressPiece(
             0, 1, [](size_t, std::vector<uint8_t>&, std::vector<uint8_t>&) {}, level, strategy, c);
         sink(c.bytes.data(), c.bytes.size());
-    } else if (threads <= 1 ||
-               !CompressOnWorkers(pieces, source, sink, level, strategy, threads, trailer,
-                                  piecesDone)) {
+    } else if (threads <= 1 || !CompressOnWorkers(pieces, source, sink, level, strategy, threads,
+                                                  trailer, piecesDone)) {
         for (size_t i = 0; i < pieces; ++i) {
             Compressed c;
             CompressPiece(i, pieces, source, level, strategy, c);

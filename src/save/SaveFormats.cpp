@@ -26,17 +26,21 @@ size_t ExtensionDot(const std::string& path) {
 void WriteAs(const Bitmap& picture, const std::string& path, SaveType type,
              const SaveOptions& options, const WriteProgress& progress) {
     switch (type) {
-    case SaveType::Tiff:
-        if (IsFaxCompression(options.compression))
-            Bmp2Tif(MakeFaxBitmap(picture), path, options.compression, options.dpi, progress);
-        else
-            WriteRgbTiff(picture, path, options.compression, options.dpi, progress);
-        break;
-    case SaveType::Jpeg:
-        WriteJpeg(picture, path, options.jpegQuality, options.jpegGray, progress);
-        break;
-    case SaveType::Bmp: WriteBmp(picture, path, progress); break;
-    case SaveType::Png: WritePng(picture, path, std::nullopt, {}, progress); break;
+        case SaveType::Tiff:
+            if (IsFaxCompression(options.compression))
+                Bmp2Tif(MakeFaxBitmap(picture), path, options.compression, options.dpi, progress);
+            else
+                WriteRgbTiff(picture, path, options.compression, options.dpi, progress);
+            break;
+        case SaveType::Jpeg:
+            WriteJpeg(picture, path, options.jpegQuality, options.jpegGray, progress);
+            break;
+        case SaveType::Bmp:
+            WriteBmp(picture, path, progress);
+            break;
+        case SaveType::Png:
+            WritePng(picture, path, std::nullopt, {}, progress);
+            break;
     }
 }
 
@@ -58,10 +62,14 @@ std::string SavePicture(const Bitmap& picture, const std::string& path, SaveType
         throw failure("メモリが足りません");
     }
     switch (type) {
-    case SaveType::Tiff: return "Tiff 保存完了：" + path;
-    case SaveType::Jpeg: return "Jpeg 保存完了：" + path;
-    case SaveType::Bmp: return "bmp 保存完了：" + path;
-    case SaveType::Png: return " 保存完了：" + path;
+        case SaveType::Tiff:
+            return "Tiff 保存完了：" + path;
+        case SaveType::Jpeg:
+            return "Jpeg 保存完了：" + path;
+        case SaveType::Bmp:
+            return "bmp 保存完了：" + path;
+        case SaveType::Png:
+            return " 保存完了：" + path;
     }
     return {};
 }

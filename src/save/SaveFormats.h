@@ -37,13 +37,13 @@ enum class FailureDisplay {
 /// A failed save: what() is the text the user sees; Detail() the writer's own message
 /// (the reason, for a terminal; the viewer does not show it).
 class SaveFailure : public Error {
-public:
+  public:
     SaveFailure(const std::string& text, FailureDisplay display, std::string detail)
         : Error(text), display_(display), detail_(std::move(detail)) {}
     FailureDisplay Display() const { return display_; }
     const std::string& Detail() const { return detail_; }
 
-private:
+  private:
     FailureDisplay display_;
     std::string detail_;
 };

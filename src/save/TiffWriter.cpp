@@ -38,11 +38,16 @@ int TiffWarningIgnored(TIFF*, void*, const char*, const char*, va_list) { return
 
 uint16_t CompressionTag(TiffCompression code) {
     switch (code) {
-    case TiffCompression::None: return COMPRESSION_NONE;
-    case TiffCompression::Lzw: return COMPRESSION_LZW;
-    case TiffCompression::Zip: return COMPRESSION_DEFLATE;  // 32946, not Adobe's 8
-    case TiffCompression::G3: return COMPRESSION_CCITTFAX3;
-    case TiffCompression::G4: return COMPRESSION_CCITTFAX4;
+        case TiffCompression::None:
+            return COMPRESSION_NONE;
+        case TiffCompression::Lzw:
+            return COMPRESSION_LZW;
+        case TiffCompression::Zip:
+            return COMPRESSION_DEFLATE;  // 32946, not Adobe's 8
+        case TiffCompression::G3:
+            return COMPRESSION_CCITTFAX3;
+        case TiffCompression::G4:
+            return COMPRESSION_CCITTFAX4;
     }
     return COMPRESSION_NONE;
 }
@@ -109,8 +114,8 @@ TiffOptionsOwner SilentOptions(TiffErrorFlag& errors) {
 }
 
 /// Both entry points: the file is written to a temporary name and renamed into place.
-void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code,
-               double dpi, const WriteProgress& progress) {
+void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression code, double dpi,
+               const WriteProgress& progress) {
     if (bitmap.Empty() || static_cast<unsigned>(code) > 4) throw Error(NotSavedText(path));
     // The one working buffer, before the file is opened; freed on every way out.
     std::vector<uint8_t> strip = StripBuffer(bitmap, code);
@@ -123,8 +128,7 @@ void WriteTiff(const Bitmap& bitmap, const std::string& path, TiffCompression co
     TiffErrorFlag errors;
     const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(CannotCreateFileText(path));
-    TiffOwner tif(TIFFOpenExt(file->TempPath().c_str(), "w",
-                                                      options.get()));
+    TiffOwner tif(TIFFOpenExt(file->TempPath().c_str(), "w", options.get()));
     if (!tif) throw Error(CannotCreateFileText(path));
     WriteImage(tif.get(), errors, bitmap, code, dpi, strip, path, progress);
     tif.reset();
@@ -230,9 +234,9 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
     TiffErrorFlag errors;
     const TiffOptionsOwner options = SilentOptions(errors);
     if (!options) throw Error(NotSavedText(kName));
-    TiffOwner tif(TIFFClientOpenExt(
-        "memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek, MemoryClose, MemorySize,
-        MemoryMap, MemoryUnmap, options.get()));
+    TiffOwner tif(TIFFClientOpenExt("memory", "w", &memory, MemoryRead, MemoryWrite, MemorySeek,
+                                    MemoryClose, MemorySize, MemoryMap, MemoryUnmap,
+                                    options.get()));
     if (!tif) throw Error(NotSavedText(kName));
     WriteImage(tif.get(), errors, bitmap, code, dpi, strip, kName, {});
     tif.reset();
@@ -240,8 +244,8 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
     return std::move(memory.bytes);
 }
 
-void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi, const WriteProgress& progress) {
+void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code, double dpi,
+                  const WriteProgress& progress) {
     CheckDpi(dpi, path);
     if (IsFaxCompression(code)) throw Error(kColourOnlyText);
     WriteTiff(picture, path, code, dpi, progress);

@@ -60,7 +60,7 @@ std::vector<uint8_t> EncodeTiff(const Bitmap& bitmap, TiffCompression code, doub
 /// For codes None, Lzw and Zip: writes exactly the file Bmp2Tif(ConvertTo24(picture), ...)
 /// writes, for a picture of any format, converting strip by strip instead of copying the
 /// whole picture. Throws as Bmp2Tif (kColourOnlyText for a fax code).
-void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code,
-                  double dpi, const WriteProgress& progress = {});
+void WriteRgbTiff(const Bitmap& picture, const std::string& path, TiffCompression code, double dpi,
+                  const WriteProgress& progress = {});
 
 }  // namespace vellumo

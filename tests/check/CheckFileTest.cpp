@@ -8,17 +8,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
-
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
 #include "platform/Error.h"
+#include "platform/JpegLib.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 
@@ -80,8 +79,8 @@ uint64_t SizeOf(const std::string& path) {
 
 // A small grayscale JPEG written by libjpeg with the given JFIF density.
 Bytes RealJpeg(int width, int height, uint8_t unit, uint16_t xDensity, uint16_t yDensity) {
-    jpeg_compress_struct cinfo {};
-    jpeg_error_mgr jerr {};
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_compress(&cinfo);
     unsigned char* buffer = nullptr;
@@ -110,7 +109,7 @@ Bytes RealJpeg(int width, int height, uint8_t unit, uint16_t xDensity, uint16_t 
 }
 
 class CheckFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { test::UseTokyoTime(); }
 
     std::string Write(const std::string& name, const Bytes& bytes) {
@@ -142,18 +141,12 @@ TEST_F(CheckFileTest, ConformingDrawingInEitherByteOrder) {
         const std::string path = Write("tatemono12.tif", test::DrawingTiff({}, e, 150000));
         const CheckResult r = CheckFile(path, CheckOptions{}, view);
         const Lines expected = {
-            "",
-            " ファイル名　：tatemono12.tif        【確認】",
-            kTypeOk,
-            kG4Ok,
-            kBitsOk,
-            kOrientationOk,
-            kDpiOk,
-            " データサイズ：146.5 KB (150,000Byte)【確認】",
-            kOnePageOk,
-            kB4Ok,
-            kWidth5732,
-            kHeight4047,
+            "",         " ファイル名　：tatemono12.tif        【確認】",
+            kTypeOk,    kG4Ok,
+            kBitsOk,    kOrientationOk,
+            kDpiOk,     " データサイズ：146.5 KB (150,000Byte)【確認】",
+            kOnePageOk, kB4Ok,
+            kWidth5732, kHeight4047,
             kDateLine,
         };
         EXPECT_EQ(view.Lines(), expected);
@@ -230,20 +223,13 @@ TEST_F(CheckFileTest, CentimetreUnitWithTheDrawingCheckOn) {
     const std::string path = Write("tatemono1.tif", test::DrawingTiff(f, Endian::Little, 150000));
     const CheckResult r = Check(path);
     const Lines expected = {
-        "",
-        " ファイル名　：tatemono1.tif         【確認】",
-        kTypeOk,
-        kG4Ok,
-        kBitsOk,
-        kOrientationOk,
-        kDpiOk,
-        " 解像度単位　：( cm )",
-        kOnePageOk,
-        kNoDataSize,
-        kB4Ok,
-        kWidth5732,
-        kHeight4047,
-        kDateLine,
+        "",          " ファイル名　：tatemono1.tif         【確認】",
+        kTypeOk,     kG4Ok,
+        kBitsOk,     kOrientationOk,
+        kDpiOk,      " 解像度単位　：( cm )",
+        kOnePageOk,  kNoDataSize,
+        kB4Ok,       kWidth5732,
+        kHeight4047, kDateLine,
     };
     EXPECT_EQ(view_.Lines(), expected);
     EXPECT_FALSE(r.verdict.Passed());
@@ -267,10 +253,13 @@ TEST_F(CheckFileTest, UnitLinesThatAreNotConfirmedFailTheDrawing) {
         view_.Clear();
         TiffFields f;
         f.resolutionUnit = row.unit;
-        const std::string path = Write("tatemono1.tif", test::DrawingTiff(f, Endian::Little, 150000));
+        const std::string path =
+            Write("tatemono1.tif", test::DrawingTiff(f, Endian::Little, 150000));
         const CheckResult r = Check(path);
-        Lines expected = {"", " ファイル名　：tatemono1.tif         【確認】", kTypeOk, kG4Ok,
-                          kBitsOk, kOrientationOk, kDpiOk, row.unitLine};
+        Lines expected = {"",      " ファイル名　：tatemono1.tif         【確認】",
+                          kTypeOk, kG4Ok,
+                          kBitsOk, kOrientationOk,
+                          kDpiOk,  row.unitLine};
         if (row.judgedSize) expected.push_back(" データサイズ：146.5 KB (150,000Byte)【確認】");
         expected.push_back(kOnePageOk);
         if (!row.judgedSize) expected.push_back(kNoDataSize);
@@ -288,13 +277,33 @@ TEST_F(CheckFileTest, MissingJudgedLinesFailTheDrawing) {
         TiffFields fields;
         JudgedItem item;
     } rows[] = {
-        {"no Compression", [] { TiffFields f; f.compression.reset(); return f; }(),
+        {"no Compression",
+         [] {
+             TiffFields f;
+             f.compression.reset();
+             return f;
+         }(),
          JudgedItem::Compression},
-        {"BitsPerSample 0", [] { TiffFields f; f.bitsPerSample = 0; return f; }(),
+        {"BitsPerSample 0",
+         [] {
+             TiffFields f;
+             f.bitsPerSample = 0;
+             return f;
+         }(),
          JudgedItem::BitDepth},
-        {"Orientation 0", [] { TiffFields f; f.orientation = 0; return f; }(),
+        {"Orientation 0",
+         [] {
+             TiffFields f;
+             f.orientation = 0;
+             return f;
+         }(),
          JudgedItem::Orientation},
-        {"XResolution 1", [] { TiffFields f; f.xResolution = {{1, 1}}; return f; }(),
+        {"XResolution 1",
+         [] {
+             TiffFields f;
+             f.xResolution = {{1, 1}};
+             return f;
+         }(),
          JudgedItem::Resolution},
     };
     for (const auto& row : rows) {
@@ -327,7 +336,8 @@ TEST_F(CheckFileTest, JudgedDataSizeBands) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.size);
         view_.Clear();
-        const std::string path = Write("tatemono1.tif", test::DrawingTiff({}, Endian::Big, row.size));
+        const std::string path =
+            Write("tatemono1.tif", test::DrawingTiff({}, Endian::Big, row.size));
         ASSERT_EQ(SizeOf(path), row.size);
         const CheckResult r = Check(path);
         ASSERT_EQ(view_.Lines().size(), 13u);
@@ -469,7 +479,8 @@ TEST_F(CheckFileTest, OtherImagesWithTheDrawingCheckOn) {
         const char* name;
         Lines head;  // the lines before width, height and date
     } rows[] = {
-        {"a.png", {"", " ファイル名　：a.png 【画像型式が違います。】", " 画像型式　　：PNG", size}},
+        {"a.png",
+         {"", " ファイル名　：a.png 【画像型式が違います。】", " 画像型式　　：PNG", size}},
         {"a.tif", {"", " ファイル名　：a.tif（拡張子不正）", " 画像型式　　：PNG 型式"}},
         {"a.TIF", {"", " ファイル名　：a.TIF（拡張子不正）", " 画像型式　　：PNG 型式"}},
         // Only ".tif" and ".TIF" exactly drop the data-size line.
@@ -499,16 +510,19 @@ TEST_F(CheckFileTest, MetafilesWithTheDrawingCheckOff) {
         Bytes bytes;
         Lines lines;
     } rows[] = {
-        {"a.emf", test::EmfHeader(99, 49),
-         {"", " ファイル名　：a.emf", " 画像型式　　：emf 型式", " 解像度　　　：-",
-          PlainSize(88), Width(100), Height(50), kDateLine}},
+        {"a.emf",
+         test::EmfHeader(99, 49),
+         {"", " ファイル名　：a.emf", " 画像型式　　：emf 型式", " 解像度　　　：-", PlainSize(88),
+          Width(100), Height(50), kDateLine}},
         // The signed bounds are written as unsigned 32-bit numbers.
-        {"a.wmf", test::PlaceableWmf(-1, 20),
-         {"", " ファイル名　：a.wmf", " 画像型式　　：wmf 型式", " 解像度　　　：-",
-          PlainSize(40), " 巾　(Width) ：4294967295 pixel", Height(20), kDateLine}},
-        {"a.psd", test::Psd(1, 30, 40),
-         {"", " ファイル名　：a.psd", " 画像型式　　：psd 型式", " 解像度　　　：-",
-          PlainSize(26), Width(30), Height(40), kDateLine}},
+        {"a.wmf",
+         test::PlaceableWmf(-1, 20),
+         {"", " ファイル名　：a.wmf", " 画像型式　　：wmf 型式", " 解像度　　　：-", PlainSize(40),
+          " 巾　(Width) ：4294967295 pixel", Height(20), kDateLine}},
+        {"a.psd",
+         test::Psd(1, 30, 40),
+         {"", " ファイル名　：a.psd", " 画像型式　　：psd 型式", " 解像度　　　：-", PlainSize(26),
+          Width(30), Height(40), kDateLine}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -540,7 +554,9 @@ TEST_F(CheckFileTest, ShortReports) {
         {"a.txt", pdf, true, " 画像型式　　：PDF ファイル（拡張子が違います。）"},
         {"b.txt", AsBytes("just text\n"), false, kUnknown},
         {"empty.tif", {}, false, kUnknown},
-        {"bigtiff.tif", {0x49, 0x49, 0x2B, 0x00, 8, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0}, false,
+        {"bigtiff.tif",
+         {0x49, 0x49, 0x2B, 0x00, 8, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0},
+         false,
          kUnknown},
     };
     for (bool drawingCheck : {true, false}) {
@@ -577,8 +593,8 @@ TEST_F(CheckFileTest, PathsThatNameNoFile) {
         view_.Clear();
         CheckResult r;
         ASSERT_NO_THROW(r = Check(path, true, true));
-        const Lines expected = {"", " FilePath    ：" + dir_.Path() + "/",
-                                " ファイル名　：" + name, " 画像型式　　：不明・未対応型式"};
+        const Lines expected = {"", " FilePath    ：" + dir_.Path() + "/", " ファイル名　：" + name,
+                                " 画像型式　　：不明・未対応型式"};
         EXPECT_EQ(view_.Lines(), expected);
         EXPECT_EQ(view_.Status(), "");
         EXPECT_EQ(r.info.typeCode, kTypeUnknown);

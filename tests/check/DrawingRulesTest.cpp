@@ -121,7 +121,9 @@ TEST(DrawingRules, Orientation) {
         {0, false, {}},
         {0, true, {" Orientation ：【タグがありません。】"}},
         // The two tests are independent.
-        {3, true, {" Orientation ：【タグがありません。】", " Orientation ：３（BOT_RIGHT）" + kWrong}},
+        {3,
+         true,
+         {" Orientation ：【タグがありません。】", " Orientation ：３（BOT_RIGHT）" + kWrong}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::to_string(r.value) + (r.missing ? " missing" : ""));
@@ -145,7 +147,10 @@ TEST(DrawingRules, Resolution) {
         {false, false, 400, 200, {" 解像度　　　：400 x 200 dpi      【解像度が違います。】"}},
         {false, false, 200, 400, {" 解像度　　　：200 x 400 dpi      【解像度が違います。】"}},
         {false, false, 2, 2, {" 解像度　　　：2 x 2 dpi      【解像度が違います。】"}},
-        {false, false, 4294967295u, 400,
+        {false,
+         false,
+         4294967295u,
+         400,
          {" 解像度　　　：4294967295 x 400 dpi      【解像度が違います。】"}},
         // x or y exactly 1 (the other at least 1): no line.
         {false, false, 1, 400, {}},
@@ -266,28 +271,44 @@ TEST(DrawingRules, PaperSizes) {
     const std::string kWrong = "【サイズが違います。】";
     const PaperCase rows[] = {
         {5732, 4047, 400, {kB4}},
-        {4047, 5732, 400,
+        {4047,
+         5732,
+         400,
          {" 用紙サイズ　：B4 縦（364mm×257mm）【向きが違います。】", Detail("363.98", "256.98")}},
-        {4677, 3307, 400,
+        {4677,
+         3307,
+         400,
          {" 用紙サイズ　：A4 横（210mm×297mm）  " + kWrong, Detail("209.99", "296.99")}},
-        {3307, 4677, 400,
+        {3307,
+         4677,
+         400,
          {" 用紙サイズ　：A4 縦（297mm×210mm）  " + kWrong, Detail("296.99", "209.99")}},
-        {6614, 4677, 400,
+        {6614,
+         4677,
+         400,
          {" 用紙サイズ　：A3 横（297mm×420mm）  " + kWrong, Detail("296.99", "419.99")}},
-        {4677, 6614, 400,
+        {4677,
+         6614,
+         400,
          {" 用紙サイズ　：A3 縦（420mm×297mm）  " + kWrong, Detail("419.99", "296.99")}},
-        {9339, 6614, 400,
+        {9339,
+         6614,
+         400,
          {" 用紙サイズ　：A2 横（420mm×593mm）  " + kWrong, Detail("419.99", "593.03")}},
-        {6614, 9339, 400,
+        {6614,
+         9339,
+         400,
          {" 用紙サイズ　：A2 縦（593mm×420mm）  " + kWrong, Detail("593.03", "419.99")}},
-        {9354, 6614, 400,
+        {9354,
+         6614,
+         400,
          {" 用紙サイズ　：A2 横（420mm×594mm）  " + kWrong, Detail("419.99", "593.98")}},
-        {6614, 9354, 400,
+        {6614,
+         9354,
+         400,
          {" 用紙サイズ　：A2 縦（594mm×420mm）  " + kWrong, Detail("593.98", "419.99")}},
-        {5724, 4039, 400,
-         {" 用紙サイズ　：256mm×363mm   " + kWrong, Detail("256.48", "363.47")}},
-        {5741, 4056, 400,
-         {" 用紙サイズ　：258mm×365mm   " + kWrong, Detail("257.56", "364.55")}},
+        {5724, 4039, 400, {" 用紙サイズ　：256mm×363mm   " + kWrong, Detail("256.48", "363.47")}},
+        {5741, 4056, 400, {" 用紙サイズ　：258mm×365mm   " + kWrong, Detail("257.56", "364.55")}},
         {4000, 4000, 400, {" 用紙サイズ　：254mm×254mm   " + kWrong, Detail("254", "254")}},
         // No leading zero before the point; a value below .005 is "0".
         {1, 1, 400, {" 用紙サイズ　：0mm×0mm   " + kWrong, Detail(".06", ".06")}},
@@ -337,10 +358,12 @@ TEST(DrawingRules, PaperSizeB4Tolerance) {
 TEST(DrawingRules, PaperSizeUsesTheHorizontalResolutionOnly) {
     ImageInfo info = Drawing();
     info.yResolution = 100;
-    EXPECT_EQ(Texts(PaperSizeRuleLines(info)), Lines{" 用紙サイズ　：B4 横（257mm×364mm） 【確認】"});
+    EXPECT_EQ(Texts(PaperSizeRuleLines(info)),
+              Lines{" 用紙サイズ　：B4 横（257mm×364mm） 【確認】"});
     info.yResolutionMissing = true;
     info.yResolution = 0;
-    EXPECT_EQ(Texts(PaperSizeRuleLines(info)), Lines{" 用紙サイズ　：B4 横（257mm×364mm） 【確認】"});
+    EXPECT_EQ(Texts(PaperSizeRuleLines(info)),
+              Lines{" 用紙サイズ　：B4 横（257mm×364mm） 【確認】"});
 }
 
 TEST(DrawingRules, PaperSizeWithoutResolution) {

@@ -105,7 +105,9 @@ TEST(Utf16Length, Table) {
         {"ファイル", 4},
         {"（）", 2},
         {"\xF0\xA0\xAE\xB7", 2},
-        {"a\xFF" "b", 3},
+        {"a\xFF"
+         "b",
+         3},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.text);

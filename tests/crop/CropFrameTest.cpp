@@ -135,7 +135,8 @@ TEST(CropFrame, EnlargingStopsAtThePixelLimit) {
 }
 
 TEST(CropFrame, CutOutTakesItsSizeFromTheFrame) {
-    EXPECT_EQ(CutOutFromFrame({208, 125, 333, 250}, 0.25, 0, 0), (CutOutArea{832, 500, 1332, 1000}));
+    EXPECT_EQ(CutOutFromFrame({208, 125, 333, 250}, 0.25, 0, 0),
+              (CutOutArea{832, 500, 1332, 1000}));
     // At scale 2 a frame at 1, 2 wide: x = Round(0.5) = 0, w = 1, where the rounded edges
     // 0 and Round(1.5) = 2 would give 2.
     EXPECT_EQ(CutOutFromFrame({1, 0, 2, 2}, 2.0, 0, 0), (CutOutArea{0, 0, 1, 1}));
@@ -147,7 +148,7 @@ TEST(CropFrame, CutOutTakesItsSizeFromTheFrame) {
 
 TEST(FrameTracking, HandlesSitOnTheCornersAndMiddles) {
     const auto h = HandlePlacement({10, 20, 201, 100});
-    const int32_t expected[kHandleCount][2] = {{6, 16},   {106, 16},  {207, 16}, {207, 66},
+    const int32_t expected[kHandleCount][2] = {{6, 16},    {106, 16},  {207, 16}, {207, 66},
                                                {207, 116}, {106, 116}, {6, 116},  {6, 66}};
     for (int i = 0; i < kHandleCount; ++i) {
         SCOPED_TRACE(i);

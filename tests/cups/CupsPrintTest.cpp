@@ -19,13 +19,13 @@
 #include <thread>
 
 #include "platform/Error.h"
-#include "ui/print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
+#include "ui/print/PrinterBackendQt.h"
 
 namespace vellumo {
 namespace {
@@ -66,7 +66,8 @@ std::vector<std::string> WaitForOutput(size_t expected) {
     std::vector<std::string> files;
     while (std::chrono::steady_clock::now() < deadline) {
         const bool pending =
-            std::system((std::string("lpstat -o ") + kQueue + " 2>/dev/null | grep -q .").c_str()) == 0;
+            std::system(
+                (std::string("lpstat -o ") + kQueue + " 2>/dev/null | grep -q .").c_str()) == 0;
         files.clear();
         for (const auto& e : fs::directory_iterator(out))
             if (e.path().extension() == ".pdf") files.push_back(e.path().string());
@@ -80,7 +81,7 @@ std::vector<std::string> WaitForOutput(size_t expected) {
 }
 
 class CupsPrintTest : public test::ViewerFixture {
-protected:
+  protected:
     void SetUp() override {
         const std::string reason = Unavailable();
         if (!reason.empty()) GTEST_SKIP() << "no CUPS server for the printing tests: " << reason;
@@ -97,8 +98,9 @@ protected:
     /// Prints the drawing on `paper` with `copies` and measures the first sheet.
     MeasuredPage Print(int paper, int copies = 1) {
         viewer->ComboBox1->setCurrentIndex(paper);
-        (copies == 3 ? viewer->RadioButton3 : copies == 2 ? viewer->RadioButton2
-                                                          : viewer->RadioButton1)
+        (copies == 3   ? viewer->RadioButton3
+         : copies == 2 ? viewer->RadioButton2
+                       : viewer->RadioButton1)
             ->setChecked(true);
         viewer->Button7Click();
         const std::vector<std::string> files = WaitForOutput(1);
@@ -143,7 +145,8 @@ TEST_F(CupsPrintTest, A3WithFrameIsUnscaledAt36By20Millimetres) {
     // The same page sent without asking for true scale comes out shrunk to the printable
     // area: the queue does scale, so the measure above proves the job asked it not to.
     ASSERT_EQ(std::system(("lp -d " + std::string(kQueue) + " -o media=A3 -o landscape '" + pdf +
-                           "' > /dev/null 2>&1").c_str()),
+                           "' > /dev/null 2>&1")
+                              .c_str()),
               0);
     const std::vector<std::string> files = WaitForOutput(2);
     ASSERT_EQ(files.size(), 2u);

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "support/TempDir.h"
 #include "document/FindGhostscript.h"
+#include "support/TempDir.h"
 
 namespace vellumo {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "document/PdfConversion.h"
 #include "support/PdfFiles.h"
 #include "support/TempDir.h"
-#include "document/PdfConversion.h"
 
 namespace vellumo {
 namespace {

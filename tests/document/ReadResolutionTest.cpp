@@ -1,10 +1,9 @@
 // The viewer's resolution fields: rounding halves to even, the larger direction shown, the
 // millimetre factors from the unrounded values, and a file that cannot be read.
 
-#include "document/ReadResolution.h"
-
 #include <gtest/gtest.h>
 
+#include "document/ReadResolution.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 
@@ -37,7 +36,8 @@ TEST(ReadResolution, MillimetreFactorsComeFromTheUnroundedValues) {
 }
 
 TEST(ReadResolution, UnreadableOrZeroResolutionGivesZerosNotInfinity) {
-    for (const FileResolution& read : {FileResolution{}, FileResolution{96, 96, false}, Read(0, 0)}) {
+    for (const FileResolution& read :
+         {FileResolution{}, FileResolution{96, 96, false}, Read(0, 0)}) {
         const ViewResolution r = ResolutionFields(read);
         EXPECT_EQ(r.DpiX, 0.0f);
         EXPECT_EQ(r.DpiY, 0.0f);

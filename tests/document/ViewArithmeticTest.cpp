@@ -39,8 +39,8 @@ TEST(ViewScaling, FitTakesTheSmallerRatioAndSidesTruncateOrRound) {
     EXPECT_DOUBLE_EQ(FitScale(100, 100, 0, 0), 1.0);
     EXPECT_EQ(TruncatedSide(3000, 0.25), 750);
     EXPECT_EQ(TruncatedSide(5, 0.99), 4);
-    EXPECT_EQ(RoundedSide(5, 0.9), 4);   // 4.5 to even
-    EXPECT_EQ(RoundedSide(7, 0.5), 4);   // 3.5 to even
+    EXPECT_EQ(RoundedSide(5, 0.9), 4);  // 4.5 to even
+    EXPECT_EQ(RoundedSide(7, 0.5), 4);  // 3.5 to even
     EXPECT_EQ(RoundedSide(2000, 0.25), 500);
 }
 

@@ -1,5 +1,3 @@
-#include "document/ViewerDocument.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ViewerDocument.h"
 #include "imaging/Gray.h"
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
@@ -35,7 +34,7 @@ bool SamePixels(const Bitmap& a, const Bitmap& b) {
 }
 
 class ViewerDocumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path = dir.File("scan.bmp");
         WriteBmp(Gradient(40, 30), path);
@@ -61,7 +60,10 @@ TEST_F(ViewerDocumentTest, EachCommandTellsOnceWhatChanged) {
         std::function<bool(const ViewerDocument&)> holds;
     };
     const Case cases[] = {
-        {"reload", true, [](ViewerDocument& d, auto&) { d.Reload({false, 128}); },
+        {"reload", true,
+         [](ViewerDocument& d, auto&) {
+             d.Reload({false, 128});
+         },
          P::Picture | P::Preview | P::Decoder | P::Resolution | P::Crop,
          [](auto& d) { return !d.PreviewOn() && d.Picture().Format() == PixelFormat::Bit32; }},
         {"threshold", false, [](ViewerDocument& d, auto&) { d.Threshold(127); }, P::Picture,
@@ -80,7 +82,10 @@ TEST_F(ViewerDocumentTest, EachCommandTellsOnceWhatChanged) {
          }},
         {"stop preview", true, [](ViewerDocument& d, auto&) { d.StopPreview(); }, P::Preview,
          [](auto& d) { return !d.PreviewOn(); }},
-        {"stop preview when off", false, [](ViewerDocument& d, auto&) { d.StopPreview(); }, {},
+        {"stop preview when off",
+         false,
+         [](ViewerDocument& d, auto&) { d.StopPreview(); },
+         {},
          [](auto& d) { return !d.PreviewOn(); }},
         {"rotate left with preview", true, [](ViewerDocument& d, auto&) { d.RotateLeft(); },
          P::Picture | P::Preview,
@@ -93,17 +98,29 @@ TEST_F(ViewerDocumentTest, EachCommandTellsOnceWhatChanged) {
              d.SetInkColor(RgbQuad{0, 0, 255, 0});
          },
          P::Ink | P::Picture,
-         [](auto& d) { return d.Picture().Palette().at(0) == (RgbQuad{0, 0, 255, 0}); }},
+         [](auto& d) {
+             return d.Picture().Palette().at(0) == (RgbQuad{0, 0, 255, 0});
+         }},
         {"cut-out ends the preview", true, [](ViewerDocument& d, auto&) { d.CutOut(5, 4, 10, 8); },
          P::Picture | P::Preview,
          [](auto& d) { return d.Picture().Width() == 10 && !d.PreviewOn(); }},
-        {"crop rectangle", false, [](ViewerDocument& d, auto&) { d.SetCropRect({1, 2, 3, 4}); },
-         P::Crop, [](auto& d) { return d.CropRect() == (CropRect{1, 2, 3, 4}); }},
+        {"crop rectangle", false,
+         [](ViewerDocument& d, auto&) {
+             d.SetCropRect({1, 2, 3, 4});
+         },
+         P::Crop,
+         [](auto& d) {
+             return d.CropRect() == (CropRect{1, 2, 3, 4});
+         }},
         {"identity", false,
-         [](ViewerDocument& d, const std::string& p) { d.SetIdentity({"tmp.tif", p, true}); },
+         [](ViewerDocument& d, const std::string& p) {
+             d.SetIdentity({"tmp.tif", p, true});
+         },
          P::File, [](auto& d) { return d.PdfConverted() && d.FileName2() == "tmp.tif"; }},
-        {"same identity", false,
-         [](ViewerDocument& d, auto&) { d.SetIdentity(d.Identity()); }, {},
+        {"same identity",
+         false,
+         [](ViewerDocument& d, auto&) { d.SetIdentity(d.Identity()); },
+         {},
          [](auto& d) { return d.FileName2().ends_with("scan.bmp"); }},
     };
     for (const Case& c : cases) {

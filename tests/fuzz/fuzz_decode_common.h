@@ -23,7 +23,8 @@ inline void DecodeEveryWay(const uint8_t* data, size_t size, const char* name) {
     try {
         const DecodedImage image = DecodeImage(bytes, name, FuzzLimits());
         // The promise to the viewer: 32 bits, opacity marked.
-        if (image.picture.Format() != PixelFormat::Bit32 || !image.picture.HasAlpha()) __builtin_trap();
+        if (image.picture.Format() != PixelFormat::Bit32 || !image.picture.HasAlpha())
+            __builtin_trap();
     } catch (const DecodeError&) {
     }
     try {
@@ -33,8 +34,11 @@ inline void DecodeEveryWay(const uint8_t* data, size_t size, const char* name) {
     }
     try {
         const DecodedImage image = DecodeTwoColourAsOneBit(bytes, name, FuzzLimits());
-        const bool twoColour = image.pixelFormatName == "1bppIndexed" || image.pixelFormatName == "BlackWhite";
-        if (image.picture.Format() != PixelFormat::Bit1 && image.picture.Format() != PixelFormat::Bit32) __builtin_trap();
+        const bool twoColour =
+            image.pixelFormatName == "1bppIndexed" || image.pixelFormatName == "BlackWhite";
+        if (image.picture.Format() != PixelFormat::Bit1 &&
+            image.picture.Format() != PixelFormat::Bit32)
+            __builtin_trap();
         if (image.picture.Format() == PixelFormat::Bit1 && !twoColour) __builtin_trap();
     } catch (const DecodeError&) {
     }

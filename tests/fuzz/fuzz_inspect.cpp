@@ -20,8 +20,8 @@
 namespace {
 
 const char* const kNames[] = {
-    "tatemono1.tif", "a.TIF",  "a.tiff", "a.png",  "a.jpg", "a.jpeg", "a.bmp",  "a.gif",
-    "a.wmf",         "a.emf",  "a.psd",  "a.pdf",  "a.zip", "a.exe",  "noext",  "zumen.txt",
+    "tatemono1.tif", "a.TIF", "a.tiff", "a.png", "a.jpg", "a.jpeg", "a.bmp", "a.gif",
+    "a.wmf",         "a.emf", "a.psd",  "a.pdf", "a.zip", "a.exe",  "noext", "zumen.txt",
 };
 
 std::string Folder() {

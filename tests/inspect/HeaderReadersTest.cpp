@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,11 +54,9 @@ std::vector<SizeCase> SizeCases() {
         {"topdown.bmp", test::BmpInfo(640, -480), "BMP", true, 640, 480},
         {"v4.bmp", test::BmpInfo(100, 200, 108), "BMP", true, 100, 200},
         {"v5.BMP", test::BmpInfo(100, -200, 124), "BMP", true, 100, 200},
-        {"sof0.jpg",
-         JpegBuilder().Soi().Segment(0xFFE0, Jfif()).Frame(0xFFC0, 320, 240).Build(), "JPG",
-         true, 320, 240},
-        {"photo.jpeg", JpegBuilder().Soi().Frame(0xFFC0, 320, 240).Build(), "JPG", false, 320,
-         240},
+        {"sof0.jpg", JpegBuilder().Soi().Segment(0xFFE0, Jfif()).Frame(0xFFC0, 320, 240).Build(),
+         "JPG", true, 320, 240},
+        {"photo.jpeg", JpegBuilder().Soi().Frame(0xFFC0, 320, 240).Build(), "JPG", false, 320, 240},
         {"progressive.jpg",
          JpegBuilder()
              .Soi()
@@ -71,18 +68,13 @@ std::vector<SizeCase> SizeCases() {
          "JPG", true, 1024, 768},
         // DHT (C4), JPG (C8) and DAC (CC) lie in the frame range but are segments.
         {"c8-cc.jpg",
-         JpegBuilder()
-             .Soi()
-             .Segment(0xFFC8, 4)
-             .Segment(0xFFCC, 2)
-             .Frame(0xFFC1, 7, 9)
-             .Build(),
+         JpegBuilder().Soi().Segment(0xFFC8, 4).Segment(0xFFCC, 2).Frame(0xFFC1, 7, 9).Build(),
          "JPG", true, 7, 9},
-        {"sof15.jpg", JpegBuilder().Soi().Segment(0xFFFE, 10).Frame(0xFFCF, 12, 34).Build(),
-         "JPG", true, 12, 34},
+        {"sof15.jpg", JpegBuilder().Soi().Segment(0xFFFE, 10).Frame(0xFFCF, 12, 34).Build(), "JPG",
+         true, 12, 34},
         // An empty segment (length 2) moves on to the next marker.
-        {"empty-segment.jpg",
-         JpegBuilder().Soi().Segment(0xFFE1, 0).Frame(0xFFC0, 5, 6).Build(), "JPG", true, 5, 6},
+        {"empty-segment.jpg", JpegBuilder().Soi().Segment(0xFFE1, 0).Frame(0xFFC0, 5, 6).Build(),
+         "JPG", true, 5, 6},
         {"a.gif", test::Gif("89a", 300, 200), "GIF", true, 300, 200},
         {"old.GIF", test::Gif("87a", 1, 65535), "GIF", true, 1, 65535},
         {"a.png", test::PngIhdr(1920, 1080), "PNG", true, 1920, 1080},
@@ -134,8 +126,7 @@ std::vector<FailureCase> FailureCases() {
         {"10-byte file beginning BM", Concat(AsBytes("BM"), Filled(8)), "BMP"},
         {"BM alone", AsBytes("BM"), "BMP"},
         {"JPEG SOI then EOI", JpegBuilder().Soi().Marker(0xFFD9).Build(), "JPG"},
-        {"JPEG ends after APP0",
-         JpegBuilder().Soi().Segment(0xFFE0, Jfif()).Build(), "JPG"},
+        {"JPEG ends after APP0", JpegBuilder().Soi().Segment(0xFFE0, Jfif()).Build(), "JPG"},
         {"JPEG ends after DQT and DHT",
          JpegBuilder().Soi().Segment(0xFFDB, 65).Segment(0xFFC4, 20).Build(), "JPG"},
         {"JPEG segment longer than the file",
@@ -280,8 +271,11 @@ TEST(ReadImageInfo, TypesWithoutReaderAreNoError) {
         {"b.txt", AsBytes("%PDF-1.7\n"), true, "PDF", false},
         {"a.txt", AsBytes("plain text"), true, "不明なファイル", false},
         {"empty.bmp", {}, false, "不明なファイル", false},
-        {"big.tif", {0x49, 0x49, 0x2B, 0x00, 8, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0}, false,
-         "不明なファイル", false},
+        {"big.tif",
+         {0x49, 0x49, 0x2B, 0x00, 8, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0},
+         false,
+         "不明なファイル",
+         false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -330,7 +324,6 @@ TEST(ReadImageInfo, ReadOnlyFileKeepsItsMode) {
     EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
-
 // ---------------------------------------------------------------------------------------
 // The marker walk reads through a buffer and passes runs of zeros in one step. Both must
 // give what the plain walk gives, byte for byte: the reference below reads each marker
@@ -358,10 +351,10 @@ TEST(ReadJpegSize, BufferedWalkAgreesWithThePlainWalk) {
     std::vector<std::pair<std::string, Bytes>> cases;
     // Zero runs of every length and parity before a frame, a segment and odd bytes.
     for (size_t zeros = 0; zeros < 12; ++zeros) {
-        for (const Bytes& after : {Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0},
-                                   Bytes{0, 0xFF, 0xC2, 0, 11, 8, 0, 5, 0, 6, 1},
-                                   Bytes{0, 4, 0, 0, 0xFF, 0xC1, 0, 11, 8, 0, 3, 0, 4, 1},
-                                   Bytes{1}, Bytes{}}) {
+        for (const Bytes& after :
+             {Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0},
+              Bytes{0, 0xFF, 0xC2, 0, 11, 8, 0, 5, 0, 6, 1},
+              Bytes{0, 4, 0, 0, 0xFF, 0xC1, 0, 11, 8, 0, 3, 0, 4, 1}, Bytes{1}, Bytes{}}) {
             cases.emplace_back("zeros " + std::to_string(zeros),
                                Concat(Concat(Bytes{0xFF, 0xD8}, Filled(zeros)), after));
         }
@@ -385,7 +378,8 @@ TEST(ReadJpegSize, BufferedWalkAgreesWithThePlainWalk) {
         b = Concat(b, Bytes{0xFF, 0xC0, 0, 11, 8, 0, 7, 0, 9, 1, 1, 0x11, 0});
         cases.emplace_back("sparse, frame at " + std::to_string(at), b);
     }
-    cases.emplace_back("sparse to the end", Concat(Bytes{0xFF, 0xD8, 0xFF, 0xE0}, Filled(kHoleEnd)));
+    cases.emplace_back("sparse to the end",
+                       Concat(Bytes{0xFF, 0xD8, 0xFF, 0xE0}, Filled(kHoleEnd)));
 
     TempDir dir;
     for (const auto& [what, bytes] : cases) {

@@ -114,9 +114,20 @@ TEST(TypeNameOf, EveryCode) {
         int32_t code;
         const char* name;
     } rows[] = {
-        {-1, "不明なファイル"}, {0, "BMP"}, {1, "JPG"},  {2, "GIF"},  {3, "emf"},
-        {4, "Tif"},            {5, "Tif"}, {6, "PNG"},  {7, "wmf"},  {8, "psd"},
-        {9, "Exe"},            {10, "Zip"}, {11, "PDF"}, {12, "不明なファイル"},
+        {-1, "不明なファイル"},
+        {0, "BMP"},
+        {1, "JPG"},
+        {2, "GIF"},
+        {3, "emf"},
+        {4, "Tif"},
+        {5, "Tif"},
+        {6, "PNG"},
+        {7, "wmf"},
+        {8, "psd"},
+        {9, "Exe"},
+        {10, "Zip"},
+        {11, "PDF"},
+        {12, "不明なファイル"},
         {-2, "不明なファイル"},
     };
     for (const auto& r : rows) {

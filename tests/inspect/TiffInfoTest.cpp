@@ -31,8 +31,8 @@ struct Expected {
     uint32_t width = 5732, height = 4047, bits = 1, compression = 4, orientation = 1;
     uint32_t xRes = 400, yRes = 400, unit = 2, samples = 0;
     int32_t pages = 1;
-    bool compressionMissing = false, orientationMissing = false, xMissing = false,
-         yMissing = false, unitMissing = false;
+    bool compressionMissing = false, orientationMissing = false, xMissing = false, yMissing = false,
+         unitMissing = false;
 };
 
 void ExpectFields(const ImageInfo& info, const Expected& e) {
@@ -247,8 +247,10 @@ std::vector<TiffCase> TiffCases() {
             if (!valuesWritten) return bytes;
             bytes = test::Resized(bytes, valuesAt);
             for (int i = 0; i < 3; ++i) {
-                if (e == Endian::Little) test::PutLe16(bytes, valuesAt + 2 * i, bits);
-                else test::PutBe16(bytes, valuesAt + 2 * i, bits);
+                if (e == Endian::Little)
+                    test::PutLe16(bytes, valuesAt + 2 * i, bits);
+                else
+                    test::PutBe16(bytes, valuesAt + 2 * i, bits);
             }
             return bytes;
         };
@@ -343,8 +345,7 @@ std::vector<TiffCase> TiffCases() {
     {
         Expected x;
         x.ok = false;
-        x.width = x.height = x.bits = x.compression = x.orientation = x.xRes = x.yRes = x.unit =
-            0;
+        x.width = x.height = x.bits = x.compression = x.orientation = x.xRes = x.yRes = x.unit = 0;
         x.compressionMissing = x.orientationMissing = x.xMissing = x.yMissing = x.unitMissing =
             true;
         cases.push_back({"first directory past the end",
@@ -354,8 +355,8 @@ std::vector<TiffCase> TiffCases() {
                              return b.FirstIfdOffset(0x00100000u).Build();
                          },
                          x});
-        cases.push_back({"header only",
-                         [](Endian e) { return TiffBuilder(e).FirstIfdOffset(8).Build(); }, x});
+        cases.push_back(
+            {"header only", [](Endian e) { return TiffBuilder(e).FirstIfdOffset(8).Build(); }, x});
         cases.push_back({"first directory offset 0xFFFFFFFF",
                          [](Endian e) {
                              TiffBuilder b(e);
@@ -463,12 +464,14 @@ TEST(ReadImageInfo, TiffOfWidthZeroIsTheZeroSizeError) {
         const char* what;
         Bytes bytes;
     } rows[] = {
-        {"width 0", [] {
+        {"width 0",
+         [] {
              TiffFields f;
              f.width = 0;
              return test::DrawingTiff(f);
          }()},
-        {"ImageLength as ASCII", [] {
+        {"ImageLength as ASCII",
+         [] {
              TiffFields f;
              f.height.reset();
              auto entries = TiffEntries(f);

@@ -1,13 +1,12 @@
 // The bitmap model: storage and stride, packed pixel access, copies, and the format changes
 // every other part relies on.
 
-#include "platform/Bitmap.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "DecoderTestFiles.h"
+#include "platform/Bitmap.h"
 #include "platform/Error.h"
 
 namespace vellumo {
@@ -16,8 +15,9 @@ namespace {
 using test::Argb;
 using test::SamePixels;
 
-const PixelFormat kAll[] = {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8, PixelFormat::Bit15,
-                            PixelFormat::Bit16, PixelFormat::Bit24, PixelFormat::Bit32};
+const PixelFormat kAll[] = {PixelFormat::Bit1,  PixelFormat::Bit4,  PixelFormat::Bit8,
+                            PixelFormat::Bit15, PixelFormat::Bit16, PixelFormat::Bit24,
+                            PixelFormat::Bit32};
 
 /// A bitmap of `format` whose pixel (x, y) has a colour that depends on x and y; palettes
 /// hold distinct colours.
@@ -33,13 +33,23 @@ Bitmap Sample(PixelFormat format, uint32_t w = 13, uint32_t h = 5) {
         for (uint32_t x = 0; x < w; ++x) {
             const unsigned v = x * 7 + y * 31;
             switch (format) {
-            case PixelFormat::Bit1:
-            case PixelFormat::Bit4:
-            case PixelFormat::Bit8: b.SetPixelIndex(x, y, uint8_t(v % (1u << bits))); break;
-            case PixelFormat::Bit15:
-            case PixelFormat::Bit16: row[2 * x] = uint8_t(v), row[2 * x + 1] = uint8_t(v * 3); break;
-            case PixelFormat::Bit24: row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v + 1), row[3 * x + 2] = uint8_t(v + 2); break;
-            default: row[4 * x] = uint8_t(v), row[4 * x + 1] = uint8_t(v + 1), row[4 * x + 2] = uint8_t(v + 2), row[4 * x + 3] = uint8_t(v + 3); break;
+                case PixelFormat::Bit1:
+                case PixelFormat::Bit4:
+                case PixelFormat::Bit8:
+                    b.SetPixelIndex(x, y, uint8_t(v % (1u << bits)));
+                    break;
+                case PixelFormat::Bit15:
+                case PixelFormat::Bit16:
+                    row[2 * x] = uint8_t(v), row[2 * x + 1] = uint8_t(v * 3);
+                    break;
+                case PixelFormat::Bit24:
+                    row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v + 1),
+                            row[3 * x + 2] = uint8_t(v + 2);
+                    break;
+                default:
+                    row[4 * x] = uint8_t(v), row[4 * x + 1] = uint8_t(v + 1),
+                            row[4 * x + 2] = uint8_t(v + 2), row[4 * x + 3] = uint8_t(v + 3);
+                    break;
             }
         }
     }
@@ -136,7 +146,8 @@ TEST(Bitmap, ConvertTo32IsOpaqueButKeepsA32BitSource) {
             continue;
         }
         EXPECT_FALSE(argb.HasAlpha());
-        EXPECT_TRUE(SamePixels(argb, [&](uint32_t x, uint32_t y) { return Opaque(source.PixelColor(x, y)); }));
+        EXPECT_TRUE(SamePixels(
+            argb, [&](uint32_t x, uint32_t y) { return Opaque(source.PixelColor(x, y)); }));
     }
 }
 

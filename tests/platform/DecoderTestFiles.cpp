@@ -9,8 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include <jpeglib.h>
-
+#include "platform/JpegLib.h"
 #include "support/TempDir.h"
 
 namespace vellumo::test {
@@ -28,9 +27,8 @@ namespace vellumo::test {
             if (got != want) {
                 char text[160];
                 std::snprintf(text, sizeof text,
-                              "pixel (%u, %u) is ARGB %08X, expected %08X (picture %u x %u)", x,
-                              y, got, want, picture.Width(),
-                              picture.Height());
+                              "pixel (%u, %u) is ARGB %08X, expected %08X (picture %u x %u)", x, y,
+                              got, want, picture.Width(), picture.Height());
                 return ::testing::AssertionFailure() << text;
             }
         }
@@ -59,9 +57,11 @@ FileBytes TiffFile(const TiffSpec& s, const std::vector<uint8_t>& rows) {
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, s.samples);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, s.photometric);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, s.compression);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, s.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
+                 s.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     if (!s.extraSamples.empty())
-        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(s.extraSamples.size()), s.extraSamples.data());
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(s.extraSamples.size()),
+                     s.extraSamples.data());
     if (!s.colorMap.empty()) {
         const size_t n = size_t(1) << s.bits;
         std::vector<uint16_t> map = s.colorMap;
@@ -69,7 +69,8 @@ FileBytes TiffFile(const TiffSpec& s, const std::vector<uint8_t>& rows) {
     }
     if (s.compression == COMPRESSION_JPEG) {
         TIFFSetField(tif, TIFFTAG_JPEGQUALITY, int(s.jpegQuality ? s.jpegQuality : 100));
-        if (s.photometric == PHOTOMETRIC_YCBCR) TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        if (s.photometric == PHOTOMETRIC_YCBCR)
+            TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     }
     const size_t planes = s.separate ? s.samples : 1;
     const size_t rowBytes = (size_t(s.width) * s.bits * (s.separate ? 1 : s.samples) + 7) / 8;
@@ -81,12 +82,15 @@ FileBytes TiffFile(const TiffSpec& s, const std::vector<uint8_t>& rows) {
         for (uint32_t ty = 0; ty < s.height; ty += s.tileSize) {
             for (uint32_t tx = 0; tx < s.width; tx += s.tileSize) {
                 std::fill(tile.begin(), tile.end(), 0);
-                const size_t bitX = size_t(tx) * s.bits * s.samples;  // whole bytes: tiles are 16k wide
+                const size_t bitX =
+                    size_t(tx) * s.bits * s.samples;  // whole bytes: tiles are 16k wide
                 for (uint32_t i = 0; i < s.tileSize && ty + i < s.height; ++i) {
                     const size_t len = std::min(tileRow, rowBytes - bitX / 8);
-                    std::memcpy(tile.data() + i * tileRow, rows.data() + (ty + i) * rowBytes + bitX / 8, len);
+                    std::memcpy(tile.data() + i * tileRow,
+                                rows.data() + (ty + i) * rowBytes + bitX / 8, len);
                 }
-                if (TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0) < 0) throw std::runtime_error("tile");
+                if (TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0) < 0)
+                    throw std::runtime_error("tile");
             }
         }
     } else {
@@ -95,7 +99,8 @@ FileBytes TiffFile(const TiffSpec& s, const std::vector<uint8_t>& rows) {
         std::vector<uint8_t> line(rowBytes);
         for (size_t p = 0; p < planes; ++p) {
             for (uint32_t y = 0; y < s.height; ++y) {
-                std::memcpy(line.data(), rows.data() + (size_t(y) * planes + p) * rowBytes, rowBytes);
+                std::memcpy(line.data(), rows.data() + (size_t(y) * planes + p) * rowBytes,
+                            rowBytes);
                 if (TIFFWriteScanline(tif, line.data(), y, uint16_t(p)) < 0)
                     throw std::runtime_error("scanline");
             }
@@ -125,8 +130,8 @@ FileBytes PngFile(const PngSpec& s, const std::vector<uint8_t>& rows) {
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
     png_set_IHDR(png, info, s.width, s.height, s.depth, s.colorType,
-                 s.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 s.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
     for (size_t i = 0; i + 2 < s.palette.size(); i += 3)
         palette.push_back(png_color{s.palette[i], s.palette[i + 1], s.palette[i + 2]});
@@ -137,8 +142,10 @@ FileBytes PngFile(const PngSpec& s, const std::vector<uint8_t>& rows) {
             png_set_tRNS(png, info, s.trns.data(), int(s.trns.size()), nullptr);
         } else {
             auto word = [&](size_t i) { return uint16_t((s.trns[i] << 8) | s.trns[i + 1]); };
-            if (s.colorType == PNG_COLOR_TYPE_GRAY) value.gray = word(0);
-            else value.red = word(0), value.green = word(2), value.blue = word(4);
+            if (s.colorType == PNG_COLOR_TYPE_GRAY)
+                value.gray = word(0);
+            else
+                value.red = word(0), value.green = word(2), value.blue = word(4);
             png_set_tRNS(png, info, nullptr, 0, &value);
         }
     }
@@ -169,11 +176,13 @@ FileBytes JpegFile(uint32_t width, uint32_t height, int components,
     c.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
-    if (components == 3) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;  // no chroma blur
+    if (components == 3)
+        c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;  // no chroma blur
     if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + size_t(c.next_scanline) * width * components);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels.data() + size_t(c.next_scanline) * width * components);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);

@@ -33,14 +33,14 @@ std::vector<uint8_t> PatternRows(uint32_t rowBytes, uint32_t rows, uint32_t seed
 struct TiffSpec {
     uint32_t width = 8, height = 4;
     uint16_t bits = 8, samples = 1;
-    uint16_t photometric = 1;  // min-is-black
-    uint16_t compression = 1;  // none
-    uint32_t rowsPerStrip = 0; // 0: the library's default
-    uint32_t tileSize = 0;     // 0: strips; else square tiles of this side
+    uint16_t photometric = 1;   // min-is-black
+    uint16_t compression = 1;   // none
+    uint32_t rowsPerStrip = 0;  // 0: the library's default
+    uint32_t tileSize = 0;      // 0: strips; else square tiles of this side
     bool separate = false;
-    std::vector<uint16_t> extraSamples;   // ExtraSamples values
-    std::vector<uint16_t> colorMap;       // r[2^bits], g[...], b[...]
-    uint16_t jpegQuality = 0;             // JPEG: quality (YCbCr colour when 3 samples)
+    std::vector<uint16_t> extraSamples;  // ExtraSamples values
+    std::vector<uint16_t> colorMap;      // r[2^bits], g[...], b[...]
+    uint16_t jpegQuality = 0;            // JPEG: quality (YCbCr colour when 3 samples)
 };
 FileBytes TiffFile(const TiffSpec& shape, const std::vector<uint8_t>& rows);
 
@@ -57,8 +57,7 @@ FileBytes PngFile(const PngSpec& shape, const std::vector<uint8_t>& rows);
 /// A JPEG written by libjpeg from interleaved 8-bit rows of `components` (1 gray, 3 RGB,
 /// 4 CMYK, which libjpeg writes with an Adobe marker, inverted as Adobe files are).
 FileBytes JpegFile(uint32_t width, uint32_t height, int components,
-                   const std::vector<uint8_t>& pixels, int quality = 100,
-                   bool progressive = false);
+                   const std::vector<uint8_t>& pixels, int quality = 100, bool progressive = false);
 
 /// A GIF written by giflib: indices row by row, a 256-entry colour map of r, g, b triples.
 FileBytes GifFile(uint32_t width, uint32_t height, const std::vector<uint8_t>& indices,
@@ -73,8 +72,8 @@ struct BmpSpec {
     uint16_t bits = 8;
     uint32_t compression = 0;
     uint32_t headerSize = 40;
-    std::vector<uint32_t> masks;    // red, green, blue[, alpha]
-    std::vector<uint8_t> palette;   // b, g, r triples
+    std::vector<uint32_t> masks;   // red, green, blue[, alpha]
+    std::vector<uint8_t> palette;  // b, g, r triples
     uint32_t colorsUsed = 0;
 };
 FileBytes BmpFile(const BmpSpec& shape, const std::vector<uint8_t>& data);

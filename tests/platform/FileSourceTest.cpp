@@ -1,8 +1,6 @@
 // The file access under every header reader: bytes past the end read as zero, and the two
 // cached blocks never hand out stale or shifted bytes.
 
-#include "platform/FileSource.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,6 +10,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileInfo.h"
+#include "platform/FileSource.h"
 #include "support/TempDir.h"
 
 namespace vellumo {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "document/LoadPicture.h"
 #include "platform/ImageDecoder.h"
 #include "save/JpegWriter.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
-#include "document/LoadPicture.h"
 
 namespace vellumo {
 namespace {

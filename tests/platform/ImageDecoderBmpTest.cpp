@@ -76,9 +76,8 @@ TEST(BmpDecoder, CoreHeaderWithColourTriples) {
     shape.palette = Palette(256);
     const DecodedImage image = Decode(BmpFile(shape, {5, 6, 7, 0, 8, 9, 10, 0}));
     EXPECT_EQ(image.pixelFormatName, "8bppIndexed");
-    EXPECT_TRUE(SamePixels(image.picture, [](uint32_t x, uint32_t y) {
-        return PaletteArgb(y == 1 ? 5 + x : 8 + x);
-    }));
+    EXPECT_TRUE(SamePixels(
+        image.picture, [](uint32_t x, uint32_t y) { return PaletteArgb(y == 1 ? 5 + x : 8 + x); }));
 }
 
 TEST(BmpDecoder, DirectColourDepthsAndTheirNames) {
@@ -95,17 +94,42 @@ TEST(BmpDecoder, DirectColourDepthsAndTheirNames) {
         {"16bppBGR555", 16, 0, 40, {}, {0x1F, 0x7C}, Argb(255, 0, 255)},  // r=31, g=0, b=31
         {"16bppBGR555", 16, 3, 40, {0x7C00, 0x03E0, 0x001F}, {0xE0, 0x03}, Argb(0, 255, 0)},
         {"16bppBGR565", 16, 3, 40, {0xF800, 0x07E0, 0x001F}, {0x20, 0x00}, Argb(0, 4, 0)},
-        {"16bppBGRA55", 16, 3, 124, {0x7C00, 0x03E0, 0x001F, 0x8000}, {0x1F, 0x00}, Argb(0, 0, 255, 0)},
+        {"16bppBGRA55",
+         16,
+         3,
+         124,
+         {0x7C00, 0x03E0, 0x001F, 0x8000},
+         {0x1F, 0x00},
+         Argb(0, 0, 255, 0)},
         {"32bppBGR", 16, 3, 40, {0x0F00, 0x00F0, 0x000F}, {0x21, 0x0F}, Argb(255, 34, 17)},
         {"24bppBGR", 24, 0, 40, {}, {1, 2, 3}, Argb(3, 2, 1)},
         {"32bppBGR", 32, 0, 40, {}, {1, 2, 3, 4}, Argb(3, 2, 1)},
         {"32bppBGR", 32, 3, 40, {0xFF0000, 0xFF00, 0xFF}, {1, 2, 3, 4}, Argb(3, 2, 1)},
-        {"32bppBGRA", 32, 3, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {1, 2, 3, 4}, Argb(3, 2, 1, 4)},
-        {"32bppBGRA", 32, 3, 108, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, {1, 2, 3, 4}, Argb(1, 2, 3, 4)},
-        {"32bppBGR", 32, 3, 40, {0x3FF00000, 0x000FFC00, 0x000003FF}, {0, 0, 0xF0, 0x3F}, Argb(255, 0, 0)},
+        {"32bppBGRA",
+         32,
+         3,
+         124,
+         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         {1, 2, 3, 4},
+         Argb(3, 2, 1, 4)},
+        {"32bppBGRA",
+         32,
+         3,
+         108,
+         {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
+         {1, 2, 3, 4},
+         Argb(1, 2, 3, 4)},
+        {"32bppBGR",
+         32,
+         3,
+         40,
+         {0x3FF00000, 0x000FFC00, 0x000003FF},
+         {0, 0, 0xF0, 0x3F},
+         Argb(255, 0, 0)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.name << " masks " << c.masks.size() << " header " << c.headerSize);
+        SCOPED_TRACE(testing::Message()
+                     << c.name << " masks " << c.masks.size() << " header " << c.headerSize);
         BmpSpec shape;
         shape.width = 1, shape.height = 1, shape.bits = c.bits, shape.compression = c.compression;
         shape.headerSize = c.headerSize;
@@ -128,14 +152,16 @@ TEST(BmpDecoder, RunLengthStreamsWithLineEndsDeltasAndLiterals) {
     const DecodedImage image = Decode(BmpFile(shape, rle8));
     EXPECT_EQ(image.pixelFormatName, "32bppBGR");
     const unsigned expected[3][6] = {{0, 0, 0, 0, 0, 0}, {0, 0, 4, 4, 0, 0}, {9, 9, 9, 1, 2, 3}};
-    EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) { return PaletteArgb(expected[y][x]); }));
+    EXPECT_TRUE(SamePixels(image.picture,
+                           [&](uint32_t x, uint32_t y) { return PaletteArgb(expected[y][x]); }));
 
     shape.bits = 4, shape.compression = 2, shape.height = 1;
     shape.palette = Palette(16);
     // Run of 5 alternating 1 and 2, literal of 3 nibbles 7 8 9 (2 bytes, padded to 2).
     const DecodedImage four = Decode(BmpFile(shape, {5, 0x12, 0, 3, 0x78, 0x90, 0, 1}));
     const unsigned row[6] = {1, 2, 1, 2, 1, 7};
-    EXPECT_TRUE(SamePixels(four.picture, [&](uint32_t x, uint32_t) { return PaletteArgb(row[x]); }));
+    EXPECT_TRUE(
+        SamePixels(four.picture, [&](uint32_t x, uint32_t) { return PaletteArgb(row[x]); }));
 }
 
 TEST(BmpDecoder, BrokenFilesGiveTheDecodeError) {
@@ -152,7 +178,8 @@ TEST(BmpDecoder, BrokenFilesGiveTheDecodeError) {
     FileBytes rleCut = BmpFile(BmpSpec{8, 4, 8, 1, 40, {}, Palette(256), 0}, {2, 1, 0, 0});
     FileBytes badOffset = good;
     badOffset[10] = 0xFF, badOffset[11] = 0xFF;
-    for (const FileBytes* bytes : std::initializer_list<const FileBytes*>{&cut, &badHeader, &badBits, &rleCut, &badOffset}) {
+    for (const FileBytes* bytes :
+         std::initializer_list<const FileBytes*>{&cut, &badHeader, &badBits, &rleCut, &badOffset}) {
         try {
             Decode(*bytes);
             ADD_FAILURE() << "decoded a broken file";

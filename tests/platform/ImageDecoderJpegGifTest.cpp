@@ -28,7 +28,8 @@ using test::SamePixels;
             if (dr > tolerance || dg > tolerance || db > tolerance || c.reserved != 255) {
                 return ::testing::AssertionFailure()
                        << "pixel (" << x << ", " << y << ") is r" << int(c.r) << " g" << int(c.g)
-                       << " b" << int(c.b) << " a" << int(c.reserved) << ", expected " << std::hex << e;
+                       << " b" << int(c.b) << " a" << int(c.reserved) << ", expected " << std::hex
+                       << e;
             }
         }
     }
@@ -36,7 +37,8 @@ using test::SamePixels;
 }
 
 /// Four flat quadrants, so that a JPEG keeps its colours closely.
-std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, int components, const std::vector<std::vector<uint8_t>>& colors) {
+std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, int components,
+                               const std::vector<std::vector<uint8_t>>& colors) {
     std::vector<uint8_t> out;
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) {
@@ -48,21 +50,23 @@ std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, int components, const std
 
 TEST(JpegDecoder, GrayColourAndProgressive) {
     const uint32_t w = 32, h = 32;
-    const std::vector<std::vector<uint8_t>> colors = {{200, 30, 40}, {10, 220, 60}, {90, 90, 250}, {250, 250, 250}};
+    const std::vector<std::vector<uint8_t>> colors = {
+        {200, 30, 40}, {10, 220, 60}, {90, 90, 250}, {250, 250, 250}};
     auto expected = [&](int components) {
         return [=](uint32_t x, uint32_t y) {
             const auto& c = colors[(y >= h / 2) * 2 + (x >= w / 2)];
             return components == 1 ? Argb(c[0], c[0], c[0]) : Argb(c[0], c[1], c[2]);
         };
     };
-    const DecodedImage gray = DecodeImage(test::JpegFile(w, h, 1, Quadrants(w, h, 1, colors)), "a.jpg");
+    const DecodedImage gray =
+        DecodeImage(test::JpegFile(w, h, 1, Quadrants(w, h, 1, colors)), "a.jpg");
     EXPECT_EQ(gray.imageTypeName, "Jpeg");
     EXPECT_EQ(gray.pixelFormatName, "8bppGray");
     EXPECT_TRUE(NearPixels(gray.picture, 3, expected(1)));
     for (bool progressive : {false, true}) {
         SCOPED_TRACE(progressive);
-        const DecodedImage rgb =
-            DecodeImage(test::JpegFile(w, h, 3, Quadrants(w, h, 3, colors), 100, progressive), "a.jpg");
+        const DecodedImage rgb = DecodeImage(
+            test::JpegFile(w, h, 3, Quadrants(w, h, 3, colors), 100, progressive), "a.jpg");
         EXPECT_EQ(rgb.pixelFormatName, "24bppBGR");
         EXPECT_TRUE(NearPixels(rgb.picture, 6, expected(3)));
     }
@@ -71,10 +75,13 @@ TEST(JpegDecoder, GrayColourAndProgressive) {
 TEST(JpegDecoder, AdobeCmykIsStoredInverted) {
     const uint32_t w = 16, h = 16;
     // Stored values as Adobe writes them (255 = no ink): red, white, black-ish, blue.
-    const std::vector<std::vector<uint8_t>> inks = {{255, 0, 0, 255}, {255, 255, 255, 255}, {0, 0, 0, 0}, {0, 0, 255, 255}};
-    const DecodedImage image = DecodeImage(test::JpegFile(w, h, 4, Quadrants(w, h, 4, inks)), "a.jpg");
+    const std::vector<std::vector<uint8_t>> inks = {
+        {255, 0, 0, 255}, {255, 255, 255, 255}, {0, 0, 0, 0}, {0, 0, 255, 255}};
+    const DecodedImage image =
+        DecodeImage(test::JpegFile(w, h, 4, Quadrants(w, h, 4, inks)), "a.jpg");
     EXPECT_EQ(image.pixelFormatName, "32bppCMYK");
-    const uint32_t expected[] = {Argb(255, 0, 0), Argb(255, 255, 255), Argb(0, 0, 0), Argb(0, 0, 255)};
+    const uint32_t expected[] = {Argb(255, 0, 0), Argb(255, 255, 255), Argb(0, 0, 0),
+                                 Argb(0, 0, 255)};
     EXPECT_TRUE(NearPixels(image.picture, 6, [&](uint32_t x, uint32_t y) {
         return expected[(y >= h / 2) * 2 + (x >= w / 2)];
     }));
@@ -110,19 +117,23 @@ TEST(JpegDecoder, BrokenFilesGiveTheDecodeError) {
 
 std::vector<uint8_t> GifColours() {
     std::vector<uint8_t> map;
-    for (int i = 0; i < 256; ++i) map.insert(map.end(), {uint8_t(i), uint8_t(i ^ 0x55), uint8_t(255 - i)});
+    for (int i = 0; i < 256; ++i)
+        map.insert(map.end(), {uint8_t(i), uint8_t(i ^ 0x55), uint8_t(255 - i)});
     return map;
 }
-uint32_t GifArgb(unsigned i, uint8_t a = 255) { return Argb(uint8_t(i), uint8_t(i ^ 0x55), uint8_t(255 - i), a); }
+uint32_t GifArgb(unsigned i, uint8_t a = 255) {
+    return Argb(uint8_t(i), uint8_t(i ^ 0x55), uint8_t(255 - i), a);
+}
 
 TEST(GifDecoder, FirstFrameWithTransparencyAndInterlace) {
     const uint32_t w = 7, h = 13;
     const std::vector<uint8_t> indices = test::PatternRows(w, h);
     for (bool interlace : {false, true}) {
         for (int transparent : {-1, int(indices[3])}) {
-            SCOPED_TRACE(testing::Message() << "interlace " << interlace << " transparent " << transparent);
-            const DecodedImage image =
-                DecodeImage(test::GifFile(w, h, indices, GifColours(), transparent, interlace), "a.gif");
+            SCOPED_TRACE(testing::Message()
+                         << "interlace " << interlace << " transparent " << transparent);
+            const DecodedImage image = DecodeImage(
+                test::GifFile(w, h, indices, GifColours(), transparent, interlace), "a.gif");
             EXPECT_EQ(image.imageTypeName, "Gif");
             EXPECT_EQ(image.pixelFormatName, "8bppIndexed");
             EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) {

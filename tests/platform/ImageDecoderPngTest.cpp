@@ -60,7 +60,8 @@ TEST(PngDecoder, GrayWithTransparentLevelIsAPaletteImage) {
     s.trns = {0, 77};
     const DecodedImage image = Decode(PngFile(s, {0, 77, 78, 255}));
     EXPECT_EQ(image.pixelFormatName, "8bppIndexed");
-    const uint32_t expected[] = {Argb(0, 0, 0), Argb(77, 77, 77, 0), Argb(78, 78, 78), Argb(255, 255, 255)};
+    const uint32_t expected[] = {Argb(0, 0, 0), Argb(77, 77, 77, 0), Argb(78, 78, 78),
+                                 Argb(255, 255, 255)};
     EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t) { return expected[x]; }));
 
     s.depth = 16;
@@ -74,9 +75,11 @@ TEST(PngDecoder, PaletteDepthsWithTransparency) {
         PngSpec s;
         s.width = 13, s.height = 3, s.colorType = PNG_COLOR_TYPE_PALETTE, s.depth = depth;
         const int n = 1 << depth;
-        for (int i = 0; i < n; ++i) s.palette.insert(s.palette.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(255 - i)});
+        for (int i = 0; i < n; ++i)
+            s.palette.insert(s.palette.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(255 - i)});
         s.trns = {10, 20};  // entries 0 and 1; the others opaque
-        const std::vector<uint8_t> rows = test::PatternRows(uint32_t(RowBytes(s)), s.height, uint32_t(depth));
+        const std::vector<uint8_t> rows =
+            test::PatternRows(uint32_t(RowBytes(s)), s.height, uint32_t(depth));
         const DecodedImage image = Decode(PngFile(s, rows));
         EXPECT_EQ(image.pixelFormatName, std::to_string(depth) + "bppIndexed");
         EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) {
@@ -106,10 +109,11 @@ TEST(PngDecoder, ColourTypesAndDepths) {
     };
     for (const Case& c : cases) {
         for (bool interlace : {false, true}) {
-            SCOPED_TRACE(testing::Message() << c.name << " type " << c.colorType << " depth " << c.depth
-                                            << " interlace " << interlace);
+            SCOPED_TRACE(testing::Message() << c.name << " type " << c.colorType << " depth "
+                                            << c.depth << " interlace " << interlace);
             PngSpec s;
-            s.width = 10, s.height = 9, s.colorType = c.colorType, s.depth = c.depth, s.trns = c.trns;
+            s.width = 10, s.height = 9, s.colorType = c.colorType, s.depth = c.depth,
+            s.trns = c.trns;
             s.interlace = interlace;
             std::vector<uint8_t> rows = test::PatternRows(uint32_t(RowBytes(s)), s.height);
             if (!c.trns.empty()) rows[0] = 1, rows[1] = 2, rows[2] = 3;  // the transparent colour
@@ -120,7 +124,8 @@ TEST(PngDecoder, ColourTypesAndDepths) {
                 const uint8_t* row = rows.data() + y * RowBytes(s);
                 const int ch = c.colorType == 2 ? 3 : c.colorType == 4 ? 2 : 4;
                 const uint8_t* p = row + size_t(x) * ch * step;
-                if (c.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) return Argb(p[0], p[0], p[0], p[step]);
+                if (c.colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+                    return Argb(p[0], p[0], p[0], p[step]);
                 uint8_t a = ch == 4 ? p[3 * step] : 255;
                 if (!c.trns.empty() && p[0] == 1 && p[1] == 2 && p[2] == 3) a = 0;
                 return Argb(p[0], p[step], p[2 * step], a);
@@ -131,7 +136,8 @@ TEST(PngDecoder, ColourTypesAndDepths) {
 
 /// Rewrites the IHDR width and height of a PNG, with a valid CRC.
 FileBytes WithSize(FileBytes png, uint32_t w, uint32_t h) {
-    for (int i = 0; i < 4; ++i) png[16 + i] = uint8_t(w >> (24 - 8 * i)), png[20 + i] = uint8_t(h >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        png[16 + i] = uint8_t(w >> (24 - 8 * i)), png[20 + i] = uint8_t(h >> (24 - 8 * i));
     const uLong crc = crc32(0, png.data() + 12, 17);
     for (int i = 0; i < 4; ++i) png[29 + i] = uint8_t(crc >> (24 - 8 * i));
     return png;
@@ -148,7 +154,8 @@ TEST(PngDecoder, BrokenFilesGiveTheDecodeError) {
     FileBytes badHeader = good;
     badHeader[24] = 3;  // depth 3
     const FileBytes giant = WithSize(good, 200000, 200000);
-    for (const FileBytes* bytes : std::initializer_list<const FileBytes*>{&cut, &badCrc, &badHeader, &giant}) {
+    for (const FileBytes* bytes :
+         std::initializer_list<const FileBytes*>{&cut, &badCrc, &badHeader, &giant}) {
         try {
             Decode(*bytes);
             ADD_FAILURE() << "decoded a broken file";

@@ -1,14 +1,13 @@
 // The decoder's entry points: by path and from memory, the container found from the bytes
 // (not the extension), the decode error text, and the limits.
 
-#include "platform/ImageDecoder.h"
-
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
 #include <cstring>
 
 #include "DecoderTestFiles.h"
+#include "platform/ImageDecoder.h"
 #include "support/TempDir.h"
 
 namespace vellumo {
@@ -18,9 +17,11 @@ using test::FileBytes;
 
 TEST(ImageDecoder, DecodeErrorTextNamesTheFile) {
     EXPECT_EQ(DecodeErrorText("/home/a/図面/tatemono1.tif"),
-              "【 tatemono1.tif 】  は表示できません。　 \r\n\r\n　画像データを確認してください。\r\n\r\n");
-    EXPECT_EQ(DecodeErrorText("plain.png"),
-              "【 plain.png 】  は表示できません。　 \r\n\r\n　画像データを確認してください。\r\n\r\n");
+              "【 tatemono1.tif 】  は表示できません。　 "
+              "\r\n\r\n　画像データを確認してください。\r\n\r\n");
+    EXPECT_EQ(
+        DecodeErrorText("plain.png"),
+        "【 plain.png 】  は表示できません。　 \r\n\r\n　画像データを確認してください。\r\n\r\n");
 }
 
 TEST(ImageDecoder, PathAndMemoryGiveTheSamePicture) {
@@ -36,7 +37,8 @@ TEST(ImageDecoder, PathAndMemoryGiveTheSamePicture) {
     EXPECT_EQ(fromPath.imageTypeName, "Tiff");
     EXPECT_EQ(fromPath.pixelFormatName, fromMemory.pixelFormatName);
     ASSERT_EQ(fromPath.picture.ByteSize(), fromMemory.picture.ByteSize());
-    EXPECT_EQ(0, std::memcmp(fromPath.picture.Data(), fromMemory.picture.Data(), fromPath.picture.ByteSize()));
+    EXPECT_EQ(0, std::memcmp(fromPath.picture.Data(), fromMemory.picture.Data(),
+                             fromPath.picture.ByteSize()));
 }
 
 TEST(ImageDecoder, MissingUnknownAndEmptyFilesGiveTheDecodeError) {

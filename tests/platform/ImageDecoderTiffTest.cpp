@@ -29,17 +29,20 @@ unsigned PackedAt(const uint8_t* row, uint32_t x, int bits) {
 }
 
 TEST(TiffDecoder, BilevelInEveryCodecStripAndTile) {
-    const uint16_t codecs[] = {COMPRESSION_NONE, COMPRESSION_CCITTFAX3, COMPRESSION_CCITTFAX4,
-                               COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS};
+    const uint16_t codecs[] = {COMPRESSION_NONE, COMPRESSION_CCITTFAX3,     COMPRESSION_CCITTFAX4,
+                               COMPRESSION_LZW,  COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS};
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
         for (uint16_t codec : codecs) {
             for (uint32_t tile : {0u, 16u}) {
-                SCOPED_TRACE(testing::Message() << "photometric " << photometric << " codec " << codec << " tile " << tile);
+                SCOPED_TRACE(testing::Message() << "photometric " << photometric << " codec "
+                                                << codec << " tile " << tile);
                 TiffSpec s;
                 s.width = 37, s.height = 21, s.bits = 1, s.photometric = photometric;
                 s.compression = codec, s.rowsPerStrip = 4, s.tileSize = tile;
-                if (tile != 0 && (codec == COMPRESSION_CCITTFAX3 || codec == COMPRESSION_CCITTFAX4)) continue;
-                const std::vector<uint8_t> rows = test::PatternRows(uint32_t(RowBytes(s)), s.height, codec);
+                if (tile != 0 && (codec == COMPRESSION_CCITTFAX3 || codec == COMPRESSION_CCITTFAX4))
+                    continue;
+                const std::vector<uint8_t> rows =
+                    test::PatternRows(uint32_t(RowBytes(s)), s.height, codec);
                 const DecodedImage image = Decode(TiffFile(s, rows));
                 EXPECT_EQ(image.imageTypeName, "Tiff");
                 EXPECT_EQ(image.pixelFormatName, "BlackWhite");
@@ -54,14 +57,16 @@ TEST(TiffDecoder, BilevelInEveryCodecStripAndTile) {
 }
 
 TEST(TiffDecoder, GrayDepths) {
-    const std::pair<uint16_t, const char*> depths[] = {{2, "2bppGray"}, {4, "4bppGray"}, {8, "8bppGray"}, {16, "16bppGray"}};
+    const std::pair<uint16_t, const char*> depths[] = {
+        {2, "2bppGray"}, {4, "4bppGray"}, {8, "8bppGray"}, {16, "16bppGray"}};
     for (const auto& [bits, name] : depths) {
         for (uint16_t photometric : {PHOTOMETRIC_MINISBLACK, PHOTOMETRIC_MINISWHITE}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, photometric " << photometric);
             TiffSpec s;
             s.width = 11, s.height = 5, s.bits = bits, s.photometric = photometric;
             s.compression = COMPRESSION_LZW;
-            const std::vector<uint8_t> rows = test::PatternRows(uint32_t(RowBytes(s)), s.height, bits);
+            const std::vector<uint8_t> rows =
+                test::PatternRows(uint32_t(RowBytes(s)), s.height, bits);
             const DecodedImage image = Decode(TiffFile(s, rows));
             EXPECT_EQ(image.pixelFormatName, name);
             EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) {
@@ -121,7 +126,8 @@ TEST(TiffDecoder, ColourLayouts) {
     };
     for (const Case& c : cases) {
         for (uint32_t tile : {0u, 16u}) {
-            SCOPED_TRACE(testing::Message() << c.name << " samples " << c.samples << " tile " << tile);
+            SCOPED_TRACE(testing::Message()
+                         << c.name << " samples " << c.samples << " tile " << tile);
             TiffSpec s;
             s.width = 35, s.height = 18, s.bits = c.bits, s.samples = c.samples;
             s.photometric = c.photometric, s.extraSamples = c.extras;
@@ -137,12 +143,17 @@ TEST(TiffDecoder, ColourLayouts) {
             EXPECT_EQ(image.pixelFormatName, c.name);
             EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) {
                 const uint8_t* p = rows.data() + y * RowBytes(s) + size_t(x) * c.samples * step;
-                auto v = [&](int i) -> unsigned { return step == 2 ? p[2 * i + 1] : p[i]; };  // high byte (little-endian)
+                auto v = [&](int i) -> unsigned {
+                    return step == 2 ? p[2 * i + 1] : p[i];
+                };  // high byte (little-endian)
                 if (c.photometric == PHOTOMETRIC_SEPARATED) {
-                    auto ink = [&](int i) { return uint8_t(((255 - v(i)) * (255 - v(3)) + 127) / 255); };
+                    auto ink = [&](int i) {
+                        return uint8_t(((255 - v(i)) * (255 - v(3)) + 127) / 255);
+                    };
                     return Argb(ink(0), ink(1), ink(2));
                 }
-                if (c.samples == 2) return Argb(uint8_t(v(0)), uint8_t(v(0)), uint8_t(v(0)), uint8_t(v(1)));
+                if (c.samples == 2)
+                    return Argb(uint8_t(v(0)), uint8_t(v(0)), uint8_t(v(0)), uint8_t(v(1)));
                 unsigned r = v(0), g = v(1), b = v(2), a = c.samples == 4 ? v(3) : 255;
                 if (pre && a != 0 && a != 255) {
                     r = (r * 255 + a / 2) / a, g = (g * 255 + a / 2) / a, b = (b * 255 + a / 2) / a;
@@ -157,8 +168,10 @@ TEST(TiffDecoder, ColourLayouts) {
 
 TEST(TiffDecoder, SeparatePlanesGoThroughTheRgbaReader) {
     TiffSpec s;
-    s.width = 9, s.height = 4, s.bits = 8, s.samples = 3, s.photometric = PHOTOMETRIC_RGB, s.separate = true;
-    const std::vector<uint8_t> planes = test::PatternRows(9, 4 * 3);  // per row: r plane, g plane, b plane
+    s.width = 9, s.height = 4, s.bits = 8, s.samples = 3, s.photometric = PHOTOMETRIC_RGB,
+    s.separate = true;
+    const std::vector<uint8_t> planes =
+        test::PatternRows(9, 4 * 3);  // per row: r plane, g plane, b plane
     const DecodedImage image = Decode(TiffFile(s, planes));
     EXPECT_EQ(image.pixelFormatName, "24bppBGR");
     EXPECT_TRUE(SamePixels(image.picture, [&](uint32_t x, uint32_t y) {
@@ -199,7 +212,8 @@ TEST(TiffDecoder, OneBitPaletteLoadsInItsOwnFormat) {
 
     TiffSpec bilevel;
     bilevel.bits = 1;
-    EXPECT_THROW(LoadOneBitIndexed(TiffFile(bilevel, std::vector<uint8_t>(4)), "a.tif"), DecodeError);
+    EXPECT_THROW(LoadOneBitIndexed(TiffFile(bilevel, std::vector<uint8_t>(4)), "a.tif"),
+                 DecodeError);
 }
 
 TEST(TiffDecoder, BrokenFilesGiveTheDecodeError) {
@@ -216,10 +230,14 @@ TEST(TiffDecoder, BrokenFilesGiveTheDecodeError) {
     const FileBytes giant = test::DrawingTiff(giantFields);
     test::TiffFields noStrip;
     noStrip.width = 64, noStrip.height = 64;
-    const FileBytes missingData = test::DrawingTiff(noStrip);  // strip offsets point into the header
+    const FileBytes missingData =
+        test::DrawingTiff(noStrip);  // strip offsets point into the header
     const FileBytes notTiff = test::AsBytes("II*\0garbage");
-    const std::pair<const char*, const FileBytes*> broken[] = {
-        {"cut", &cut}, {"corrupt", &corrupt}, {"giant", &giant}, {"missing data", &missingData}, {"not TIFF", &notTiff}};
+    const std::pair<const char*, const FileBytes*> broken[] = {{"cut", &cut},
+                                                               {"corrupt", &corrupt},
+                                                               {"giant", &giant},
+                                                               {"missing data", &missingData},
+                                                               {"not TIFF", &notTiff}};
     for (const auto& [what, bytes] : broken) {
         try {
             Decode(*bytes);

@@ -2,8 +2,6 @@
 // own libraries, so the reader is held to what real writers produce; BMP and GIF are byte
 // builders.
 
-#include "platform/ResolutionReader.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
@@ -16,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "platform/FileSource.h"
+#include "platform/JpegLib.h"
+#include "platform/ResolutionReader.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 
@@ -154,8 +152,10 @@ Bytes ExifBlock(uint32_t xNum, uint32_t yNum, uint16_t unit, bool bigEndian = fa
         put16(b, at, tag);
         put16(b, at + 2, type);
         put32(b, at + 4, 1);
-        if (type == 3) put16(b, at + 8, static_cast<uint16_t>(value));
-        else put32(b, at + 8, value);
+        if (type == 3)
+            put16(b, at + 8, static_cast<uint16_t>(value));
+        else
+            put32(b, at + 8, value);
         at += 12;
     };
     entry(0x011A, 5, static_cast<uint32_t>(data));
@@ -174,19 +174,18 @@ Bytes ExifBlock(uint32_t xNum, uint32_t yNum, uint16_t unit, bool bigEndian = fa
 
 TEST(ResolutionReader, TiffUnitsAndMissingTags) {
     TempDir dir;
-    ExpectDpi(ReadFileResolution(WriteTiff(dir, "inch.tif", {400.0f, 400.0f, RESUNIT_INCH})),
-              400, 400);
-    ExpectDpi(ReadFileResolution(WriteTiff(dir, "aniso.tif", {300.0f, 600.0f, RESUNIT_INCH})),
-              300, 600);
+    ExpectDpi(ReadFileResolution(WriteTiff(dir, "inch.tif", {400.0f, 400.0f, RESUNIT_INCH})), 400,
+              400);
+    ExpectDpi(ReadFileResolution(WriteTiff(dir, "aniso.tif", {300.0f, 600.0f, RESUNIT_INCH})), 300,
+              600);
     // 157.48 dots per centimetre are 400 dots per inch.
     ExpectDpi(ReadFileResolution(WriteTiff(dir, "cm.tif", {157.48f, 78.74f, RESUNIT_CENTIMETER})),
               400, 200);
     // No unit: the numbers as they stand.
-    ExpectDpi(ReadFileResolution(WriteTiff(dir, "none.tif", {72.0f, 72.0f, RESUNIT_NONE})),
-              72, 72);
+    ExpectDpi(ReadFileResolution(WriteTiff(dir, "none.tif", {72.0f, 72.0f, RESUNIT_NONE})), 72, 72);
     // Without the unit tag the TIFF default (inch) holds.
-    ExpectDpi(ReadFileResolution(WriteTiff(dir, "nounit.tif", {200.0f, 200.0f, std::nullopt})),
-              200, 200);
+    ExpectDpi(ReadFileResolution(WriteTiff(dir, "nounit.tif", {200.0f, 200.0f, std::nullopt})), 200,
+              200);
     ExpectDpi(ReadFileResolution(WriteTiff(dir, "nores.tif", {})), 96, 96);
 }
 
@@ -211,9 +210,9 @@ TEST(ResolutionReader, PngPhysChunk) {
               96.012f);
     ExpectDpi(ReadFileResolution(WritePng(dir, "none.png", std::nullopt)), 96, 96);
     // A pHYs chunk with an unknown unit states an aspect ratio only.
-    ExpectDpi(ReadFileResolution(
-                  WritePng(dir, "aspect.png", std::pair{2u, 1u}, PNG_RESOLUTION_UNKNOWN)),
-              96, 96);
+    ExpectDpi(
+        ReadFileResolution(WritePng(dir, "aspect.png", std::pair{2u, 1u}, PNG_RESOLUTION_UNKNOWN)),
+        96, 96);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -225,8 +224,7 @@ TEST(ResolutionReader, JpegJfifDensityAndExif) {
     ExpectDpi(ReadFileResolution(WriteJpeg(dir, "dpcm.jpg", {true, 2, 118, 59, {}})), 299.72f,
               149.86f);
     // Unit 0 is an aspect ratio: the EXIF resolution speaks instead.
-    ExpectDpi(ReadFileResolution(
-                  WriteJpeg(dir, "exif.jpg", {true, 0, 1, 1, ExifBlock(72, 72, 2)})),
+    ExpectDpi(ReadFileResolution(WriteJpeg(dir, "exif.jpg", {true, 0, 1, 1, ExifBlock(72, 72, 2)})),
               72, 72);
     ExpectDpi(ReadFileResolution(
                   WriteJpeg(dir, "exifcm.jpg", {false, 0, 1, 1, ExifBlock(100, 50, 3, true)})),
@@ -274,7 +272,8 @@ TEST(ResolutionReader, BmpPixelsPerMetre) {
 
 TEST(ResolutionReader, BmpHeadersAnImageLibraryWouldRefuse) {
     TempDir dir;
-    EXPECT_FALSE(ReadFileResolution(dir.Write("size.bmp", test::BmpWithHeaderSize(41, 60))).decoded);
+    EXPECT_FALSE(
+        ReadFileResolution(dir.Write("size.bmp", test::BmpWithHeaderSize(41, 60))).decoded);
     Bytes noPlanes = test::BmpInfo(16, 16);
     test::PutLe16(noPlanes, 26, 0);
     EXPECT_FALSE(ReadFileResolution(dir.Write("planes.bmp", noPlanes)).decoded);

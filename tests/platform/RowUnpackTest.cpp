@@ -1,9 +1,9 @@
-#include "platform/RowUnpack.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "platform/RowUnpack.h"
 
 namespace vellumo {
 namespace {
@@ -13,9 +13,9 @@ namespace {
 // leaves indices that must come out black.
 TEST(RowUnpacker, EveryDepthGivesThePixelColourInEveryOrder) {
     constexpr uint32_t kWidth = 13, kHeight = 3;
-    for (PixelFormat format : {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8,
-                               PixelFormat::Bit15, PixelFormat::Bit16, PixelFormat::Bit24,
-                               PixelFormat::Bit32}) {
+    for (PixelFormat format :
+         {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8, PixelFormat::Bit15,
+          PixelFormat::Bit16, PixelFormat::Bit24, PixelFormat::Bit32}) {
         SCOPED_TRACE(static_cast<int>(format));
         Bitmap picture(kWidth, kHeight, format);
         picture.Palette() = {RgbQuad{10, 20, 30, 0}, RgbQuad{200, 150, 100, 0},

@@ -40,7 +40,8 @@ void ExpectOneBitLoadAgrees(const FileBytes& file, const std::string& name,
     const DecodedImage quick = DecodeTwoColourAsOneBit(file, name);
     EXPECT_EQ(quick.pixelFormatName, pixelFormatName);
     EXPECT_FALSE(quick.picture.HasAlpha());
-    const Bitmap reduced = pixelFormatName == "1bppIndexed" ? ReduceToMono(quick.picture) : quick.picture;
+    const Bitmap reduced =
+        pixelFormatName == "1bppIndexed" ? ReduceToMono(quick.picture) : quick.picture;
     ExpectSameOneBit(reduced, ReducedTheLongWay(file, name));
 }
 
@@ -50,7 +51,8 @@ TEST(TwoColourDecode, BilevelTiffInEveryCodecAndBothPhotometrics) {
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
         for (uint16_t codec : codecs) {
             for (uint32_t width : {37u, 40u}) {
-                SCOPED_TRACE(testing::Message() << "photometric " << photometric << " codec " << codec << " width " << width);
+                SCOPED_TRACE(testing::Message() << "photometric " << photometric << " codec "
+                                                << codec << " width " << width);
                 test::TiffSpec s;
                 s.width = width, s.height = 19, s.bits = 1, s.photometric = photometric;
                 s.compression = codec, s.rowsPerStrip = 5;
@@ -100,7 +102,8 @@ TEST(TwoColourDecode, OneBitGrayPngAndOtherFormatsAsBefore) {
     const DecodedImage wide = DecodeImage(file, "a.tif");
     EXPECT_EQ(quick.pixelFormatName, "8bppGray");
     ASSERT_EQ(quick.picture.Format(), PixelFormat::Bit32);
-    for (uint32_t y = 0; y < 2; ++y) EXPECT_EQ(std::memcmp(quick.picture.Row(y), wide.picture.Row(y), 36), 0);
+    for (uint32_t y = 0; y < 2; ++y)
+        EXPECT_EQ(std::memcmp(quick.picture.Row(y), wide.picture.Row(y), 36), 0);
 }
 
 TEST(TwoColourDecode, BrokenFilesGiveTheSameDecodeError) {

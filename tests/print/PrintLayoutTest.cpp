@@ -22,8 +22,8 @@ TEST(PaperScale, MillimetresAreTruncatedPerAxisAndNoPrinterGivesZero) {
 
     // Resolutions that differ per axis: each axis by its own.
     s = GetPaperScale({600, 300, 8598, 3035, 0, 0});  // JIS B4 landscape, 364 × 257 mm
-    EXPECT_EQ(s.PaperWmm, 3639);                     // 3639.8
-    EXPECT_EQ(s.PaperHmm, 2569);                     // 2569.6
+    EXPECT_EQ(s.PaperWmm, 3639);                      // 3639.8
+    EXPECT_EQ(s.PaperHmm, 2569);                      // 2569.6
     const PageTransform t = Scalling(s);
     EXPECT_NEAR(t.scaleX * 3640 / 600 * 25.4, 364.0, 0.1);
     EXPECT_NEAR(t.scaleY * 2570 / 300 * 25.4, 257.0, 0.1);
@@ -115,7 +115,7 @@ TEST(DrawRoutine, OneJobFrameFirstThenTheWholePictureIn24Bits) {
     printer.current = "Office";
     Bitmap mono(8, 4, PixelFormat::Bit1);
     mono.Palette() = {{0, 0, 255, 0}, {255, 255, 255, 0}};  // red ink, white paper
-    mono.Row(0)[0] = 0x0f;                                   // four red, four white
+    mono.Row(0)[0] = 0x0f;                                  // four red, four white
     const PaperScale sheet = GetPaperScale(printer.caps);
     PrintRequest request{"/home/u/tatemono1.tif", 3, PaperChoice::A3, true};
     DrawRoutine(printer, sheet, mono, request);
@@ -150,8 +150,7 @@ TEST(DrawRoutine, AFailureDropsTheJobAndPassesOn) {
     test::RecordingPrinter printer;
     printer.failDrawing = "描画失敗";
     const Bitmap picture(4, 4, PixelFormat::Bit24);
-    EXPECT_THROW(DrawRoutine(printer, GetPaperScale(printer.caps), picture, PrintRequest{}),
-                 Error);
+    EXPECT_THROW(DrawRoutine(printer, GetPaperScale(printer.caps), picture, PrintRequest{}), Error);
     ASSERT_EQ(printer.jobs.size(), 1u);
     EXPECT_TRUE(printer.jobs[0].aborted);
     EXPECT_FALSE(printer.jobs[0].ended);

@@ -1,11 +1,10 @@
 // The BMP writer: headers byte for byte for each format, rows bottom up as in memory.
 
-#include "save/BmpWriter.h"
-
 #include <gtest/gtest.h>
 
 #include "SaveTestSupport.h"
 #include "platform/Error.h"
+#include "save/BmpWriter.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 
@@ -41,9 +40,11 @@ TEST(BmpHeaders, LaysOutOneBitWithItsTwoColours) {
 
 TEST(BmpHeaders, LaysOutEightBitWithAFullTable) {
     Bitmap gray(5, 2, PixelFormat::Bit8);
-    for (int i = 0; i < 256; ++i) gray.Palette().push_back(RgbQuad{uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0});
+    for (int i = 0; i < 256; ++i)
+        gray.Palette().push_back(RgbQuad{uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0});
     Bytes want = ExpectedHeaders(5, 2, 8, 0, 1024, 16);
-    for (int i = 0; i < 256; ++i) want.insert(want.end(), {uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0});
+    for (int i = 0; i < 256; ++i)
+        want.insert(want.end(), {uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0});
     EXPECT_EQ(BmpHeaders(gray), want);
 
     // A shorter table is lengthened with black.
@@ -67,14 +68,15 @@ TEST(BmpHeaders, LaysOutDirectColourFormats) {
 
 TEST(WriteBmp, WritesTheRowsBottomUpAfterTheHeaders) {
     test::TempDir dir;
-    for (const PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24,
-                                PixelFormat::Bit32}) {
+    for (const PixelFormat f :
+         {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24, PixelFormat::Bit32}) {
         SCOPED_TRACE(BitmapFormatName(f));
         const Bitmap picture = test::Pattern(f, 19, 4, 3);
         const std::string path = dir.File("p.bmp");
         WriteBmp(picture, path);
         Bytes want = BmpHeaders(picture);
-        for (uint32_t y = 4; y-- > 0;) want.insert(want.end(), picture.Row(y), picture.Row(y) + picture.Stride());
+        for (uint32_t y = 4; y-- > 0;)
+            want.insert(want.end(), picture.Row(y), picture.Row(y) + picture.Stride());
         EXPECT_EQ(test::ReadAll(path), want);
     }
     EXPECT_THROW(WriteBmp(Bitmap(), dir.File("e.bmp")), Error);

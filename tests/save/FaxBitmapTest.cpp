@@ -1,10 +1,9 @@
 // The one-bit copy for Group 3 and Group 4: set where the picture is black.
 
-#include "save/FaxBitmap.h"
-
 #include <gtest/gtest.h>
 
 #include "SaveTestSupport.h"
+#include "save/FaxBitmap.h"
 
 namespace vellumo {
 namespace {
@@ -19,9 +18,9 @@ bool Dark(const Bitmap& picture, uint32_t x, uint32_t y) {
 }
 
 TEST(MakeFaxBitmap, SetsTheBitWherePictureIsBlackInEveryFormat) {
-    for (const PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8,
-                                PixelFormat::Bit15, PixelFormat::Bit16, PixelFormat::Bit24,
-                                PixelFormat::Bit32}) {
+    for (const PixelFormat f :
+         {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8, PixelFormat::Bit15,
+          PixelFormat::Bit16, PixelFormat::Bit24, PixelFormat::Bit32}) {
         SCOPED_TRACE(BitmapFormatName(f));
         const Bitmap picture = test::Pattern(f, 37, 11, 5);
         const Bitmap fax = MakeFaxBitmap(picture);
@@ -30,7 +29,8 @@ TEST(MakeFaxBitmap, SetsTheBitWherePictureIsBlackInEveryFormat) {
         ASSERT_EQ(fax.Height(), 11u);
         EXPECT_EQ(fax.Palette(), (std::vector<RgbQuad>{{0, 0, 0, 0}, {255, 255, 255, 0}}));
         for (uint32_t y = 0; y < 11; ++y) {
-            for (uint32_t x = 0; x < 37; ++x) ASSERT_EQ(Set(fax, x, y), Dark(picture, x, y)) << x << "," << y;
+            for (uint32_t x = 0; x < 37; ++x)
+                ASSERT_EQ(Set(fax, x, y), Dark(picture, x, y)) << x << "," << y;
             // Bits past the width and the row padding are clear.
             EXPECT_EQ(fax.Row(y)[4] & 0x07, 0);
             for (size_t i = 5; i < fax.Stride(); ++i) EXPECT_EQ(fax.Row(y)[i], 0);
@@ -51,8 +51,8 @@ TEST(MakeFaxBitmap, FollowsTheColourTableOfAOneBitPicture) {
         {{white, black}, 0b1010'0000, 0b1100'0000},  // as stored
         {{white, white}, 0, 0},
         {{black, black}, 0xFF, 0b1100'0000},
-        {{white, red}, 0b1010'0000, 0b1100'0000},    // red (luminance 76) counts as black
-        {{white}, 0b1010'0000, 0b1100'0000},         // index 1 past the table: black
+        {{white, red}, 0b1010'0000, 0b1100'0000},  // red (luminance 76) counts as black
+        {{white}, 0b1010'0000, 0b1100'0000},       // index 1 past the table: black
     };
     for (const Case& c : cases) {
         mono.Palette() = c.palette;

@@ -1,8 +1,6 @@
 // The JPEG writer, read back with libjpeg: components, quality (through the quantisation
 // table it implies), header defaults and pixels.
 
-#include "save/JpegWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 
 #include "SaveTestSupport.h"
 #include "platform/Error.h"
+#include "save/JpegWriter.h"
 #include "support/TempDir.h"
 
 namespace vellumo {
@@ -26,7 +25,8 @@ std::vector<uint16_t> LumaTable(int quality) {
         49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
     const long scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
     std::vector<uint16_t> table;
-    for (uint16_t v : kStandard) table.push_back(uint16_t(std::clamp((v * scale + 50) / 100, 1L, 255L)));
+    for (uint16_t v : kStandard)
+        table.push_back(uint16_t(std::clamp((v * scale + 50) / 100, 1L, 255L)));
     return table;
 }
 

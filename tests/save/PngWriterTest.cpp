@@ -1,8 +1,6 @@
 // The PNG writer, read back with libpng: layout per format, compression parameters as far
 // as the file shows them, chunk sizes, resolution and pixels.
 
-#include "save/PngWriter.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -11,6 +9,7 @@
 
 #include "SaveTestSupport.h"
 #include "platform/Error.h"
+#include "save/PngWriter.h"
 #include "save/TmpPng.h"
 #include "support/TempDir.h"
 
@@ -27,16 +26,18 @@ int Flevel(const PngFile& png) { return png.zlibFlags >> 6; }
 RgbQuad PngColour(const PngFile& png, uint32_t x, uint32_t y) {
     const std::vector<uint8_t>& row = png.rows[y];
     switch (png.colorType) {
-    case PNG_COLOR_TYPE_PALETTE: {
-        const int per = 8 / png.bitDepth;
-        const unsigned index = (row[x / per] >> ((per - 1 - x % per) * png.bitDepth)) &
-                               ((1u << png.bitDepth) - 1);
-        return index < png.palette.size() ? png.palette[index] : RgbQuad{1, 2, 3, 99};
-    }
-    case PNG_COLOR_TYPE_RGB: return RgbQuad{row[3 * x + 2], row[3 * x + 1], row[3 * x], 0};
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return RgbQuad{row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]};
-    default: return RgbQuad{};
+        case PNG_COLOR_TYPE_PALETTE: {
+            const int per = 8 / png.bitDepth;
+            const unsigned index =
+                (row[x / per] >> ((per - 1 - x % per) * png.bitDepth)) & ((1u << png.bitDepth) - 1);
+            return index < png.palette.size() ? png.palette[index] : RgbQuad{1, 2, 3, 99};
+        }
+        case PNG_COLOR_TYPE_RGB:
+            return RgbQuad{row[3 * x + 2], row[3 * x + 1], row[3 * x], 0};
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return RgbQuad{row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]};
+        default:
+            return RgbQuad{};
     }
 }
 
@@ -48,7 +49,8 @@ testing::AssertionResult SamePixels(const Bitmap& picture, const PngFile& png) {
             RgbQuad want = picture.PixelColor(x, y), got = PngColour(png, x, y);
             if (picture.Format() != PixelFormat::Bit32) want.reserved = got.reserved = 0;
             if (!(want == got))
-                return testing::AssertionFailure() << "first difference at (" << x << ", " << y << ")";
+                return testing::AssertionFailure()
+                       << "first difference at (" << x << ", " << y << ")";
         }
     return testing::AssertionSuccess();
 }
@@ -169,7 +171,8 @@ TEST(WritePng, WritesTheFourthByteAsAlphaOnlyWhenItIsOpacity) {
     WritePng(picture, path);
     PngFile png = test::ReadPngFile(path);
     ASSERT_TRUE(png.ok);
-    EXPECT_EQ(png.rows[0], (std::vector<uint8_t>{30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 3, 2, 1, 4}));
+    EXPECT_EQ(png.rows[0],
+              (std::vector<uint8_t>{30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 3, 2, 1, 4}));
 
     // Without the flag the picture is drawn opaque, and so it is written.
     picture.SetHasAlpha(false);
@@ -177,7 +180,8 @@ TEST(WritePng, WritesTheFourthByteAsAlphaOnlyWhenItIsOpacity) {
     png = test::ReadPngFile(path);
     ASSERT_TRUE(png.ok);
     EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
-    EXPECT_EQ(png.rows[0], (std::vector<uint8_t>{30, 20, 10, 255, 60, 50, 40, 255, 90, 80, 70, 255, 3, 2, 1, 255}));
+    EXPECT_EQ(png.rows[0], (std::vector<uint8_t>{30, 20, 10, 255, 60, 50, 40, 255, 90, 80, 70, 255,
+                                                 3, 2, 1, 255}));
 }
 
 TEST(WritePng, LengthensAShortColourTableForTheIndicesUsed) {

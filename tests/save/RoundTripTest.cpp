@@ -19,9 +19,12 @@ TEST(SaveRoundTrip, TheDecoderGivesBackTheColours) {
         TiffCompression compression;
         const char* name;
     } paths[] = {
-        {SaveType::Tiff, TiffCompression::None, "n.tif"}, {SaveType::Tiff, TiffCompression::Lzw, "l.tif"},
-        {SaveType::Tiff, TiffCompression::Zip, "z.tif"},  {SaveType::Tiff, TiffCompression::G3, "g3.tif"},
-        {SaveType::Tiff, TiffCompression::G4, "g4.tif"},  {SaveType::Bmp, {}, "b.bmp"},
+        {SaveType::Tiff, TiffCompression::None, "n.tif"},
+        {SaveType::Tiff, TiffCompression::Lzw, "l.tif"},
+        {SaveType::Tiff, TiffCompression::Zip, "z.tif"},
+        {SaveType::Tiff, TiffCompression::G3, "g3.tif"},
+        {SaveType::Tiff, TiffCompression::G4, "g4.tif"},
+        {SaveType::Bmp, {}, "b.bmp"},
         {SaveType::Png, {}, "p.png"},
     };
     for (const PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8,

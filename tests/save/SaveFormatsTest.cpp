@@ -1,8 +1,6 @@
 // The save command without its dialogs: names, preparation per type, captions, failures,
 // and files other programs read.
 
-#include "save/SaveFormats.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -17,6 +15,7 @@
 
 #include "SaveTestSupport.h"
 #include "save/FaxBitmap.h"
+#include "save/SaveFormats.h"
 #include "support/TempDir.h"
 
 namespace vellumo {
@@ -60,11 +59,11 @@ TEST(SaveNames, ResolvesTheTypeAndFinalPath) {
         std::optional<SaveType> type;
         const char* path;
     } cases[] = {
-        {"/d/out.png", 2, SaveType::Jpeg, "/d/out.jpg"},       // the filter wins
-        {"/d/OUT.PNG", 5, SaveType::Png, "/d/OUT.PNG"},        // All Graphics keeps the name
-        {"/d/plan.rev", 1, SaveType::Tiff, "/d/plan.tif"},     // the last dot starts it
-        {"/d/plan", 1, SaveType::Tiff, "/d/plan.tif"},         // added when missing
-        {"/d.x/plan", 3, SaveType::Bmp, "/d.x/plan.bmp"},      // a folder's dot is no extension
+        {"/d/out.png", 2, SaveType::Jpeg, "/d/out.jpg"},    // the filter wins
+        {"/d/OUT.PNG", 5, SaveType::Png, "/d/OUT.PNG"},     // All Graphics keeps the name
+        {"/d/plan.rev", 1, SaveType::Tiff, "/d/plan.tif"},  // the last dot starts it
+        {"/d/plan", 1, SaveType::Tiff, "/d/plan.tif"},      // added when missing
+        {"/d.x/plan", 3, SaveType::Bmp, "/d.x/plan.bmp"},   // a folder's dot is no extension
         {"/d/a.b.c", 4, SaveType::Png, "/d/a.b.png"},
         {"/d/scan.tiff", 5, std::nullopt, "/d/scan.tiff"},
         {"/d/p.jpeg", 5, std::nullopt, "/d/p.jpeg"},
@@ -119,7 +118,7 @@ TEST(SavePicture, ReducesAColourPictureForGroupFour) {
     TempDir dir;
     Bitmap colour(10, 2, PixelFormat::Bit32);
     colour.Fill(255);
-    std::fill_n(colour.Row(0), 8, 0);             // two black pixels
+    std::fill_n(colour.Row(0), 8, 0);                     // two black pixels
     colour.Row(0)[4 * 5] = colour.Row(0)[4 * 5 + 1] = 0;  // a red pixel: dark, so black
     const Bitmap before = colour;
     const std::string path = dir.File("g4.tif");
@@ -187,7 +186,8 @@ TEST(SavePicture, ReportsFailuresAsTheViewerShowsThem) {
     EXPECT_FALSE(f->Detail().empty());
 
     const std::string missing = dir.File("none/x.tif");
-    f = FailureOf([&] { SavePicture(picture, missing, SaveType::Tiff, Tiff(TiffCompression::Zip)); });
+    f = FailureOf(
+        [&] { SavePicture(picture, missing, SaveType::Tiff, Tiff(TiffCompression::Zip)); });
     ASSERT_TRUE(f);
     EXPECT_STREQ(f->what(), "保存出来ませんでした。 'x.tif'");  // replaces the writer's text
     EXPECT_EQ(f->Detail(), "ファイルを作成できません。 '" + missing + "'");
@@ -233,7 +233,7 @@ TEST(SavePicture, AFolderInTheTargetsPlaceStaysAndNoTemporaryFileIsLeft) {
 
 /// Limits the size of files this process writes (a full disk, as the writers see it).
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         oldHandler_ = signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &old_);
@@ -246,7 +246,7 @@ public:
         signal(SIGXFSZ, oldHandler_);
     }
 
-private:
+  private:
     rlimit old_{};
     sighandler_t oldHandler_;
 };
@@ -290,8 +290,8 @@ TEST(SavePicture, AReadOnlyFolderKeepsItsFile) {
 TEST(SavePicture, ImageMagickReadsEveryFileWritten) {
     if (std::system("command -v identify >/dev/null 2>&1") != 0) GTEST_SKIP() << "no identify";
     TempDir dir;
-    for (const PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24,
-                                PixelFormat::Bit32}) {
+    for (const PixelFormat f :
+         {PixelFormat::Bit1, PixelFormat::Bit8, PixelFormat::Bit24, PixelFormat::Bit32}) {
         const Bitmap picture = test::Pattern(f, 23, 17, 11);
         for (const TypeCase& c : AllWriters()) {
             SCOPED_TRACE(std::string(BitmapFormatName(f)) + " " + c.name);
@@ -301,7 +301,7 @@ TEST(SavePicture, ImageMagickReadsEveryFileWritten) {
             const std::string out = test::RunCommand(
                 "identify -format '%m %wx%h' " + test::ShellQuoted(path) + " 2>&1", &status);
             EXPECT_EQ(status, 0) << out;
-            const char* magick = c.type == SaveType::Tiff ? "TIFF"
+            const char* magick = c.type == SaveType::Tiff   ? "TIFF"
                                  : c.type == SaveType::Jpeg ? "JPEG"
                                  : c.type == SaveType::Bmp  ? "BMP3"  // Windows V3 header
                                                             : "PNG";

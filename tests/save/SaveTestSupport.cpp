@@ -11,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include <jpeglib.h>
+#include "platform/JpegLib.h"
 
 namespace vellumo::test {
 
@@ -29,7 +29,8 @@ Bitmap Pattern(PixelFormat format, uint32_t width, uint32_t height, uint32_t see
             b.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
         } else {
             for (unsigned i = 0; i < entries; ++i)
-                b.Palette().push_back(RgbQuad{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 13 + 5), 0});
+                b.Palette().push_back(
+                    RgbQuad{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 13 + 5), 0});
         }
         for (uint32_t y = 0; y < height; ++y)
             for (uint32_t x = 0; x < width; ++x) b.SetPixelIndex(x, y, uint8_t(next() % entries));
@@ -145,7 +146,8 @@ PngFile ReadPngFile(const std::string& path) {
     std::vector<uint8_t> raw((rowBytes + 1) * out.height);
     uLongf rawSize = raw.size();
     if (uncompress(raw.data(), &rawSize, idat.data(), idat.size()) != Z_OK) out.ok = false;
-    for (uint32_t y = 0; y < out.height && out.ok; ++y) out.filters.push_back(raw[y * (rowBytes + 1)]);
+    for (uint32_t y = 0; y < out.height && out.ok; ++y)
+        out.filters.push_back(raw[y * (rowBytes + 1)]);
     return out;
 }
 
@@ -157,7 +159,9 @@ namespace {
 struct JpegErrors : jpeg_error_mgr {
     std::jmp_buf jump;
 };
-[[noreturn]] void JpegFail(j_common_ptr info) { std::longjmp(static_cast<JpegErrors*>(info->err)->jump, 1); }
+[[noreturn]] void JpegFail(j_common_ptr info) {
+    std::longjmp(static_cast<JpegErrors*>(info->err)->jump, 1);
+}
 void JpegQuiet(j_common_ptr) {}
 
 struct JpegReader {
@@ -183,7 +187,8 @@ bool ReadWithLibjpeg(FILE* file, JpegFile& out, JpegReader& r) {
     out.yDensity = r.info.Y_density;
     out.progressive = r.info.progressive_mode;
     if (r.info.quant_tbl_ptrs[0])
-        out.lumaTable.assign(r.info.quant_tbl_ptrs[0]->quantval, r.info.quant_tbl_ptrs[0]->quantval + 64);
+        out.lumaTable.assign(r.info.quant_tbl_ptrs[0]->quantval,
+                             r.info.quant_tbl_ptrs[0]->quantval + 64);
     jpeg_start_decompress(&r.info);
     const size_t rowBytes = size_t(out.width) * r.info.output_components;
     out.pixels.resize(rowBytes * out.height);

@@ -2,12 +2,12 @@
 // Helpers of the writer tests: pictures of every format, and files read back with the
 // libraries themselves (libpng, libjpeg) and the command-line tools.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/Bitmap.h"
 #include "support/TempDir.h"
@@ -33,10 +33,10 @@ struct PngFile {
     int colorType = -1, bitDepth = 0, interlace = -1;
     std::vector<RgbQuad> palette;
     std::optional<std::pair<uint32_t, uint32_t>> physPerMetre;
-    std::vector<std::vector<uint8_t>> rows;  ///< as stored (no transforms)
+    std::vector<std::vector<uint8_t>> rows;                ///< as stored (no transforms)
     std::vector<std::pair<std::string, uint32_t>> chunks;  ///< type and length, in order
-    uint8_t zlibFlags = 0;        ///< second byte of the zlib stream (FLEVEL in bits 6-7)
-    std::vector<uint8_t> filters; ///< filter type byte of each row
+    uint8_t zlibFlags = 0;         ///< second byte of the zlib stream (FLEVEL in bits 6-7)
+    std::vector<uint8_t> filters;  ///< filter type byte of each row
 };
 PngFile ReadPngFile(const std::string& path);
 

@@ -1,8 +1,6 @@
 // The TIFF writer: strip geometry, every tag as libtiff and tiffdump read it back, the
 // pixels, and the refusals.
 
-#include "save/TiffWriter.h"
-
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -16,6 +14,7 @@
 #include "SaveTestSupport.h"
 #include "platform/Error.h"
 #include "save/FaxBitmap.h"
+#include "save/TiffWriter.h"
 #include "support/TempDir.h"
 
 namespace vellumo {
@@ -46,8 +45,8 @@ TEST(TiffStripLayout, FollowsTheQuarterMebibyteRule) {
     EXPECT_EQ(mono.rowsPerStrip, 422u);
     EXPECT_EQ(TiffStripLayout(2000, 5000, false).rowsPerStrip, 43u);
     EXPECT_EQ(TiffStripLayout(2000, 5000, false).bytesPerRow, 6000u);
-    EXPECT_EQ(TiffStripLayout(100, 10, false).rowsPerStrip, 10u);  // never above the height
-    EXPECT_EQ(TiffStripLayout(100000, 3, false).rowsPerStrip, 1u); // one row is longer
+    EXPECT_EQ(TiffStripLayout(100, 10, false).rowsPerStrip, 10u);   // never above the height
+    EXPECT_EQ(TiffStripLayout(100000, 3, false).rowsPerStrip, 1u);  // one row is longer
     EXPECT_EQ(TiffStripLayout(7, 1, true).bytesPerRow, 1u);
 }
 
@@ -72,8 +71,8 @@ TEST(Bmp2Tif, WritesNineStripsTheLastOf132Rows) {
 
 struct Tags {
     uint32_t width = 0, height = 0, rowsPerStrip = 0;
-    uint16_t bits = 0, samples = 0, compression = 0, photometric = 0, fillOrder = 0,
-             planar = 0, orientation = 0, unit = 0;
+    uint16_t bits = 0, samples = 0, compression = 0, photometric = 0, fillOrder = 0, planar = 0,
+             orientation = 0, unit = 0;
     float xres = 0, yres = 0;
     std::string software;
     bool hasPredictor = false, hasDateTime = false, hasDescription = false;
@@ -117,7 +116,7 @@ struct CompressionCase {
 };
 
 constexpr CompressionCase kCompressions[] = {
-    {TiffCompression::None, 1, false}, {TiffCompression::Lzw, 5, false},
+    {TiffCompression::None, 1, false},    {TiffCompression::Lzw, 5, false},
     {TiffCompression::Zip, 32946, false}, {TiffCompression::G3, 3, true},
     {TiffCompression::G4, 4, true},
 };
@@ -166,11 +165,15 @@ TEST(Bmp2Tif, TiffdumpAndTiffinfoReadTheTags) {
         int status = 0;
         const std::string dump = test::RunCommand("tiffdump " + test::ShellQuoted(path), &status);
         ASSERT_EQ(status, 0) << dump;
-        EXPECT_NE(dump.find("Magic: 0x4949 <little-endian> Version: 0x2a"), std::string::npos) << dump;
+        EXPECT_NE(dump.find("Magic: 0x4949 <little-endian> Version: 0x2a"), std::string::npos)
+            << dump;
         EXPECT_NE(dump.find("Compression (259) SHORT (3) 1<" + std::to_string(c.tag) + ">"),
-                  std::string::npos) << dump;
-        EXPECT_NE(dump.find("Photometric (262) SHORT (3) 1<" + std::string(c.fax ? "0" : "2") + ">"),
-                  std::string::npos) << dump;
+                  std::string::npos)
+            << dump;
+        EXPECT_NE(
+            dump.find("Photometric (262) SHORT (3) 1<" + std::string(c.fax ? "0" : "2") + ">"),
+            std::string::npos)
+            << dump;
         EXPECT_NE(dump.find("XResolution (282) RATIONAL (5) 1<300>"), std::string::npos) << dump;
         EXPECT_NE(dump.find("YResolution (283) RATIONAL (5) 1<300>"), std::string::npos) << dump;
         EXPECT_NE(dump.find("ResolutionUnit (296) SHORT (3) 1<2>"), std::string::npos) << dump;
@@ -209,7 +212,7 @@ TEST(Bmp2Tif, StoresRgbInRedGreenBlueOrder) {
     Bitmap red(3, 2, PixelFormat::Bit24);
     for (uint32_t y = 0; y < 2; ++y)
         for (uint32_t x = 0; x < 3; ++x) red.Row(y)[3 * x + 2] = 255;  // memory 0, 0, 255
-    red.Row(1)[0] = 7, red.Row(1)[1] = 8;                             // pixel 0 of row 1
+    red.Row(1)[0] = 7, red.Row(1)[1] = 8;                              // pixel 0 of row 1
     for (const CompressionCase& c : kCompressions) {
         if (c.fax) continue;
         const std::string path = dir.File("red.tif");
@@ -261,9 +264,11 @@ TEST(Bmp2Tif, RefusesTheWrongFormatBeforeTouchingAFile) {
               "Ｇ３/Ｇ４ はモノクロ専用です。");
     EXPECT_EQ(ThrownText([&] { Bmp2Tif(gray, path, TiffCompression::G3, 400); }),
               "Ｇ３/Ｇ４ はモノクロ専用です。");
-    EXPECT_EQ(ThrownText([&] { Bmp2Tif(mono, path, TiffCompression::Lzw, 400); }), "カラー画像専用");
+    EXPECT_EQ(ThrownText([&] { Bmp2Tif(mono, path, TiffCompression::Lzw, 400); }),
+              "カラー画像専用");
     // An 8-bit picture has no RGB strips: refused as well.
-    EXPECT_EQ(ThrownText([&] { Bmp2Tif(gray, path, TiffCompression::None, 400); }), "カラー画像専用");
+    EXPECT_EQ(ThrownText([&] { Bmp2Tif(gray, path, TiffCompression::None, 400); }),
+              "カラー画像専用");
     EXPECT_EQ(ThrownText([&] { Bmp2Tif(colour, path, TiffCompression::Zip, 0); }),
               "保存出来ませんでした。 'keep.tif'");
     EXPECT_EQ(ThrownText([&] { Bmp2Tif(Bitmap(), path, TiffCompression::Zip, 400); }),
@@ -289,9 +294,9 @@ TEST(Bmp2Tif, NamesTheFileItCannotCreateOrWrite) {
 
 TEST(WriteRgbTiff, WritesTheFileOfTheTwentyFourBitCopy) {
     TempDir dir;
-    for (const PixelFormat f : {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8,
-                                PixelFormat::Bit15, PixelFormat::Bit16, PixelFormat::Bit24,
-                                PixelFormat::Bit32}) {
+    for (const PixelFormat f :
+         {PixelFormat::Bit1, PixelFormat::Bit4, PixelFormat::Bit8, PixelFormat::Bit15,
+          PixelFormat::Bit16, PixelFormat::Bit24, PixelFormat::Bit32}) {
         SCOPED_TRACE(BitmapFormatName(f));
         Bitmap picture = test::Pattern(f, 61, 17, 3);
         if (f == PixelFormat::Bit8) picture.Palette().resize(100);  // indices past it: black
@@ -320,8 +325,7 @@ TEST(EncodeTiff, GivesTheBytesOfTheFile) {
         Bmp2Tif(picture, path, code, 400);
         EXPECT_EQ(EncodeTiff(picture, code, 400), test::ReadAll(path));
     }
-    EXPECT_EQ(ThrownText([&] { EncodeTiff(colour, TiffCompression::G4, 400); }),
-              kFaxNeedsMonoText);
+    EXPECT_EQ(ThrownText([&] { EncodeTiff(colour, TiffCompression::G4, 400); }), kFaxNeedsMonoText);
 }
 
 }  // namespace

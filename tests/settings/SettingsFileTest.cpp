@@ -478,9 +478,9 @@ namespace {
 TEST(SettingsFileFromElsewhere, AWindowsFileIsReadAsCp932AndALinkedFileStaysALink) {
     TempDir dir;
     // The Windows program's file: CP932 text with CR LF line ends.
-    const std::string path = dir.Write(
-        "vellumo.ini",
-        "[Options]\r\nFontName=\x82l\x82r \x83S\x83V\x83" "b\x83N\r\nF_Path=D:\\\x90}\x96\xCA\r\n");
+    const std::string path = dir.Write("vellumo.ini",
+                                       "[Options]\r\nFontName=\x82l\x82r \x83S\x83V\x83"
+                                       "b\x83N\r\nF_Path=D:\\\x90}\x96\xCA\r\n");
     CheckerSettings v = LoadCheckerSettings(path);
     EXPECT_EQ(v.FontName, "ＭＳ ゴシック");
     EXPECT_EQ(v.F_Path, "D:\\図面");

@@ -174,9 +174,8 @@ Bytes TiffBuilder::Build() const {
     for (size_t p = 0; p < pages_.size(); ++p) {
         const Page& page = pages_[p];
         const size_t ifd = IfdOffset(p);
-        const uint16_t count = page.declaredCount
-                                   ? *page.declaredCount
-                                   : static_cast<uint16_t>(page.entries.size());
+        const uint16_t count =
+            page.declaredCount ? *page.declaredCount : static_cast<uint16_t>(page.entries.size());
         put16(ifd, count);
         size_t data = ifd + 2 + 12 * page.entries.size() + 4;
         for (size_t i = 0; i < page.entries.size(); ++i) {

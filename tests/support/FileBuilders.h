@@ -33,7 +33,11 @@ enum class Endian { Little, Big };
 
 /// TIFF field types used by the tests.
 enum TiffType : uint16_t {
-    kByte = 1, kAscii = 2, kShort = 3, kLong = 4, kRational = 5,
+    kByte = 1,
+    kAscii = 2,
+    kShort = 3,
+    kLong = 4,
+    kRational = 5,
 };
 
 /// One directory entry. For SHORT the value sits in the first two bytes of the value field;
@@ -68,8 +72,10 @@ struct TiffFields {
     std::optional<uint16_t> bitsPerSample = 1;
     std::optional<uint16_t> compression = 4;
     std::optional<uint16_t> orientation = 1;
-    std::optional<std::pair<uint32_t, uint32_t>> xResolution = std::pair<uint32_t, uint32_t>{400, 1};
-    std::optional<std::pair<uint32_t, uint32_t>> yResolution = std::pair<uint32_t, uint32_t>{400, 1};
+    std::optional<std::pair<uint32_t, uint32_t>> xResolution =
+        std::pair<uint32_t, uint32_t>{400, 1};
+    std::optional<std::pair<uint32_t, uint32_t>> yResolution =
+        std::pair<uint32_t, uint32_t>{400, 1};
     std::optional<uint16_t> resolutionUnit = 2;
     bool stripTags = true;
 };
@@ -82,7 +88,7 @@ std::vector<TiffEntry> TiffEntries(const TiffFields& fields);
 /// in page order; the next-IFD offsets chain the pages and the last one is 0 unless
 /// changed.
 class TiffBuilder {
-public:
+  public:
     explicit TiffBuilder(Endian endian = Endian::Little) : endian_(endian) {}
 
     /// Adds a page (directory) and returns its index.
@@ -104,7 +110,7 @@ public:
     uint32_t IfdOffset(size_t page) const;
     Bytes Build() const;
 
-private:
+  private:
     struct Page {
         std::vector<TiffEntry> entries;
         std::optional<uint32_t> next;
@@ -139,7 +145,7 @@ Bytes BmpWithHeaderSize(uint32_t headerSize, size_t tail);
 
 /// A JPEG marker stream built segment by segment.
 class JpegBuilder {
-public:
+  public:
     JpegBuilder& Soi();
     /// A marker followed by a length (payload + 2) and the payload.
     JpegBuilder& Segment(uint16_t marker, const Bytes& payload);
@@ -153,7 +159,7 @@ public:
     JpegBuilder& Raw(const Bytes& bytes);
     Bytes Build() const { return bytes_; }
 
-private:
+  private:
     Bytes bytes_;
 };
 

@@ -30,7 +30,8 @@ std::string CommandOutput(const std::string& command) {
 }  // namespace
 
 bool HavePoppler() {
-    return std::system("command -v pdftoppm > /dev/null 2>&1 && command -v pdfinfo > /dev/null 2>&1") == 0;
+    return std::system(
+               "command -v pdftoppm > /dev/null 2>&1 && command -v pdfinfo > /dev/null 2>&1") == 0;
 }
 
 int PdfPageCount(const std::string& pdf) {

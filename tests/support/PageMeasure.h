@@ -24,7 +24,7 @@ struct DarkRun {
 
 /// A page rendered in black and white, without anti-aliasing.
 class MeasuredPage {
-public:
+  public:
     /// Page `page` of `pdf` at `dpi`; a portrait sheet is turned back to landscape as a
     /// printer turns a landscape job (its left edge is the sheet's bottom). Nothing when
     /// the page cannot be rendered.
@@ -38,7 +38,7 @@ public:
     /// The dark runs along the vertical line `xMm` from the left edge, top to bottom.
     std::vector<DarkRun> RunsAlongColumn(double xMm) const;
 
-private:
+  private:
     bool Dark(int x, int y) const;
     std::vector<DarkRun> Runs(int count, bool row, int fixed) const;
     int width_ = 0, height_ = 0;  // as measured (after any turn)

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/Process.h"
 #include "document/FindGhostscript.h"
+#include "platform/Process.h"
 
 namespace vellumo::test {
 

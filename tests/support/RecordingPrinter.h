@@ -12,7 +12,7 @@
 namespace vellumo::test {
 
 class RecordingPrinter : public PrinterBackend {
-public:
+  public:
     struct Job {
         std::string printer;
         std::string title;
@@ -81,7 +81,8 @@ public:
         job.pictureWidth = picture.Width();
         job.pictureHeight = picture.Height();
         job.pictureFormat = picture.Format();
-        if (picture.Height() > 0) job.firstRow.assign(picture.Row(0), picture.Row(0) + picture.Stride());
+        if (picture.Height() > 0)
+            job.firstRow.assign(picture.Row(0), picture.Row(0) + picture.Stride());
     }
     void EndJob() override { jobs.back().ended = true; }
     void AbortJob() override { jobs.back().aborted = true; }

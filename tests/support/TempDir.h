@@ -10,7 +10,7 @@
 namespace vellumo::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -23,7 +23,7 @@ public:
     std::string Write(std::string_view name, const std::vector<uint8_t>& bytes) const;
     std::string Write(std::string_view name, std::string_view bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -1,22 +1,23 @@
 // The About box's click rules, the settings dialog's Ghostscript state, and the start-up:
 // one copy per login, a crashed copy never blocks.
 
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <thread>
 
-#include "ui/app/Startup.h"
-#include "ui/app/TAboutBox.h"
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
-#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
+#include "ui/app/Session.h"
+#include "ui/app/Startup.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 
 namespace vellumo {
 namespace {
@@ -84,7 +85,7 @@ TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
 
 /// Runs the real program offscreen with its lock in `runtimeDir`.
 class ProgramProcess {
-public:
+  public:
     explicit ProgramProcess(const QString& runtimeDir) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
@@ -101,20 +102,22 @@ public:
     qint64 Pid() const { return process_.processId(); }
     QProcess& Process() { return process_; }
 
-private:
+  private:
     QProcess process_;
 };
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = getenv("XDG_RUNTIME_DIR");
         oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
         setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     }
     void TearDown() override {
-        if (oldRuntime_) setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
+        if (oldRuntime_)
+            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
     }
     /// Waits until some process holds the lock.
     bool LockTaken() {

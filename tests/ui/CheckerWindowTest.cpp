@@ -14,14 +14,14 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "ui/app/TAboutBox.h"
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
-#include "ui/settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
+#include "ui/app/Session.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 
 namespace vellumo {
 namespace {
@@ -41,7 +41,7 @@ int CountBlocks(const TForm1& form) {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 class CheckerWindowTest : public ::testing::Test {
-protected:
+  protected:
     QString SettingsPath() const { return Q(dir.File("vellumo.ini")); }
     std::unique_ptr<TForm1> MakeForm(QStringList files = {}) {
         // Each window its own session, as each start of the program has.
@@ -97,12 +97,14 @@ TEST_F(CheckerWindowTest, DroppingTwelveFilesChecksTenThenSaysTooMany) {
     form->DropFiles(files);
     EXPECT_EQ(CountBlocks(*form), 10);
     EXPECT_FALSE(form->ShowingUsage());
-    EXPECT_EQ(form->Memo1->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(form->Memo1->palette().color(QPalette::Base),
+              QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(form->Shared().CheckedFileName, files[9]);
     EXPECT_GE(ui.processEventsCalls, 10);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("　Vellumo Information　　　　　　　"));
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("　ドロップファイル多すぎ！　　\n　１０個で止めときますね。"));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("　ドロップファイル多すぎ！　　\n　１０個で止めときますね。"));
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Warning);
     EXPECT_TRUE(ui.messages[0].stayOnTop);
     // The byte order goes to the status line.
@@ -114,7 +116,8 @@ TEST_F(CheckerWindowTest, CommandLineFilesAreCheckedWhenFirstShown) {
     form->FormShow();
     EXPECT_EQ(CountBlocks(*form), 10);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("　ドロップファイル多すぎ！　　\n　１０個で止めときますね。"));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("　ドロップファイル多すぎ！　　\n　１０個で止めときますね。"));
 
     auto two = MakeForm(Drawings(2));
     ui.messages.clear();
@@ -175,7 +178,9 @@ TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
     form->Button4Click();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, QStringLiteral("Vellumo Information"));
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　"));
+    EXPECT_EQ(
+        ui.messages[0].text,
+        QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　"));
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Warning);
     EXPECT_EQ(opened, 0);
     EXPECT_TRUE(form->Shared().CheckedFileName.isEmpty());
@@ -242,7 +247,8 @@ TEST_F(CheckerWindowTest, OpenDialogStartsInTheLastFolderWithTheFilterOfTheSearc
     ASSERT_EQ(ui.openRequests.size(), 2u);
     EXPECT_EQ(ui.openRequests[1].folder, Q(dir.Path()));
     EXPECT_EQ(ui.openRequests[1].filterIndex, 2);
-    EXPECT_TRUE(ui.openRequests[1].filter.contains(QStringLiteral("Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf")));
+    EXPECT_TRUE(ui.openRequests[1].filter.contains(
+        QStringLiteral("Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf")));
     EXPECT_EQ(CountBlocks(*form), 1);
 }
 
@@ -370,8 +376,9 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
 
 TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
     // Control bytes, NULs and bytes that are no UTF-8 among the keys.
-    static constexpr char kGarbage[] = "[Fm_WH]\nTop=abc\nLeft=\x01\x02\nWidth=99999999999\n"
-                                       "[Options]\nFontSize=abc\nVellumo=yes\n\0\0\xff\xfe";
+    static constexpr char kGarbage[] =
+        "[Fm_WH]\nTop=abc\nLeft=\x01\x02\nWidth=99999999999\n"
+        "[Options]\nFontSize=abc\nVellumo=yes\n\0\0\xff\xfe";
     dir.Write("vellumo.ini", std::string(kGarbage, sizeof kGarbage - 1));
     auto form = MakeForm();
     EXPECT_EQ(form->pos(), QPoint(80, 40));

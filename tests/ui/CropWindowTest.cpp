@@ -3,6 +3,9 @@
 // window system delivers them (grabs included), kept over its pixels while zooming, and cut
 // out into the picture and "Tmp.png".
 
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,25 +13,23 @@
 #include <QFrame>
 #include <QMenu>
 #include <QPushButton>
-#include <QSlider>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTest>
-#include <QtTest/qtestspontaneevent.h>
 #include <QWheelEvent>
 #include <QWindow>
 #include <filesystem>
-#include <gtest/gtest.h>
 
-#include "ui/checker/TForm1.h"
 #include "crop/CropFrame.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ResolutionReader.h"
 #include "save/TiffWriter.h"
-#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ScrollContentWidget.h"
@@ -45,7 +46,7 @@ using test::TempDir;
 QRect Bounds(const FrameBounds& b) { return QRect(b.left, b.top, b.width, b.height); }
 
 class CropWindowTest : public test::ViewerFixture {
-protected:
+  protected:
     std::string Colour(const std::string& name, uint32_t w, uint32_t h, double dpi = 400) {
         const std::string path = dir.File(name);
         WriteRgbTiff(ColourPicture(w, h), path, TiffCompression::Lzw, dpi);
@@ -68,8 +69,7 @@ protected:
     void Mouse(QTest::MouseAction action, QWidget* w, QPoint pos,
                Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {}) {
         QWindow* window = viewer->windowHandle();
-        QTest::mouseEvent(action, window, button, mods,
-                          window->mapFromGlobal(w->mapToGlobal(pos)));
+        QTest::mouseEvent(action, window, button, mods, window->mapFromGlobal(w->mapToGlobal(pos)));
         QApplication::processEvents();
     }
 
@@ -81,12 +81,12 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     QStringList popup;
     for (const QAction* a : viewer->PopupMenu1->actions())
         popup << (a->isSeparator() ? QString() : a->text());
-    EXPECT_EQ(popup, (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
-                                  QStringLiteral("A4 210×297mm"), QStringLiteral("縦横比   4：3"),
-                                  QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
-                                  QStringLiteral("範囲拡大 120%"), QString(),
-                                  QStringLiteral("🔄 縦横変更"), QString(),
-                                  QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
+    EXPECT_EQ(popup,
+              (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
+                           QStringLiteral("A4 210×297mm"), QStringLiteral("縦横比   4：3"),
+                           QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
+                           QStringLiteral("範囲拡大 120%"), QString(), QStringLiteral("🔄 縦横変更"),
+                           QString(), QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
     for (QPushButton* b : {viewer->Button4, viewer->Button12, viewer->Button6})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 
@@ -96,8 +96,8 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     EXPECT_TRUE(viewer->View().CropMode);
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{834, 500, 2167, 1500}));
     const QPoint scroll = viewer->ScrollPosition();
-    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(), viewer->View().ViewScale, scroll.x(),
-                                             scroll.y())));
+    EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(),
+                                             viewer->View().ViewScale, scroll.x(), scroll.y())));
     EXPECT_TRUE(viewer->Button4->isEnabled());
     EXPECT_TRUE(viewer->Button12->isEnabled());
     viewer->Document().SetCropRect({1, 2, 3, 4});
@@ -332,10 +332,10 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     auto onItsPixels = [&](const char* step) {
         SCOPED_TRACE(step);
         const QPoint scroll = viewer->ScrollPosition();
-        const CropRect shown = ReadCropFrame({Frame().x() + viewer->ScrollContent->x(),
-                                              Frame().y() + viewer->ScrollContent->y(),
-                                              Frame().width(), Frame().height()},
-                                             viewer->View().ViewScale, scroll.x(), scroll.y());
+        const CropRect shown = ReadCropFrame(
+            {Frame().x() + viewer->ScrollContent->x(), Frame().y() + viewer->ScrollContent->y(),
+             Frame().width(), Frame().height()},
+            viewer->View().ViewScale, scroll.x(), scroll.y());
         const double slack = 1.0 / viewer->View().ViewScale;
         EXPECT_NEAR(shown.left, rect.left, slack);
         EXPECT_NEAR(shown.top, rect.top, slack);
@@ -388,14 +388,17 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     EXPECT_EQ(viewer->Document().Picture().PixelColor(199, 99), before.PixelColor(299, 149));
     // Fitted, out of crop mode, and the buttons as after every cut-out.
     const QSize client = viewer->ScrollBox1->viewport()->size();
-    EXPECT_DOUBLE_EQ(viewer->View().ViewScale, std::min(client.width() / 200.0, client.height() / 100.0));
-    EXPECT_EQ(viewer->ControlSize(), QSize(int(200 * viewer->View().ViewScale), int(100 * viewer->View().ViewScale)));
+    EXPECT_DOUBLE_EQ(viewer->View().ViewScale,
+                     std::min(client.width() / 200.0, client.height() / 100.0));
+    EXPECT_EQ(viewer->ControlSize(),
+              QSize(int(200 * viewer->View().ViewScale), int(100 * viewer->View().ViewScale)));
     EXPECT_FALSE(viewer->View().CropMode);
     EXPECT_TRUE(viewer->Shape1->isHidden());
     EXPECT_FALSE(viewer->Button4->isEnabled());
     EXPECT_FALSE(viewer->Button12->isEnabled());
     EXPECT_TRUE(viewer->Button6->isEnabled());
-    EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("Bitmap"))) << viewer->StatusText().toStdString();
+    EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("Bitmap")))
+        << viewer->StatusText().toStdString();
     viewer->WaitForPictureWrite();
     EXPECT_TRUE(ui.messages.empty());
     const std::string tmp = dir.File("Tmp.png");

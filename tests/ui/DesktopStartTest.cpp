@@ -13,16 +13,16 @@
 #include <QThread>
 #include <filesystem>
 
-#include "ui/app/Startup.h"
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
 #include "platform/HandOff.h"
 #include "save/TiffWriter.h"
-#include "ui/settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
+#include "ui/app/Session.h"
+#include "ui/app/Startup.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
 
 namespace vellumo {

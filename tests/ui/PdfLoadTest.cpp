@@ -21,14 +21,14 @@
 
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
-#include "ui/checker/TForm1.h"
+#include "document/PdfConversion.h"
 #include "platform/Error.h"
-#include "ui/settings/TForm3.h"
 #include "save/TiffWriter.h"
 #include "support/PdfFiles.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
-#include "document/PdfConversion.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
 
 namespace vellumo {

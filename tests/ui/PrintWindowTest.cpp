@@ -2,15 +2,15 @@
 // the job on a recording printer; then the same jobs through Qt's own PDF output, measured
 // on the rendered page.
 
+#include <gtest/gtest.h>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 
 #include "print/PaperGeometry.h"
-#include "ui/print/PrinterBackendQt.h"
 #include "save/FaxBitmap.h"
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
@@ -18,17 +18,18 @@
 #include "support/PageMeasure.h"
 #include "support/RecordingPrinter.h"
 #include "ui/ViewerFixture.h"
+#include "ui/print/PrinterBackendQt.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 
 namespace vellumo {
 namespace {
 
+using test::BorderedDrawing;
 using test::Q;
 using test::RecordingPrinter;
-using test::BorderedDrawing;
 
 class PrintPanelTest : public test::ViewerFixture {
-protected:
+  protected:
     void OpenDrawing() {
         const std::string path = dir.File("tatemono1.tif");
         Bmp2Tif(MakeFaxBitmap(BorderedDrawing()), path, TiffCompression::G4, 400);
@@ -170,7 +171,7 @@ TEST_F(PrintPanelTest, NoPrinterSaysSoAndPrintsNothing) {
 
 // Qt's own PDF output, the same sheet geometry as a printer's: measured on the page.
 class PdfPrintTest : public PrintPanelTest {
-protected:
+  protected:
     void SetUp() override {
         PrintPanelTest::SetUp();
         if (!test::HavePoppler()) GTEST_SKIP() << "poppler-utils (pdftoppm) is not installed";

@@ -19,24 +19,24 @@
 #include <functional>
 #include <random>
 
-#include "ui/checker/TForm1.h"
 #include "platform/ImageDecoder.h"
 #include "save/SaveTestSupport.h"
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
-#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
 
 namespace vellumo {
 namespace {
 
-using test::ReadAll;
 using test::ColourPicture;
 using test::Q;
+using test::ReadAll;
 using test::ScriptedUi;
 using test::TempDir;
 
@@ -73,7 +73,7 @@ Bitmap HalfBlack(uint32_t w, uint32_t h) {
 }
 
 class SaveCommandTest : public test::ViewerFixture {
-protected:
+  protected:
     void SetUp() override {
         ViewerFixture::SetUp();
         dialog.SettingsPath = Q(ini);
@@ -95,7 +95,9 @@ protected:
         viewer->Button8Click();
         viewer->WaitForPictureWrite();
     }
-    QString LastMessage() const { return ui.messages.empty() ? QString() : ui.messages.back().text; }
+    QString LastMessage() const {
+        return ui.messages.empty() ? QString() : ui.messages.back().text;
+    }
 };
 
 TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
@@ -114,7 +116,8 @@ TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Information);
     EXPECT_EQ(ui.messages[0].text,
-              QStringLiteral("保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
+              QStringLiteral(
+                  "保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_FALSE(viewer->SaveDialogAct_Chk);
 }
@@ -235,7 +238,8 @@ TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
     EXPECT_EQ(s.xres, 400.f);
     EXPECT_EQ(s.width, 40u);
     EXPECT_EQ(viewer->windowTitle(), Q("Tiff 保存完了：" + dir.File("g4.tif")));
-    EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);  // the picture is untouched
+    EXPECT_EQ(viewer->Document().Picture().Format(),
+              PixelFormat::Bit32);  // the picture is untouched
 
     // A one-bit picture with LZW becomes 24-bit RGB; the name's extension is replaced.
     viewer->M1Click();
@@ -303,7 +307,8 @@ TEST_F(SaveCommandTest, AnExistingFileIsReplacedOnlyAfterYes) {
     { std::ofstream(target) << "keep me"; }
     Save("old.png", 4);  // the scripted answer is No
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("　同名のファイルがあります。上書きしますか？　"));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("　同名のファイルがあります。上書きしますか？　"));
     EXPECT_EQ(ui.messages[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(test::ReadText(target), "keep me");
     ui.answers.push_back(BoxAnswer::Yes);

@@ -47,7 +47,7 @@ std::optional<QColor> ScriptedUi::ChooseColor(QWidget*, const QColor&) {
 }
 
 std::optional<SaveFileAnswer> ScriptedUi::ChooseSaveFile(QWidget*, const SaveFileRequest& request,
-                                                       const SaveDialogEvent& events) {
+                                                         const SaveDialogEvent& events) {
     saveRequests.push_back(request);
     SaveScript script;
     if (!saveScripts.empty()) {

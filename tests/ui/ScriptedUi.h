@@ -12,7 +12,7 @@
 namespace vellumo::test {
 
 class ScriptedUi : public UiServices {
-public:
+  public:
     ScriptedUi() { SetUiServices(this); }
     ~ScriptedUi() override { SetUiServices(nullptr); }
 
@@ -49,7 +49,7 @@ public:
     int printerSetupRequests = 0;
     std::deque<std::function<bool(PrinterBackend&)>> printerSetupAnswers;
 
-    std::deque<BoxAnswer> answers;                     // for boxes; empty: OK / No
+    std::deque<BoxAnswer> answers;                          // for boxes; empty: OK / No
     std::deque<std::optional<OpenFileAnswer>> openAnswers;  // empty: cancel
     std::deque<std::optional<FontChoice>> fontAnswers;      // empty: cancel
     std::deque<std::optional<QColor>> colorAnswers;         // empty: cancel

@@ -1,12 +1,13 @@
 // The window tests run the real windows on Qt's offscreen platform.
 
-#include <QApplication>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <cstdlib>
+
+#include "support/RecordingPrinter.h"
 #include "ui/app/Application.h"
 #include "ui/print/PrinterBackendQt.h"
-#include "support/RecordingPrinter.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

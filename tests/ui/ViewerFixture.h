@@ -3,18 +3,19 @@
 // folder, the settings dialog, scripted dialogs, and the viewer opened as the checker's
 // "Ｖiewer" opens it.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QString>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
-#include "ui/app/Session.h"
-#include "ui/checker/TForm1.h"
 #include "platform/Bitmap.h"
-#include "ui/settings/TForm3.h"
 #include "support/TempDir.h"
 #include "ui/ScriptedUi.h"
+#include "ui/app/Session.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
 
 namespace vellumo::test {
@@ -33,7 +34,7 @@ inline Bitmap ColourPicture(uint32_t w, uint32_t h) {
 }
 
 class ViewerFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ini = dir.File("vellumo.ini");
         MakeChecker();

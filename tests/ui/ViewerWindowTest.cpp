@@ -22,19 +22,19 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "ui/app/Startup.h"
-#include "ui/app/TAboutBox.h"
-#include "ui/checker/TForm1.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
 #include "save/TiffWriter.h"
-#include "ui/settings/TForm3.h"
 #include "support/FileBuilders.h"
 #include "support/RecordingPrinter.h"
 #include "support/TempDir.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
+#include "ui/app/Startup.h"
+#include "ui/app/TAboutBox.h"
+#include "ui/checker/TForm1.h"
+#include "ui/settings/TForm3.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
 #include "ui/viewer/TForm2.h"
@@ -78,7 +78,7 @@ void SetYResolution(std::string& bytes, uint32_t dpi) {
 }
 
 class ViewerWindowTest : public test::ViewerFixture {
-protected:
+  protected:
     std::string Mono400(const std::string& name, uint32_t w = 200, uint32_t h = 100) {
         const std::string path = dir.File(name);
         Bmp2Tif(MonoPicture(w, h), path, TiffCompression::G4, 400);
@@ -95,12 +95,13 @@ TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {
     Open("");
     viewer->FormActivate();
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 No picture！】"));
-    for (CategoryPanel* p : {viewer->CategoryPanel1, viewer->CategoryPanel2,
-                             viewer->CategoryPanel3, viewer->CategoryPanel4})
+    for (CategoryPanel* p : {viewer->CategoryPanel1, viewer->CategoryPanel2, viewer->CategoryPanel3,
+                             viewer->CategoryPanel4})
         EXPECT_FALSE(p->isEnabled()) << p->objectName().toStdString();
     EXPECT_TRUE(viewer->CategoryPanel5->isEnabled());
     EXPECT_TRUE(viewer->CategoryPanel5->Expanded());
-    for (QMenu* m : {viewer->V1, viewer->N2, viewer->C1}) EXPECT_FALSE(m->menuAction()->isEnabled());
+    for (QMenu* m : {viewer->V1, viewer->N2, viewer->C1})
+        EXPECT_FALSE(m->menuAction()->isEnabled());
     EXPECT_FALSE(viewer->S1->isEnabled());
     EXPECT_FALSE(viewer->Print->isEnabled());
     EXPECT_FALSE(viewer->Button8->isEnabled());
@@ -326,7 +327,8 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
               QStringLiteral("PDFは、未対応ファイル形式です。\n利用環境を確認してください。"));
 
     // A file that cannot be decoded: the decode error, the picture and status stay.
-    const std::string broken = dir.Write("broken.tif", test::DrawingTiff({}, test::Endian::Little, 300));
+    const std::string broken =
+        dir.Write("broken.tif", test::DrawingTiff({}, test::Endian::Little, 300));
     try {
         viewer->DropFiles({Q(broken)});
         ADD_FAILURE() << "no error";
@@ -406,9 +408,10 @@ TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     const QPoint screen = viewer->Image1->mapToGlobal(QPoint(100, 60));
     viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {100, 60});
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
-                                       .arg(screen.x())
-                                       .arg(screen.y()));
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("デスクトップ上 X:%1,Y:%2\nImage1上で　X:100,Y:60")
+                  .arg(screen.x())
+                  .arg(screen.y()));
     EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 2.0);
     EXPECT_EQ(viewer->ControlSize(), QSize(6000, 4000));
     EXPECT_TRUE(viewer->View().Magnified);
@@ -599,7 +602,8 @@ TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
     viewer->RotateLeft();
     EXPECT_EQ(viewer->ControlSize(), QSize(750, 500));
     EXPECT_EQ(viewer->Document().Picture().ByteSize(), before.ByteSize());
-    EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.ByteSize(), viewer->Document().Picture().Data()));
+    EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.ByteSize(),
+                           viewer->Document().Picture().Data()));
 }
 
 TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
@@ -808,7 +812,8 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
 
 TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     checker->SetViewerOpener([this](Session& s) { OpenViewer(s, &dialog); });
-    checker->DropFiles({Q(dir.Write("tatemono1.tif", test::DrawingTiff({}, test::Endian::Little, 40000)))});
+    checker->DropFiles(
+        {Q(dir.Write("tatemono1.tif", test::DrawingTiff({}, test::Endian::Little, 40000)))});
     const std::string drawing = Mono400("tatemono2.tif");
     checker->DropFiles({Q(drawing)});
     QString caption;
@@ -821,7 +826,8 @@ TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {
     watch.callOnTimeout([&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* v = qobject_cast<TForm2*>(w);
-                v && v->isVisible() && (!v->Document().Picture().Empty() || waited.elapsed() > 5000)) {
+                v && v->isVisible() &&
+                (!v->Document().Picture().Empty() || waited.elapsed() > 5000)) {
                 watch.stop();
                 caption = v->windowTitle();
                 v->Button14Click();

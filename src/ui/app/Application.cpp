@@ -17,7 +17,7 @@ namespace vellumo {
 namespace {
 
 class ToolTipDelayStyle : public QProxyStyle {
-public:
+  public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
@@ -51,9 +51,10 @@ void InitializeApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("Vellumo"));
     app.setWindowIcon(AppIcon());
     // The stored font names are those of Windows; the IPA fonts have the same metrics.
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
-                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                QStringLiteral("Monospace")});
+    QFont::insertSubstitutions(
+        QStringLiteral("ＭＳ ゴシック"),
+        {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+         QStringLiteral("Monospace")});
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
                                 QStringLiteral("Sans Serif")});

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "platform/Version.h"
 #include "document/FindGhostscript.h"
+#include "platform/Version.h"
 
 namespace vellumo {
 

@@ -1,5 +1,10 @@
 #include "ui/app/Startup.h"
 
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include "platform/HandOff.h"
 #include "ui/app/Guarded.h"
 #include "ui/app/HandOffSocket.h"
 #include "ui/app/Session.h"
@@ -8,12 +13,6 @@
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
-
-#include <QDir>
-#include <QEventLoop>
-#include <QFileInfo>
-
-#include "platform/HandOff.h"
 
 namespace vellumo {
 
@@ -85,7 +84,8 @@ std::optional<RunningProgram> StartProgram(const ProgramFiles& places, const QSt
     return program;
 }
 
-std::optional<RunningProgram> StartProgram(const QString& executablePath, const QStringList& files) {
+std::optional<RunningProgram> StartProgram(const QString& executablePath,
+                                           const QStringList& files) {
     return StartProgram(ChooseProgramFiles(executablePath.toStdString()), files);
 }
 

@@ -25,7 +25,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 }  // namespace
 
 TAboutBox::TAboutBox(const QString* version, const QString* date, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), aboutVer_(version),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      aboutVer_(version),
       aboutDate_(date) {
     setObjectName(QStringLiteral("AboutBox"));
     MarkProgramForm(this);

@@ -13,7 +13,7 @@ struct AboutTexts;
 
 class TAboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// `version` and `date` are read at every show (the checker's AboutmesVer and
     /// AboutmesDate).
     TAboutBox(const QString* version, const QString* date, QWidget* parent = nullptr);
@@ -28,12 +28,12 @@ public:
     void Label1Click();
     void Panel1Click();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     const QString* aboutVer_;
     const QString* aboutDate_;
     QFrame* panel1_ = nullptr;

@@ -16,8 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/app/Guarded.h"
 #include "platform/Error.h"
+#include "ui/app/Guarded.h"
 #include "ui/print/PrinterBackendQt.h"
 
 namespace vellumo {
@@ -26,11 +26,16 @@ namespace {
 
 QMessageBox::Icon QtIcon(BoxIcon icon) {
     switch (icon) {
-    case BoxIcon::Information: return QMessageBox::Information;
-    case BoxIcon::Warning: return QMessageBox::Warning;
-    case BoxIcon::Critical: return QMessageBox::Critical;
-    case BoxIcon::Question: return QMessageBox::Question;
-    case BoxIcon::None: break;
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case BoxIcon::Critical:
+            return QMessageBox::Critical;
+        case BoxIcon::Question:
+            return QMessageBox::Question;
+        case BoxIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -46,7 +51,7 @@ QFont AsDrawn(const QFont& font) {
 // The Windows font dialog also picks the colour of the text; Qt's does not, so the Qt one
 // is embedded with a colour button beside it.
 class FontAndColorDialog : public QDialog {
-public:
+  public:
     FontAndColorDialog(QWidget* parent, const FontChoice& initial)
         : QDialog(parent), color_(initial.color) {
         setWindowTitle(QStringLiteral("フォント"));
@@ -99,10 +104,10 @@ public:
         return false;
     }
 
-private:
+  private:
     void PaintSwatch() {
-        swatch_->setStyleSheet(QStringLiteral("background:%1; border:1px solid gray;")
-                                   .arg(color_.name()));
+        swatch_->setStyleSheet(
+            QStringLiteral("background:%1; border:1px solid gray;").arg(color_.name()));
     }
     QFontDialog* fonts_;
     QLabel* swatch_;
@@ -127,22 +132,30 @@ int FilterIndex(const QStringList& held, const QString& chosen) {
 }
 
 class QtUiServices : public UiServices {
-public:
+  public:
     BoxAnswer ShowMessage(QWidget* parent, const MessageBoxRequest& r) override {
         QMessageBox box(QtIcon(r.icon), r.title, r.text, QMessageBox::NoButton, parent);
         switch (r.buttons) {
-        case BoxButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case BoxButtons::OkCancel:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            break;
-        case BoxButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+            case BoxButtons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                break;
+            case BoxButtons::OkCancel:
+                box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+                break;
+            case BoxButtons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                break;
         }
         if (r.stayOnTop) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
         switch (box.exec()) {
-        case QMessageBox::Yes: return BoxAnswer::Yes;
-        case QMessageBox::No: return BoxAnswer::No;
-        case QMessageBox::Cancel: return BoxAnswer::Cancel;
-        default: return r.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+            case QMessageBox::Yes:
+                return BoxAnswer::Yes;
+            case QMessageBox::No:
+                return BoxAnswer::No;
+            case QMessageBox::Cancel:
+                return BoxAnswer::Cancel;
+            default:
+                return r.buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
         }
     }
 
@@ -180,7 +193,8 @@ public:
                 Guarded(&dialog, [&] { events(indexOf(dialog.selectedNameFilter()), &dialog); }),
                 Qt::QueuedConnection);
         }
-        const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+        const bool accepted =
+            dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
         std::optional<SaveFileAnswer> answer;
         if (accepted)
             answer = SaveFileAnswer{dialog.selectedFiles().first(),
@@ -245,8 +259,7 @@ QStringList QtNameFilters(const QString& windowsFilter) {
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts))
             patterns << p.trimmed();
-        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                   QLatin1Char(')');
+        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out;
 }

@@ -33,9 +33,9 @@ struct MessageBoxRequest {
 /// An open-file dialog request. Filters in the Windows form "description|patterns|...".
 struct OpenFileRequest {
     QString title;
-    QString folder;        ///< start folder; empty: the dialog's own choice
-    QString filter;        ///< "Graphics_files (ALL)|*.bmp;*.jpg|..." pairs
-    int filterIndex = 1;   ///< 1-based, as the Windows dialog counts
+    QString folder;       ///< start folder; empty: the dialog's own choice
+    QString filter;       ///< "Graphics_files (ALL)|*.bmp;*.jpg|..." pairs
+    int filterIndex = 1;  ///< 1-based, as the Windows dialog counts
 };
 struct OpenFileAnswer {
     QString path;
@@ -65,7 +65,7 @@ struct FontChoice {
 };
 
 class UiServices {
-public:
+  public:
     virtual ~UiServices() = default;
     virtual BoxAnswer ShowMessage(QWidget* parent, const MessageBoxRequest& request) = 0;
     /// The chosen file, or nothing when the user cancelled.

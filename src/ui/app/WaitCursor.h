@@ -7,7 +7,7 @@
 namespace vellumo {
 
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(Qt::CursorShape shape = Qt::WaitCursor) {
         QApplication::setOverrideCursor(shape);
     }

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Version.h"
 #include "ui/app/Application.h"
 #include "ui/app/Startup.h"
 #include "ui/app/TAboutBox.h"
 #include "ui/checker/TForm1.h"
-#include "platform/Version.h"
 #include "ui/settings/TForm3.h"
 
 int main(int argc, char** argv) {

@@ -14,6 +14,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "inspect/ImageType.h"
+#include "platform/Error.h"
+#include "settings/SettingsFile.h"
 #include "ui/app/DroppedFiles.h"
 #include "ui/app/Guarded.h"
 #include "ui/app/ProgramForms.h"
@@ -21,9 +24,6 @@
 #include "ui/app/TAboutBox.h"
 #include "ui/app/UiServices.h"
 #include "ui/app/WindowPlace.h"
-#include "inspect/ImageType.h"
-#include "platform/Error.h"
-#include "settings/SettingsFile.h"
 #include "ui/settings/TForm3.h"
 
 namespace vellumo {
@@ -44,7 +44,7 @@ void ReportMemo::mouseDoubleClickEvent(QMouseEvent* event) {
 
 /// The report side of the checker window, as the report driver writes to it.
 class Memo1ReportView : public ReportView {
-public:
+  public:
     explicit Memo1ReportView(TForm1& form) : form_(form) {}
     void AppendLine(std::string_view text) override {
         QString line = QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -65,11 +65,12 @@ public:
         usage_ = on;
         QPalette p = form_.Memo1->palette();
         const QPalette app = QApplication::palette();
-        p.setColor(QPalette::Base, on ? app.color(QPalette::ToolTipBase) : app.color(QPalette::Base));
+        p.setColor(QPalette::Base,
+                   on ? app.color(QPalette::ToolTipBase) : app.color(QPalette::Base));
         form_.Memo1->setPalette(p);
     }
 
-private:
+  private:
     TForm1& form_;
     bool usage_ = true;
 };
@@ -192,9 +193,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::updateActions() {
-    for (QWidget* control : std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4,
-                                                            SpeedButton1, CheckBox1, CheckBox2,
-                                                            CheckBox3, Memo1})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Button1, Button2, Button3, Button4, SpeedButton1,
+                                         CheckBox1, CheckBox2, CheckBox3, Memo1})
         control->setEnabled(true);
 }
 
@@ -335,11 +336,13 @@ void TForm1::CloseAboutBox() {
 
 QString CheckerOpenFilter(bool ghostscriptAvailable) {
     return ghostscriptAvailable
-               ? QStringLiteral("Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;"
-                                "|Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf"
-                                "|すべてのfiles (*.*)|*.*")
-               : QStringLiteral("Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff"
-                                "|Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
+               ? QStringLiteral(
+                     "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;"
+                     "|Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf"
+                     "|すべてのfiles (*.*)|*.*")
+               : QStringLiteral(
+                     "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff"
+                     "|Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
 }
 
 void TForm1::Button1Click() {
@@ -383,7 +386,8 @@ void TForm1::Button4Click() {
     if (session_.LastInfo.typeCode == kTypeUnknown || !session_.LastInfo.extensionMatches) {
         MessageBoxRequest r;
         r.title = QStringLiteral("Vellumo Information");
-        r.text = QStringLiteral("未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　");
+        r.text = QStringLiteral(
+            "未対応ファイル又は拡張子が間違っています。\n　画像を表示できません。　");
         r.icon = BoxIcon::Warning;
         Ui().ShowMessage(this, r);
         session_.LastInfo.typeCode = kTypeNone;
@@ -410,7 +414,8 @@ void TForm1::CheckBox1Click() {
     const bool on = CheckBox1->isChecked();
     SetStaysOnTop(*this, on);
     QPalette p = Panel1->palette();
-    p.setColor(QPalette::Window, on ? kStayOnTopStrip : QApplication::palette().color(QPalette::Button));
+    p.setColor(QPalette::Window,
+               on ? kStayOnTopStrip : QApplication::palette().color(QPalette::Button));
     Panel1->setPalette(p);
 }
 
@@ -454,8 +459,7 @@ CheckerSettings TForm1::CollectSettings() const {
     s.GsDir = Utf8(session_.GsDir);
     const QFont font = Memo1->font();
     s.FontStyle = (font.bold() ? kFontBold : 0) | (font.italic() ? kFontItalic : 0) |
-                  (font.underline() ? kFontUnderline : 0) |
-                  (font.strikeOut() ? kFontStrikeOut : 0);
+                  (font.underline() ? kFontUnderline : 0) | (font.strikeOut() ? kFontStrikeOut : 0);
     const QColor c = ReportFontColor();
     s.FontColor = FontColorText(RgbColor{uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue())});
     s.FontName = Utf8(font.family());

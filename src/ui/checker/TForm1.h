@@ -28,18 +28,18 @@ class Memo1ReportView;
 /// The report box: a read-only text box that tells its window about double clicks.
 class ReportMemo : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     using QPlainTextEdit::QPlainTextEdit;
-signals:
+  signals:
     void DoubleClicked();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     /// `session` holds the settings file and what the windows share;
     /// `commandLineFiles` are checked when the window is first shown.
     TForm1(Session& session, QStringList commandLineFiles, QWidget* parent = nullptr);
@@ -50,17 +50,19 @@ public:
     void SetSettingsDialog(TForm3* dialog) { settingsDialog_ = dialog; }
     /// What the viewer button calls once it has handed the file over (the session's
     /// HandOffFileName set, this window minimized); it returns when the viewer has closed.
-    void SetViewerOpener(std::function<void(Session&)> opener) { viewerOpener_ = std::move(opener); }
+    void SetViewerOpener(std::function<void(Session&)> opener) {
+        viewerOpener_ = std::move(opener);
+    }
 
     // Controls, by their names.
-    QPushButton* Button1 = nullptr;  // 開く
-    QPushButton* Button2 = nullptr;  // クリアー
-    QPushButton* Button3 = nullptr;  // 閉じる
-    QPushButton* Button4 = nullptr;  // Ｖiewer
+    QPushButton* Button1 = nullptr;       // 開く
+    QPushButton* Button2 = nullptr;       // クリアー
+    QPushButton* Button3 = nullptr;       // 閉じる
+    QPushButton* Button4 = nullptr;       // Ｖiewer
     QToolButton* SpeedButton1 = nullptr;  // ?
-    QCheckBox* CheckBox1 = nullptr;  // 最前面に固定
-    QCheckBox* CheckBox2 = nullptr;  // 図面のチェック
-    QCheckBox* CheckBox3 = nullptr;  // Pathも表示
+    QCheckBox* CheckBox1 = nullptr;       // 最前面に固定
+    QCheckBox* CheckBox2 = nullptr;       // 図面のチェック
+    QCheckBox* CheckBox3 = nullptr;       // Pathも表示
     ReportMemo* Memo1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -102,13 +104,13 @@ public:
     /// The twelve lines of the usage text.
     static QStringList UsageText();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void ShowUsage();
     void CloseAboutBox();

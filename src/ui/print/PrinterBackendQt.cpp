@@ -99,8 +99,8 @@ bool QtPrinterBackend::SetPaperCode(int code) {
     // Only a paper the printer has: its own entry carries the name the printer knows it by
     // (JIS B4 is "B4" to one driver and "JISB4" to another).
     const QList<QPageSize> sizes = QPrinterInfo(*printer_).supportedPageSizes();
-    const auto match = std::find_if(sizes.begin(), sizes.end(),
-                                    [id](const QPageSize& s) { return s.id() == id; });
+    const auto match =
+        std::find_if(sizes.begin(), sizes.end(), [id](const QPageSize& s) { return s.id() == id; });
     if (match == sizes.end()) return false;
     return printer_->setPageSize(*match);
 }

@@ -15,7 +15,7 @@ class QPrinter;
 namespace vellumo {
 
 class QtPrinterBackend : public PrinterBackend {
-public:
+  public:
     /// The installed printers; the system's default printer is current.
     QtPrinterBackend();
     /// A PDF file at `pdfPath` in place of a printer (named "PDF").
@@ -40,7 +40,7 @@ public:
     void EndJob() override;
     void AbortJob() override;
 
-private:
+  private:
     bool ToFile() const { return !pdfPath_.isEmpty(); }
     /// A PDF file instead of a printer: this backend's own, or one chosen in the setup
     /// dialog ("PDF ファイルに出力").

@@ -17,15 +17,15 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "document/FindGhostscript.h"
+#include "platform/Error.h"
+#include "save/SaveFormats.h"
+#include "settings/SettingsFile.h"
 #include "ui/app/Guarded.h"
 #include "ui/app/NamedWidgets.h"
 #include "ui/app/ProgramForms.h"
 #include "ui/app/UiServices.h"
 #include "ui/app/WindowPlace.h"
-#include "platform/Error.h"
-#include "save/SaveFormats.h"
-#include "settings/SettingsFile.h"
-#include "document/FindGhostscript.h"
 
 namespace vellumo {
 
@@ -125,10 +125,10 @@ void TForm3::BuildTiffPage(QWidget* page) {
 
 void TForm3::BuildJpgPage(QWidget* page) {
     NamedLabel(page, "Label3", QStringLiteral("Jpg 保存設定"), QRect(8, 6, 200, 16));
-    RadioButton3 = NamedRadio(page, "RadioButton3", QStringLiteral(" Color(24bit)"),
-                              QRect(16, 34, 140, 22));
-    RadioButton4 = NamedRadio(page, "RadioButton4", QStringLiteral(" Ggray( 8bit)"),
-                              QRect(16, 62, 140, 22));
+    RadioButton3 =
+        NamedRadio(page, "RadioButton3", QStringLiteral(" Color(24bit)"), QRect(16, 34, 140, 22));
+    RadioButton4 =
+        NamedRadio(page, "RadioButton4", QStringLiteral(" Ggray( 8bit)"), QRect(16, 62, 140, 22));
     jpegButtons_ = new QButtonGroup(this);
     jpegButtons_->addButton(RadioButton3);
     jpegButtons_->addButton(RadioButton4);
@@ -142,8 +142,8 @@ void TForm3::BuildJpgPage(QWidget* page) {
 
 void TForm3::BuildBitmapPage(QWidget* page) {
     NamedLabel(page, "Label5", QStringLiteral("Bitmap 保存設定"), QRect(8, 6, 200, 16));
-    RadioButton5 = NamedRadio(page, "RadioButton5", QStringLiteral("24bitカラー"),
-                              QRect(16, 34, 220, 22));
+    RadioButton5 =
+        NamedRadio(page, "RadioButton5", QStringLiteral("24bitカラー"), QRect(16, 34, 220, 22));
     RadioButton6 = NamedRadio(page, "RadioButton6", QStringLiteral("画像フォーマットによる"),
                               QRect(16, 62, 220, 22));
     RadioButton5->setChecked(true);
@@ -170,16 +170,16 @@ void TForm3::BuildPdfPage(QWidget* page) {
                          {QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("400"),
                           QStringLiteral("600"), QStringLiteral("指定しない")},
                          2, QRect(150, 50, 110, 24));
-    Label11 = NamedLabel(Panel1, "Label11", Text(kGhostscriptUnusableLabel),
-                         QRect(8, 110, 270, 18));
+    Label11 =
+        NamedLabel(Panel1, "Label11", Text(kGhostscriptUnusableLabel), QRect(8, 110, 270, 18));
     CheckBox4 = NamedCheck(Panel1, "CheckBox4", QStringLiteral("利用"), QRect(8, 134, 100, 20));
     connect(CheckBox4, &QCheckBox::toggled, this, Guarded(this, [this] { CheckBox4Click(); }));
 }
 
 void TForm3::BuildOtherPage(QWidget* page) {
-    CheckBox3 = NamedCheck(page, "CheckBox3",
-                           QStringLiteral("ファイルの読込に登録フォルダーを指定する"),
-                           QRect(8, 8, 280, 20));
+    CheckBox3 =
+        NamedCheck(page, "CheckBox3", QStringLiteral("ファイルの読込に登録フォルダーを指定する"),
+                   QRect(8, 8, 280, 20));
     Edit1 = new QLineEdit(page);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 32, 248, 24);

@@ -40,7 +40,7 @@ struct DialogLoadChoices {
 
 class TForm3 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm3(QWidget* parent = nullptr);
 
     /// The settings file the dialog reads and writes.
@@ -96,8 +96,8 @@ public:
 
     QTabWidget* PageControl1 = nullptr;
     // The "　Tiff　" page.
-    QGroupBox* RadioGroup1 = nullptr;    // compression
-    QComboBox* ComboBox2 = nullptr;      // TIFF resolution
+    QGroupBox* RadioGroup1 = nullptr;  // compression
+    QComboBox* ComboBox2 = nullptr;    // TIFF resolution
     // The "　Jpg　" page.
     QRadioButton* RadioButton3 = nullptr;  // Color(24bit)
     QRadioButton* RadioButton4 = nullptr;  // Ggray( 8bit)
@@ -112,7 +112,7 @@ public:
     QRadioButton* RadioButton2 = nullptr;  // 24bitカラー
     QComboBox* ComboBox1 = nullptr;        // PDF resolution
     QLabel* Label11 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;        // 利用
+    QCheckBox* CheckBox4 = nullptr;  // 利用
     /// All bits set while "利用" is on, 0 while it is off.
     int32_t UseGs = 0;
     /// The choice "利用" stands for, as the settings file keeps it: shown ticked only while
@@ -136,7 +136,7 @@ public:
     /// while Ghostscript can be used.
     void updateActions();
 
-signals:
+  signals:
     /// The printing options changed (the viewer keeps them as `PrtMs` and `Waku`).
     void PrtMsChanged(bool prtMs);
     void WakuChanged(bool waku);
@@ -147,10 +147,10 @@ signals:
     /// a picture.
     void ShownFolderWanted();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildTiffPage(QWidget* page);
     void BuildJpgPage(QWidget* page);
     void BuildBitmapPage(QWidget* page);

@@ -12,7 +12,7 @@ namespace vellumo {
 
 class CategoryPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     /// A panel whose controls take `contentHeight` pixels below the header.
     CategoryPanel(const QString& caption, int contentHeight, QWidget* parent = nullptr);
 
@@ -27,13 +27,13 @@ public:
     /// The panel's background colour.
     void SetColor(const QColor& color);
 
-signals:
+  signals:
     /// The user expanded the panel (it is already expanded when this arrives).
     void Expanding();
     /// The user collapsed the panel.
     void Collapsing();
 
-private:
+  private:
     void HeaderClicked();
     QToolButton* header_ = nullptr;
     QWidget* content_ = nullptr;
@@ -44,14 +44,14 @@ private:
 /// The column of panels, top to bottom in the order added.
 class CategoryPanelGroup : public QScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit CategoryPanelGroup(QWidget* parent = nullptr);
     void AddPanel(CategoryPanel* panel);
     /// The height the panels may take without scrolling.
     int AvailableHeight() const;
     void SetScrollBarShown(bool shown);
 
-private:
+  private:
     QWidget* column_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
 };

@@ -22,11 +22,16 @@ FrameBounds ToBounds(const QRect& r) { return {r.x(), r.y(), r.width(), r.height
 
 Qt::CursorShape QtCursor(TrackerCursor c) {
     switch (c) {
-        case TrackerCursor::Move: return Qt::SizeAllCursor;
-        case TrackerCursor::NorthSouth: return Qt::SizeVerCursor;
-        case TrackerCursor::WestEast: return Qt::SizeHorCursor;
-        case TrackerCursor::NorthWestSouthEast: return Qt::SizeFDiagCursor;
-        case TrackerCursor::NorthEastSouthWest: return Qt::SizeBDiagCursor;
+        case TrackerCursor::Move:
+            return Qt::SizeAllCursor;
+        case TrackerCursor::NorthSouth:
+            return Qt::SizeVerCursor;
+        case TrackerCursor::WestEast:
+            return Qt::SizeHorCursor;
+        case TrackerCursor::NorthWestSouthEast:
+            return Qt::SizeFDiagCursor;
+        case TrackerCursor::NorthEastSouthWest:
+            return Qt::SizeBDiagCursor;
     }
     return Qt::ArrowCursor;
 }
@@ -36,7 +41,7 @@ Qt::CursorShape QtCursor(TrackerCursor c) {
 /// One part of the tracker on the frame's parent: the outline, a grab handle or the fixed
 /// outline that marks where the frame was at the press. Mouse events go to the tracker.
 class TrackerPart : public QWidget {
-public:
+  public:
     TrackerPart(FrameTracker& tracker, FrameTracker::PartKind kind, int index, QWidget* parent)
         : QWidget(parent), tracker_(tracker), kind_(kind), index_(index) {
         // Only the fixed outline lets the mouse through to what lies under it.
@@ -44,14 +49,14 @@ public:
         setAttribute(Qt::WA_NoSystemBackground);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         switch (kind_) {
             case FrameTracker::PartKind::Outline: {
                 // The pen lies inside the bounds, as the frame's own outline does.
-                p.setPen(QPen(kOutlineColor, kOutlinePen, Qt::SolidLine, Qt::SquareCap,
-                              Qt::MiterJoin));
+                p.setPen(
+                    QPen(kOutlineColor, kOutlinePen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
                 p.setBrush(Qt::NoBrush);
                 p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
                 break;
@@ -98,7 +103,7 @@ protected:
         tracker_.PartLeft();
     }
 
-private:
+  private:
     FrameTracker& tracker_;
     FrameTracker::PartKind kind_;
     int index_;
@@ -123,8 +128,8 @@ QWidget* FrameTracker::Handle(int index) const {
 QWidget* FrameTracker::FixedOutline() const { return fixed_; }
 
 void FrameTracker::Attach(QWidget* target) {
-    Attach(target, {QCursor::pos(), QGuiApplication::mouseButtons(),
-                    QGuiApplication::keyboardModifiers()});
+    Attach(target,
+           {QCursor::pos(), QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers()});
 }
 
 void FrameTracker::Attach(QWidget* target, const HeldMouse& held) {
@@ -298,8 +303,8 @@ QPoint FrameTracker::Confined(QPoint global) {
 }
 
 QPoint FrameTracker::ToParent(QPoint global) const {
-    QWidget* parent = outline_ ? outline_->parentWidget()
-                               : (target_ ? target_->parentWidget() : nullptr);
+    QWidget* parent =
+        outline_ ? outline_->parentWidget() : (target_ ? target_->parentWidget() : nullptr);
     return parent ? parent->mapFromGlobal(global) : global;
 }
 
@@ -322,8 +327,8 @@ void FrameTracker::OutlineMove(Qt::KeyboardModifiers modifiers, QPoint global) {
     if (state_ != DragState::Move || !outline_) return;
     global = Confined(global);
     const QPoint at = global - outline_->mapToGlobal(QPoint(0, 0));
-    const MoveStep step = TrackMove(lock_, modifiers & Qt::ShiftModifier, at.x() - press_.x(),
-                                    at.y() - press_.y());
+    const MoveStep step =
+        TrackMove(lock_, modifiers & Qt::ShiftModifier, at.x() - press_.x(), at.y() - press_.y());
     lock_ = step.lock;
     bounds_.left = std::clamp(bounds_.left + step.dx, -kMaxFrameExtent, kMaxFrameExtent);
     bounds_.top = std::clamp(bounds_.top + step.dy, -kMaxFrameExtent, kMaxFrameExtent);
@@ -351,8 +356,8 @@ void FrameTracker::OutlineRelease(Qt::MouseButton button, Qt::KeyboardModifiers 
     emit MouseUp(button, modifiers, ToParent(global));
 }
 
-void FrameTracker::HandlePress(int index, Qt::MouseButton button,
-                               Qt::KeyboardModifiers modifiers, QPoint global) {
+void FrameTracker::HandlePress(int index, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                               QPoint global) {
     if (button == Qt::LeftButton && HandleShown(index) && handles_[size_t(index)]) {
         state_ = DragState::Resize;
         activeHandle_ = index;
@@ -385,8 +390,8 @@ void FrameTracker::HandleMove(int index, Qt::KeyboardModifiers modifiers, QPoint
     press_ = ToParent(to);
 }
 
-void FrameTracker::HandleRelease(int, Qt::MouseButton button,
-                                 Qt::KeyboardModifiers modifiers, QPoint global) {
+void FrameTracker::HandleRelease(int, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                 QPoint global) {
     if (state_ == DragState::Resize) {
         RemoveFixedOutline();
         bounds_ = ReleasedBounds(bounds_);

@@ -31,7 +31,7 @@ class TrackerPart;
 
 class FrameTracker : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class DragState { None, Move, Resize };
 
     /// The mouse as it is at an attach: where the cursor is and what is held.
@@ -72,17 +72,17 @@ public:
     /// The screen rectangle the cursor is kept in while a drag lasts.
     std::optional<QRect> Confinement() const { return confinement_; }
 
-signals:
+  signals:
     /// A press on the outline or a handle; `pos` in the target's parent's pixels.
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     /// The release after a press on the outline or a handle, once the target has its new
     /// bounds.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     friend class TrackerPart;
     enum class PartKind { Outline, Handle, Fixed };
 

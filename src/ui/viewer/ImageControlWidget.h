@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/Bitmap.h"
 #include "document/ViewPyramid.h"
+#include "platform/Bitmap.h"
 
 namespace vellumo {
 

@@ -19,8 +19,11 @@ bool ScrollContentWidget::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
         // Sent for every explicit show and hide, also while the window is not on screen.
         case QEvent::ShowToParent:
-        case QEvent::HideToParent: FitChildren(); break;
-        default: break;
+        case QEvent::HideToParent:
+            FitChildren();
+            break;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, event);
 }

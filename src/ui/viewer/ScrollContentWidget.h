@@ -12,17 +12,17 @@
 namespace vellumo {
 
 class ScrollContentWidget : public QWidget {
-public:
+  public:
     explicit ScrollContentWidget(QWidget* parent = nullptr);
 
     /// Makes the content's size follow `child`'s bounds while the child is not hidden. The
     /// child must be a child of this widget; it is followed until it is destroyed.
     void Follow(QWidget* child);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void FitChildren();
     std::vector<QPointer<QWidget>> followed_;
 };

@@ -28,12 +28,10 @@
 #include <exception>
 #include <new>
 
-#include "ui/app/Guarded.h"
-#include "ui/app/NamedWidgets.h"
-#include "ui/app/ProgramForms.h"
-#include "ui/app/UiServices.h"
-#include "ui/app/WaitCursor.h"
-#include "ui/app/Session.h"
+#include "document/ArrangePanels.h"
+#include "document/LoadPicture.h"
+#include "document/ViewScaling.h"
+#include "document/ViewerTexts.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -42,17 +40,19 @@
 #include "imaging/Threshold.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
-#include "ui/print/PrinterBackendQt.h"
 #include "settings/SettingsFile.h"
+#include "ui/app/Guarded.h"
+#include "ui/app/NamedWidgets.h"
+#include "ui/app/ProgramForms.h"
+#include "ui/app/Session.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/WaitCursor.h"
+#include "ui/print/PrinterBackendQt.h"
 #include "ui/settings/TForm3.h"
-#include "document/ArrangePanels.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
-#include "document/LoadPicture.h"
 #include "ui/viewer/ScrollContentWidget.h"
 #include "ui/viewer/TForm2Support.h"
-#include "document/ViewScaling.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 
@@ -131,7 +131,8 @@ void TForm2::BuildControls() {
     Image1->resize(0, 0);
     Shape1 = new QFrame(ScrollContent);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setStyleSheet(QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
+    Shape1->setStyleSheet(
+        QStringLiteral("QFrame { border: 2px solid red; background: transparent; }"));
     Shape1->hide();
     ScrollContent->Follow(Image1);
     ScrollContent->Follow(Shape1);
@@ -360,7 +361,7 @@ void TForm2::ConnectControls() {
     connect(Image1, &QWidget::customContextMenuRequested, this, Guarded(this, [this](QPoint p) {
                 menuPoint_ = p;
                 Inspect1->setText(view_.Magnified ? QStringLiteral("元の表示に戻す")
-                                            : QStringLiteral("座標表示・２倍表示"));
+                                                  : QStringLiteral("座標表示・２倍表示"));
                 PopupMenu2->popup(Image1->mapToGlobal(p));
             }));
     connect(Inspect1, &QAction::triggered, this, Guarded(this, [this] { InspectAt(menuPoint_); }));

@@ -13,12 +13,12 @@
 #include <optional>
 
 #include "crop/CropFrame.h"
+#include "document/PdfConversion.h"
+#include "document/ReadResolution.h"
 #include "document/ViewerDocument.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Bitmap.h"
 #include "print/PaperGeometry.h"
-#include "document/PdfConversion.h"
-#include "document/ReadResolution.h"
 
 class QAction;
 class QCheckBox;
@@ -50,7 +50,7 @@ class TForm3;
 
 class TForm2 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     /// A viewer on the program's `session` (whose `CheckedFileName` it starts with and
     /// whose handed-off file it loads), with the program's settings dialog (may be null).
     TForm2(Session& session, TForm3* settingsDialog, QWidget* parent = nullptr);
@@ -244,9 +244,9 @@ public:
     QPushButton* Button6 = nullptr;   // reLoad
     QAction* N3 = nullptr;            // 切出位置
     QAction* Cancel1 = nullptr;
-    QAction* N4 = nullptr;            // 実行
+    QAction* N4 = nullptr;  // 実行
     QAction* reLoad1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;      // the frame's popup menu
+    QMenu* PopupMenu1 = nullptr;  // the frame's popup menu
     QAction* L6w = nullptr;
     QAction* B6 = nullptr;
     QAction* A41 = nullptr;
@@ -255,8 +255,8 @@ public:
     QAction* N801 = nullptr;
     QAction* N802 = nullptr;
     QAction* WHchange = nullptr;
-    QAction* N6 = nullptr;            // 〓切出実行〓
-    QAction* Cancel2 = nullptr;       // ✖ Cancel
+    QAction* N6 = nullptr;       // 〓切出実行〓
+    QAction* Cancel2 = nullptr;  // ✖ Cancel
     /// Shape1 from CropRect at the current scale and scroll positions, shown; detaches the
     /// tracker first.
     void PlaceCropFrame();
@@ -298,16 +298,16 @@ public:
     // it (PaperWidth ... PaperTO): printer pixels, tenths of a millimetre, the printable
     // area's offsets.
     PaperScale Paper;
-    QLabel* Label1 = nullptr;         // 用紙サイズ
-    QComboBox* ComboBox1 = nullptr;   // the paper list
-    QLabel* Label2 = nullptr;         // 印刷部数
-    QLabel* Label3 = nullptr;         // １　２　３
+    QLabel* Label1 = nullptr;              // 用紙サイズ
+    QComboBox* ComboBox1 = nullptr;        // the paper list
+    QLabel* Label2 = nullptr;              // 印刷部数
+    QLabel* Label3 = nullptr;              // １　２　３
     QRadioButton* RadioButton1 = nullptr;  // one copy
     QRadioButton* RadioButton2 = nullptr;  // two copies
     QRadioButton* RadioButton3 = nullptr;  // three copies
-    QLabel* Label8 = nullptr;         // プリンター
-    QComboBox* ComboBox2 = nullptr;   // the printer list
-    QPushButton* Button7 = nullptr;   // 印刷(&P)
+    QLabel* Label8 = nullptr;              // プリンター
+    QComboBox* ComboBox2 = nullptr;        // the printer list
+    QPushButton* Button7 = nullptr;        // 印刷(&P)
     /// The printing system the window prints through (the one MakePrinterBackend gives).
     PrinterBackend& Printer() { return *printer_; }
     /// Puts another printing system in place and fills the lists again from it.
@@ -352,11 +352,11 @@ public:
 
     void setVisible(bool visible) override;
 
-signals:
+  signals:
     /// The window has closed (its settings are saved).
     void Closed();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -365,7 +365,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void BuildViewPanel();
     void BuildReductionPanel();
@@ -411,16 +411,16 @@ private:
     void SetPictureCommandsEnabled(bool enabled);
     /// What the enabled states follow; each is changed where its command runs.
     struct ActionState {
-        bool pictureCommands = true;  ///< save, print and the picture's menus
-        bool saveCommand = false;     ///< 保存, from the first load on
-        bool toolPanels = true;       ///< the caption names a file
-        bool inkColour = false;       ///< the status line shows a one-bit picture
+        bool pictureCommands = true;    ///< save, print and the picture's menus
+        bool saveCommand = false;       ///< 保存, from the first load on
+        bool toolPanels = true;         ///< the caption names a file
+        bool inkColour = false;         ///< the status line shows a one-bit picture
         bool thresholdControls = true;  ///< モノクロ chosen
-        bool reducing = false;        ///< 実行 runs
-        bool reductionReload = true;  ///< the panel's reLoad
+        bool reducing = false;          ///< 実行 runs
+        bool reductionReload = true;    ///< the panel's reLoad
         bool cropCancel = false;
         bool cropExecute = false;
-        bool cropReload = false;      ///< the crop panel's reLoad, after a cut-out
+        bool cropReload = false;  ///< the crop panel's reLoad, after a cut-out
         bool pdfConverting = false;
     };
     /// Sets every control's enabled state from actions_.

@@ -13,15 +13,15 @@
 #include <QScrollArea>
 #include <new>
 
-#include "ui/app/Guarded.h"
-#include "ui/app/NamedWidgets.h"
-#include "ui/app/UiServices.h"
-#include "ui/app/WaitCursor.h"
-#include "ui/app/Session.h"
 #include "crop/CutOut.h"
 #include "platform/Error.h"
 #include "platform/ProgramFiles.h"
 #include "save/TmpPng.h"
+#include "ui/app/Guarded.h"
+#include "ui/app/NamedWidgets.h"
+#include "ui/app/Session.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/WaitCursor.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ScrollContentWidget.h"
@@ -77,10 +77,15 @@ void TForm2::BuildCrop() {
     connect(Button12, &QPushButton::clicked, this, Guarded(this, [this] { Button12Click(); }));
     connect(Button6, &QPushButton::clicked, this, Guarded(this, [this] { Button6Click(); }));
     connect(reLoad1, &QAction::triggered, this, Guarded(this, [this] { Button6Click(); }));
-    const std::pair<QAction*, int> presets[] = {
-        {L6w, kPresetL},           {B6, kPresetB6},        {A41, kPresetA4},
-        {Hiritu43, kPresetRatio4x3}, {Hiritu16_9, kPresetRatio16x9}, {N801, kPresetShrink},
-        {N802, kPresetEnlarge},    {WHchange, kPresetSwap}, {Cancel2, kPresetCancel}};
+    const std::pair<QAction*, int> presets[] = {{L6w, kPresetL},
+                                                {B6, kPresetB6},
+                                                {A41, kPresetA4},
+                                                {Hiritu43, kPresetRatio4x3},
+                                                {Hiritu16_9, kPresetRatio16x9},
+                                                {N801, kPresetShrink},
+                                                {N802, kPresetEnlarge},
+                                                {WHchange, kPresetSwap},
+                                                {Cancel2, kPresetCancel}};
     for (const auto& [action, preset] : presets)
         connect(action, &QAction::triggered, this,
                 Guarded(this, [this, p = preset] { ApplyFramePreset(p); }));
@@ -96,9 +101,14 @@ bool TForm2::CropEvent(QObject* watched, QEvent* event) {
                                 mouse->modifiers());
                 return true;
             }
-            case QEvent::Enter: view_.PointerOverImage = true; break;
-            case QEvent::Leave: view_.PointerOverImage = false; break;
-            default: break;
+            case QEvent::Enter:
+                view_.PointerOverImage = true;
+                break;
+            case QEvent::Leave:
+                view_.PointerOverImage = false;
+                break;
+            default:
+                break;
         }
     } else if (watched == ScrollBox1 && event->type() == QEvent::Leave) {
         FrameTracker->Detach();
@@ -124,13 +134,15 @@ void TForm2::SetShownCropFrame(const FrameBounds& b) {
 void TForm2::PlaceCropFrame() {
     FrameTracker->Detach();
     const QPoint scroll = ScrollPosition();
-    SetShownCropFrame(vellumo::PlaceCropFrame(document_.CropRect(), view_.ViewScale, scroll.x(), scroll.y()));
+    SetShownCropFrame(
+        vellumo::PlaceCropFrame(document_.CropRect(), view_.ViewScale, scroll.x(), scroll.y()));
     Shape1->show();
 }
 
 void TForm2::ReadCropFrame() {
     const QPoint scroll = ScrollPosition();
-    document_.SetCropRect(vellumo::ReadCropFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y()));
+    document_.SetCropRect(
+        vellumo::ReadCropFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y()));
 }
 
 void TForm2::ApplyFramePreset(int preset) {
@@ -193,7 +205,8 @@ void TForm2::Button12Click() {
     actions_.cropExecute = false;
     updateActions();
     const QPoint scroll = ScrollPosition();
-    const CutOutArea area = CutOutFromFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y());
+    const CutOutArea area =
+        CutOutFromFrame(ShownCropFrame(), view_.ViewScale, scroll.x(), scroll.y());
     view_.CropMode = false;
     FrameTracker->Detach();
     Shape1->hide();

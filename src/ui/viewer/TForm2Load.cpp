@@ -28,12 +28,10 @@
 #include <exception>
 #include <new>
 
-#include "ui/app/DroppedFiles.h"
-#include "ui/app/Guarded.h"
-#include "ui/app/ProgramForms.h"
-#include "ui/app/UiServices.h"
-#include "ui/app/WaitCursor.h"
-#include "ui/app/Session.h"
+#include "document/ArrangePanels.h"
+#include "document/LoadPicture.h"
+#include "document/ViewScaling.h"
+#include "document/ViewerTexts.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -44,16 +42,18 @@
 #include "platform/ImageDecoder.h"
 #include "print/PrinterBackend.h"
 #include "settings/SettingsFile.h"
+#include "ui/app/DroppedFiles.h"
+#include "ui/app/Guarded.h"
+#include "ui/app/ProgramForms.h"
+#include "ui/app/Session.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/WaitCursor.h"
 #include "ui/settings/TForm3.h"
-#include "document/ArrangePanels.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
-#include "document/LoadPicture.h"
 #include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
-#include "document/ViewScaling.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 
@@ -75,7 +75,9 @@ void TForm2::ShowMessageText(const QString& text, MessageStyle style) {
     MessageBoxRequest r;
     r.text = text;
     switch (style) {
-        case MessageStyle::Plain: r.title = QStringLiteral("Vellumo"); break;
+        case MessageStyle::Plain:
+            r.title = QStringLiteral("Vellumo");
+            break;
         case MessageStyle::Confirmation:
             r.title = QStringLiteral("確認");
             r.icon = BoxIcon::Question;
@@ -252,7 +254,8 @@ bool TForm2::ShowImageInfo(int mode) {
     const float dpi = document_.Resolution().ShownDpi;
     if (mode == 1) {
         pixelText = Q(document_.PixelFormatName());
-        SetStatusText(Q(ImageInfoText(1, document_.ImageTypeName(), document_.PixelFormatName(), dpi)));
+        SetStatusText(
+            Q(ImageInfoText(1, document_.ImageTypeName(), document_.PixelFormatName(), dpi)));
         wrote = true;
     } else if (!document_.Picture().Empty()) {
         pixelText = QString::fromLatin1(BitmapFormatName(document_.Picture().Format()));
@@ -337,15 +340,15 @@ std::optional<QString> TForm2::ChooseFileToOpen() {
         settingsDialog_ ? settingsDialog_->CurrentLoadChoices() : DialogLoadChoices{};
     const bool pdf = session_.GhostscriptAvailable && choices.useGs;
     OpenFileRequest request;
-    request.filter = pdf ? QStringLiteral(
-                               "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
-                               "Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf|"
-                               "すべてのfiles (*.*)|*.*")
-                         : QStringLiteral(
-                               "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
-                               "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
-    if (choices.useRegisteredFolder && !F_Path2.isEmpty())
-        request.folder = F_Path2;
+    request.filter =
+        pdf ? QStringLiteral(
+                  "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.pdf;|"
+                  "Tiff,PDF_file (*.tif,*.pdf)|*.bmp;*.tif;*.tiff;*.pdf|"
+                  "すべてのfiles (*.*)|*.*")
+            : QStringLiteral(
+                  "Graphics_files (ALL)|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff|"
+                  "Tiff_file (*.tif)|*.tif;*.tiff|すべてのfiles (*.*)|*.*");
+    if (choices.useRegisteredFolder && !F_Path2.isEmpty()) request.folder = F_Path2;
     const std::optional<OpenFileAnswer> answer = Ui().ChooseOpenFile(this, request);
     if (!answer) return std::nullopt;
     return answer->path;
@@ -389,9 +392,13 @@ void TForm2::LoadImage(QObject* asker) {
             return;
         }
         switch (LoadPdfPage()) {
-            case PdfPage::Ready: break;
-            case PdfPage::Stopped: return;
-            case PdfPage::Cancelled: document_.SetIdentity(before); return;
+            case PdfPage::Ready:
+                break;
+            case PdfPage::Stopped:
+                return;
+            case PdfPage::Cancelled:
+                document_.SetIdentity(before);
+                return;
         }
     }
 

@@ -11,15 +11,15 @@
 #include <QRadioButton>
 #include <QScrollArea>
 
+#include "document/ViewerTexts.h"
+#include "platform/Error.h"
 #include "ui/app/Guarded.h"
+#include "ui/app/Session.h"
 #include "ui/app/UiServices.h"
 #include "ui/app/WaitCursor.h"
-#include "ui/app/Session.h"
-#include "platform/Error.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 

@@ -9,13 +9,13 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "print/DrawRoutine.h"
+#include "print/PaperGeometry.h"
+#include "print/PrinterBackend.h"
 #include "ui/app/Guarded.h"
 #include "ui/app/NamedWidgets.h"
 #include "ui/app/UiServices.h"
 #include "ui/app/WaitCursor.h"
-#include "print/DrawRoutine.h"
-#include "print/PaperGeometry.h"
-#include "print/PrinterBackend.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"

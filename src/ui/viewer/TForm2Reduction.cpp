@@ -1,8 +1,6 @@
 // The viewer's colour reduction: threshold with its real-time preview, gray, despeckle,
 // dither, the ink colour, and the reload that undoes them.
 
-#include "ui/viewer/TForm2.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -29,8 +27,10 @@
 #include <exception>
 #include <new>
 
-#include "ui/app/UiServices.h"
-#include "ui/app/WaitCursor.h"
+#include "document/ArrangePanels.h"
+#include "document/LoadPicture.h"
+#include "document/ViewScaling.h"
+#include "document/ViewerTexts.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -40,14 +40,13 @@
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
 #include "settings/SettingsFile.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/WaitCursor.h"
 #include "ui/settings/TForm3.h"
-#include "document/ArrangePanels.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
-#include "document/LoadPicture.h"
-#include "document/ViewScaling.h"
-#include "document/ViewerTexts.h"
+#include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
 
 namespace vellumo {

@@ -1,16 +1,15 @@
 // The viewer's save command and the settings dialog it shows: on its own from "Option",
 // or beside the save dialog with the tabs of the type being saved.
 
-#include "ui/viewer/TForm2.h"
-
 #include <QFileInfo>
 #include <memory>
 #include <string>
 
-#include "ui/app/UiServices.h"
 #include "platform/Error.h"
 #include "save/SaveFormats.h"
+#include "ui/app/UiServices.h"
 #include "ui/settings/TForm3.h"
+#include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
 
 namespace vellumo {
@@ -55,8 +54,8 @@ void TForm2::Button8Click() {
         ShowErrorBox(this, kNoPictureText);
         return;
     }
-    const SaveProposal proposal = ProposeSaveName(
-        document_.FileName2(), document_.OrgFName(), document_.PdfConverted());
+    const SaveProposal proposal =
+        ProposeSaveName(document_.FileName2(), document_.OrgFName(), document_.PdfConverted());
     FileIdentity named = document_.Identity();
     named.OrgFName = proposal.orgFName;
     document_.SetIdentity(std::move(named));

@@ -12,13 +12,13 @@ inline std::string Utf8(const QString& s) { return s.toStdString(); }
 
 /// Sets a flag for the length of a scope and clears it on every way out.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
     ~BusyScope() { flag_ = false; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     bool& flag_;
 };
 

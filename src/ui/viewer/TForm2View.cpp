@@ -26,9 +26,10 @@
 #include <exception>
 #include <new>
 
-#include "ui/app/Guarded.h"
-#include "ui/app/UiServices.h"
-#include "ui/app/WaitCursor.h"
+#include "document/ArrangePanels.h"
+#include "document/LoadPicture.h"
+#include "document/ViewScaling.h"
+#include "document/ViewerTexts.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -38,15 +39,14 @@
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
 #include "settings/SettingsFile.h"
+#include "ui/app/Guarded.h"
+#include "ui/app/UiServices.h"
+#include "ui/app/WaitCursor.h"
 #include "ui/settings/TForm3.h"
-#include "document/ArrangePanels.h"
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
-#include "document/LoadPicture.h"
 #include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
-#include "document/ViewScaling.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 
@@ -82,9 +82,9 @@ void TForm2::DocumentChanged(DocumentChanges changes) {
 
 void TForm2::ZoomAt(int x, int y, double newScale) {
     const QPoint shown = Image1->mapTo(ScrollBox1->viewport(), QPoint(x, y));
-    const ZoomPlacement z = vellumo::ZoomAt(x, y, view_.ViewScale, newScale, shown.x(), shown.y(),
-                                            document_.Picture().Width(),
-                                            document_.Picture().Height());
+    const ZoomPlacement z =
+        vellumo::ZoomAt(x, y, view_.ViewScale, newScale, shown.x(), shown.y(),
+                        document_.Picture().Width(), document_.Picture().Height());
     SetControlSize(z.width, z.height);
     SetScrollPosition({z.scrollX, z.scrollY});
     view_.ViewScale = newScale;
@@ -117,14 +117,19 @@ double TForm2::ScreenDpi() const {
     return vellumo::ScreenDpi(s->geometry().width(), s->physicalSize().width());
 }
 
-void TForm2::DeviceSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 1.0)); }
+void TForm2::DeviceSize() {
+    ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 1.0));
+}
 
 void TForm2::PixelSize() { ZoomAboutCentre(1.0); }
 
-void TForm2::DoubleSize() { ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 2.0)); }
+void TForm2::DoubleSize() {
+    ZoomAboutCentre(DeviceScale(ScreenDpi(), document_.Resolution().DpiX, 2.0));
+}
 
 bool TForm2::FormMouseWheel(int delta, Qt::KeyboardModifiers modifiers, QPoint pointer) {
-    if (!view_.PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) return false;
+    if (!view_.PointerOverImage || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
+        return false;
     const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta);
     if (next && !document_.Picture().Empty()) {
         ZoomAt(pointer.x(), pointer.y(), *next);
@@ -173,7 +178,8 @@ void TForm2::WheelTurned(const QWheelEvent& wheel) {
 
 void TForm2::ZoomKey(int delta) {
     if (document_.Picture().Empty()) return;
-    if (const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta)) ZoomAboutCentre(*next);
+    if (const std::optional<double> next = WheelZoomScale(view_.ViewScale, delta))
+        ZoomAboutCentre(*next);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
@@ -185,7 +191,8 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 
 bool TForm2::FilterEvent(QObject* watched, QEvent* event) {
     if (CropEvent(watched, event)) return true;
-    if (event->type() == QEvent::Wheel && (watched == Image1 || watched == ScrollBox1->viewport())) {
+    if (event->type() == QEvent::Wheel &&
+        (watched == Image1 || watched == ScrollBox1->viewport())) {
         WheelTurned(*static_cast<QWheelEvent*>(event));
         // The scroll box never scrolls by the wheel on its own.
         return true;
@@ -255,7 +262,8 @@ void TForm2::Image1MouseMove(QPoint pos) {
     if (control.width() > ScrollBox1->width() || control.height() > ScrollBox1->height())
         Image1->setCursor(Qt::SizeAllCursor);
     const QPoint scroll = ScrollPosition();
-    SetScrollPosition({scroll.x() + view_.DragStart.x() - pos.x(), scroll.y() + view_.DragStart.y() - pos.y()});
+    SetScrollPosition(
+        {scroll.x() + view_.DragStart.x() - pos.x(), scroll.y() + view_.DragStart.y() - pos.y()});
 }
 
 void TForm2::Image1MouseUp() {
@@ -273,7 +281,8 @@ void TForm2::Turn(bool left) {
         document_.RotateRight();
     // The scale and the scroll positions stay; the control takes the turned size.
     const Bitmap& turned = document_.Picture();
-    SetControlSize(RoundedSide(turned.Width(), view_.ViewScale), RoundedSide(turned.Height(), view_.ViewScale));
+    SetControlSize(RoundedSide(turned.Width(), view_.ViewScale),
+                   RoundedSide(turned.Height(), view_.ViewScale));
 }
 
 void TForm2::RotateLeft() { Turn(true); }

@@ -8,11 +8,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "document/ViewerTexts.h"
 #include "ui/app/Guarded.h"
 #include "ui/app/WaitCursor.h"
 #include "ui/viewer/TForm2.h"
 #include "ui/viewer/TForm2Support.h"
-#include "document/ViewerTexts.h"
 
 namespace vellumo {
 
