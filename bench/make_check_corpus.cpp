@@ -9,6 +9,8 @@
 // names of the TIFF files (one a line, without the folder) go to TIFF-LIST when given. The same
 // COUNT always gives the same files.
 
+#include <png.h>
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +23,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-// jpeglib.h needs size_t and FILE declared before it.
-#include <png.h>
 
 #include "platform/JpegLib.h"
 

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs FILE and size_t declared first.
 #include "check/CheckFile.h"
 #include "check/ReportView.h"
 #include "platform/Error.h"
