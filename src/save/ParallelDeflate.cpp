@@ -8,6 +8,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -38,8 +39,11 @@ class RawDeflater {
     ~RawDeflater() { deflateEnd(&z_); }
 
     /// Compresses `data` after `window`: ended with a full flush, or as the final block.
+    /// The stream starts afresh each time, so one deflater serves a worker's pieces in turn.
     void Run(const std::vector<uint8_t>& data, const std::vector<uint8_t>& window, bool last,
              std::vector<uint8_t>& out) {
+        if (used_ && deflateReset(&z_) != Z_OK) throw Error("データを圧縮できません");
+        used_ = true;
         if (!window.empty()) {
             const size_t n = std::min(window.size(), kDeflateWindowBytes);
             deflateSetDictionary(&z_, window.data() + window.size() - n, uInt(n));
@@ -72,15 +76,26 @@ class RawDeflater {
 
   private:
     z_stream z_{};
+    bool used_ = false;
 };
 
-void CompressPiece(size_t piece, size_t pieces, const DeflatePieceSource& source, int level,
-                   int strategy, Compressed& result) {
+/// What one worker reuses from piece to piece: its deflater and its row buffers (fresh ones
+/// for every piece cost a page fault for each of their pages).
+struct PieceWork {
+    PieceWork(int level, int strategy) : deflater(level, strategy) {}
+    RawDeflater deflater;
     std::vector<uint8_t> data;
     std::vector<uint8_t> window;
+};
+
+void CompressPiece(size_t piece, size_t pieces, const DeflatePieceSource& source, PieceWork& work,
+                   Compressed& result) {
+    std::vector<uint8_t>& data = work.data;
+    std::vector<uint8_t>& window = work.window;
+    data.clear();
+    window.clear();
     source(piece, data, window);
-    RawDeflater deflater(level, strategy);
-    deflater.Run(data, window, piece + 1 == pieces, result.bytes);
+    work.deflater.Run(data, window, piece + 1 == pieces, result.bytes);
     result.adler = adler32(1, nullptr, 0);
     // adler32 takes at most 4 GiB a call.
     for (size_t at = 0; at < data.size();) {
@@ -219,11 +234,13 @@ bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const De
     {
         Workers workers(queue);
         workers.Start(threads, [&] {
+            std::optional<PieceWork> work;
             size_t piece = 0;
             while (queue.Claim(piece)) {
                 try {
+                    if (!work) work.emplace(level, strategy);
                     Compressed c;
-                    CompressPiece(piece, pieces, source, level, strategy, c);
+                    CompressPiece(piece, pieces, source, *work, c);
                     queue.Done(piece, std::move(c));
                 } catch (...) {
                     queue.Fail(std::current_exception());
@@ -256,14 +273,16 @@ void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const Defl
     Trailer trailer;
     if (pieces == 0) {  // an empty stream still has its final block
         Compressed c;
+        PieceWork work(level, strategy);
         CompressPiece(
-            0, 1, [](size_t, std::vector<uint8_t>&, std::vector<uint8_t>&) {}, level, strategy, c);
+            0, 1, [](size_t, std::vector<uint8_t>&, std::vector<uint8_t>&) {}, work, c);
         sink(c.bytes.data(), c.bytes.size());
     } else if (threads <= 1 || !CompressOnWorkers(pieces, source, sink, level, strategy, threads,
                                                   trailer, piecesDone)) {
+        PieceWork work(level, strategy);
         for (size_t i = 0; i < pieces; ++i) {
             Compressed c;
-            CompressPiece(i, pieces, source, level, strategy, c);
+            CompressPiece(i, pieces, source, work, c);
             sink(c.bytes.data(), c.bytes.size());
             trailer.Add(c);
             if (piecesDone) piecesDone(i + 1);
