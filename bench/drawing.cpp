@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ScanPicture.h"
 #include "document/DrawingPipeline.h"
 #include "document/DrawingPrediction.h"
 #include "document/LoadPicture.h"
@@ -31,23 +32,7 @@ const Bitmap& Drawing() {
 
 /// The drawing as a 24-bit scan at 400 dpi: paper near 238, ink near 35, noise of ±8.
 const Bitmap& Scan400() {
-    static const Bitmap scan = [] {
-        const Bitmap& d = Drawing();
-        Bitmap out(d.Width(), d.Height(), PixelFormat::Bit24);
-        uint32_t seed = 2463534242u;
-        for (uint32_t y = 0; y < d.Height(); ++y) {
-            uint8_t* row = out.Row(y);
-            for (uint32_t x = 0; x < d.Width(); ++x) {
-                seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
-                const int base = d.PixelIndex(x, y) ? 238 : 35;
-                const int n = int(seed % 17) - 8;
-                row[3 * x] = uint8_t(base + n - 6);
-                row[3 * x + 1] = uint8_t(base + n - 2);
-                row[3 * x + 2] = uint8_t(base + n);
-            }
-        }
-        return out;
-    }();
+    static const Bitmap scan = NoisyScan(Drawing());
     return scan;
 }
 
