@@ -18,7 +18,7 @@ ensure_packages() {
 
 # What the core and the command-line programs need to build.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libtiff-dev libpng-dev libjpeg-dev libgif-dev
-    libpcre2-dev zlib1g-dev libcli11-dev nlohmann-json3-dev)
+    libpcre2-dev zlib1g-dev libdeflate-dev libcli11-dev nlohmann-json3-dev)
 # What the Debian package is built with (CPack's dependency list, dpkg-shlibdeps, which needs
 # file) and what checks its desktop entry and metainfo.
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)

@@ -1,9 +1,9 @@
 #include "save/ParallelDeflate.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <climits>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/Error.h"
+#include "save/DeflatePiece.h"
 
 namespace vellumo {
 
@@ -21,98 +21,31 @@ namespace {
 /// One piece compressed: raw Deflate data and what the trailer needs of it.
 struct Compressed {
     std::vector<uint8_t> bytes;
-    uLong adler = 1;
+    uint32_t adler = 1;
     size_t length = 0;
 };
 
-/// Owns a raw Deflate stream (no zlib header or trailer: those are the whole stream's).
-class RawDeflater {
-  public:
-    RawDeflater(int level, int strategy) {
-        if (deflateInit2(&z_, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) {
-            if (z_.msg == nullptr) throw std::bad_alloc();
-            throw Error(std::string("圧縮を開始できません（") + z_.msg + "）");
-        }
-    }
-    RawDeflater(const RawDeflater&) = delete;
-    RawDeflater& operator=(const RawDeflater&) = delete;
-    ~RawDeflater() { deflateEnd(&z_); }
-
-    /// Compresses `data` after `window`: ended with a full flush, or as the final block.
-    /// The stream starts afresh each time, so one deflater serves a worker's pieces in turn.
-    void Run(const std::vector<uint8_t>& data, const std::vector<uint8_t>& window, bool last,
-             std::vector<uint8_t>& out) {
-        if (used_ && deflateReset(&z_) != Z_OK) throw Error("データを圧縮できません");
-        used_ = true;
-        if (!window.empty()) {
-            const size_t n = std::min(window.size(), kDeflateWindowBytes);
-            deflateSetDictionary(&z_, window.data() + window.size() - n, uInt(n));
-        }
-        // The bound covers the final block; a flush adds an empty stored block and a few
-        // bits. The loop grows the buffer should zlib still need more.
-        out.resize(deflateBound(&z_, uLong(data.size())) + 64);
-        size_t inDone = 0;
-        size_t outDone = 0;
-        const int flush = last ? Z_FINISH : Z_FULL_FLUSH;
-        for (;;) {
-            const size_t inStep = std::min<size_t>(data.size() - inDone, UINT_MAX);
-            const size_t outStep = std::min<size_t>(out.size() - outDone, UINT_MAX);
-            z_.next_in = const_cast<Bytef*>(data.data() + inDone);
-            z_.avail_in = uInt(inStep);
-            z_.next_out = out.data() + outDone;
-            z_.avail_out = uInt(outStep);
-            const bool allIn = inDone + inStep == data.size();
-            const int rc = deflate(&z_, allIn ? flush : Z_NO_FLUSH);
-            inDone += inStep - z_.avail_in;
-            outDone += outStep - z_.avail_out;
-            if (rc == Z_STREAM_END) break;
-            if (rc != Z_OK && rc != Z_BUF_ERROR) throw Error("データを圧縮できません");
-            // A flush is complete when zlib leaves room in the output.
-            if (allIn && inDone == data.size() && !last && z_.avail_out != 0) break;
-            if (z_.avail_out == 0) out.resize(out.size() + out.size() / 2 + 64);
-        }
-        out.resize(outDone);
-    }
-
-  private:
-    z_stream z_{};
-    bool used_ = false;
-};
-
-/// What one worker reuses from piece to piece: its deflater and its row buffers (fresh ones
-/// for every piece cost a page fault for each of their pages).
+/// What one worker reuses from piece to piece: its compressor and its data buffer (a fresh
+/// one for every piece costs a page fault for each of its pages).
 struct PieceWork {
-    PieceWork(int level, int strategy) : deflater(level, strategy) {}
-    RawDeflater deflater;
+    explicit PieceWork(int level) : deflater(level) {}
+    PieceDeflater deflater;
     std::vector<uint8_t> data;
-    std::vector<uint8_t> window;
 };
 
 void CompressPiece(size_t piece, size_t pieces, const DeflatePieceSource& source, PieceWork& work,
                    Compressed& result) {
-    std::vector<uint8_t>& data = work.data;
-    std::vector<uint8_t>& window = work.window;
-    data.clear();
-    window.clear();
-    source(piece, data, window);
-    work.deflater.Run(data, window, piece + 1 == pieces, result.bytes);
-    result.adler = adler32(1, nullptr, 0);
-    // adler32 takes at most 4 GiB a call.
-    for (size_t at = 0; at < data.size();) {
-        const size_t step = std::min<size_t>(data.size() - at, UINT_MAX);
-        result.adler = adler32(result.adler, data.data() + at, uInt(step));
-        at += step;
-    }
-    result.length = data.size();
+    work.data.clear();
+    source(piece, work.data);
+    work.deflater.Compress(work.data.data(), work.data.size(), piece + 1 == pieces, result.bytes);
+    result.adler = libdeflate_adler32(1, work.data.data(), work.data.size());
+    result.length = work.data.size();
 }
 
 /// The two bytes before the Deflate data: a 32 KiB window, and the level class zlib
 /// itself would state for `level`.
-void WriteHeader(int level, int strategy, const DeflateSink& sink) {
-    const unsigned levelFlags = strategy >= Z_HUFFMAN_ONLY || level < 2 ? 0
-                                : level < 6                             ? 1
-                                : level == 6                            ? 2
-                                                                        : 3;
+void WriteHeader(int level, const DeflateSink& sink) {
+    const unsigned levelFlags = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
     unsigned header = (0x78u << 8) | (levelFlags << 6);
     header += 31 - header % 31;
     const uint8_t bytes[2] = {uint8_t(header >> 8), uint8_t(header)};
@@ -127,7 +60,7 @@ class Trailer {
         first_ = false;
     }
     void Write(const DeflateSink& sink) const {
-        const uLong a = first_ ? adler32(1, nullptr, 0) : adler_;
+        const uLong a = first_ ? 1 : adler_;
         const uint8_t bytes[4] = {uint8_t(a >> 24), uint8_t(a >> 16), uint8_t(a >> 8), uint8_t(a)};
         sink(bytes, 4);
     }
@@ -228,7 +161,7 @@ class Workers {
 /// The pieces compressed on `threads` workers and handed to `sink` in order. False, with
 /// nothing written, when no worker could be started.
 bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const DeflateSink& sink,
-                       int level, int strategy, unsigned threads, Trailer& trailer,
+                       int level, unsigned threads, Trailer& trailer,
                        const std::function<void(size_t)>& piecesDone) {
     PieceQueue queue(pieces, size_t(threads) * 2);
     {
@@ -238,7 +171,7 @@ bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const De
             size_t piece = 0;
             while (queue.Claim(piece)) {
                 try {
-                    if (!work) work.emplace(level, strategy);
+                    if (!work) work.emplace(level);
                     Compressed c;
                     CompressPiece(piece, pieces, source, *work, c);
                     queue.Done(piece, std::move(c));
@@ -265,21 +198,20 @@ bool CompressOnWorkers(size_t pieces, const DeflatePieceSource& source, const De
 }  // namespace
 
 void DeflateInPieces(size_t pieces, const DeflatePieceSource& source, const DeflateSink& sink,
-                     int level, int strategy, unsigned threads,
-                     const std::function<void(size_t)>& piecesDone) {
+                     int level, unsigned threads, const std::function<void(size_t)>& piecesDone) {
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     threads = unsigned(std::min<size_t>(threads, pieces));
-    WriteHeader(level, strategy, sink);
+    WriteHeader(level, sink);
     Trailer trailer;
     if (pieces == 0) {  // an empty stream still has its final block
         Compressed c;
-        PieceWork work(level, strategy);
+        PieceWork work(level);
         CompressPiece(
-            0, 1, [](size_t, std::vector<uint8_t>&, std::vector<uint8_t>&) {}, work, c);
+            0, 1, [](size_t, std::vector<uint8_t>&) {}, work, c);
         sink(c.bytes.data(), c.bytes.size());
-    } else if (threads <= 1 || !CompressOnWorkers(pieces, source, sink, level, strategy, threads,
-                                                  trailer, piecesDone)) {
-        PieceWork work(level, strategy);
+    } else if (threads <= 1 ||
+               !CompressOnWorkers(pieces, source, sink, level, threads, trailer, piecesDone)) {
+        PieceWork work(level);
         for (size_t i = 0; i < pieces; ++i) {
             Compressed c;
             CompressPiece(i, pieces, source, work, c);

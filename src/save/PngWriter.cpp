@@ -1,6 +1,6 @@
 #include "save/PngWriter.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <cmath>
@@ -148,10 +148,10 @@ class ChunkWriter {
         std::vector<uint8_t> head;
         Put32(head, uint32_t(len));
         head.insert(head.end(), type, type + 4);
-        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
-        if (len != 0) crc = crc32(crc, data, uInt(len));
+        uint32_t crc = libdeflate_crc32(0, type, 4);
+        if (len != 0) crc = libdeflate_crc32(crc, data, len);
         std::vector<uint8_t> tail;
-        Put32(tail, uint32_t(crc));
+        Put32(tail, crc);
         file_.Write(head.data(), head.size());
         if (len != 0) file_.Write(data, len);
         file_.Write(tail.data(), tail.size());
@@ -234,27 +234,17 @@ void WritePng(const Bitmap& picture, const std::string& path, std::optional<doub
     const size_t rowsPerPiece =
         std::clamp<size_t>(stream.pieceBytes / rows.FilteredRowBytes(), 1, height);
     const size_t pieces = (height + rowsPerPiece - 1) / rowsPerPiece;
-    // The rows whose filtered bytes fill the dictionary of a piece.
-    const size_t windowRows =
-        (kDeflateWindowBytes + rows.FilteredRowBytes() - 1) / rows.FilteredRowBytes();
-    const DeflatePieceSource source = [&](size_t piece, std::vector<uint8_t>& data,
-                                          std::vector<uint8_t>& window) {
+    const DeflatePieceSource source = [&](size_t piece, std::vector<uint8_t>& data) {
         const uint32_t y0 = uint32_t(piece * rowsPerPiece);
         const uint32_t y1 = uint32_t(std::min<size_t>(height, y0 + rowsPerPiece));
-        if (y0 > 0) {
-            rows.Filter(uint32_t(y0 - std::min<size_t>(y0, windowRows)), y0, window);
-            if (window.size() > kDeflateWindowBytes)
-                window.erase(window.begin(), window.end() - kDeflateWindowBytes);
-        }
         rows.Filter(y0, y1, data);
     };
     DataChunks idat(chunks);
-    // The strategy libpng takes for filtered rows.
     std::function<void(size_t)> piecesDone;
     if (progress) piecesDone = [&](size_t done) { progress(double(done) / double(pieces)); };
     DeflateInPieces(
         pieces, source, [&](const uint8_t* bytes, size_t len) { idat.Add(bytes, len); },
-        rows.Level(), Z_FILTERED, stream.threads, piecesDone);
+        rows.Level(), stream.threads, piecesDone);
     idat.Finish();
     chunks.Chunk("IEND", nullptr, 0);
     file.Commit();

@@ -87,7 +87,8 @@ else
     depends=$(field Depends)
     echo "Depends: $depends"
     for lib in fonts-ipafont-gothic qt6-translations-l10n libc6 libqt6widgets6 libqt6network6 \
-            libqt6printsupport6 libtiff6 libpng16-16 libjpeg62-turbo libgif7 libpcre2-16-0; do
+            libqt6printsupport6 libtiff6 libpng16-16 libjpeg62-turbo libgif7 libpcre2-16-0 \
+            libdeflate0; do
         grep -qE "(^|, )$lib( |,|$)" <<< "$depends" || fail "Depends lacks $lib"
     done
     [ "$(field Recommends)" = "ghostscript, cups-client" ] || fail "Recommends: $(field Recommends)"

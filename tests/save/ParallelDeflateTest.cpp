@@ -1,5 +1,6 @@
 // One zlib stream from pieces compressed on several threads: it inflates to the pieces in
-// order, and a failing source or sink ends it with that failure, never a hang.
+// order with the right Adler-32, and a failing source or sink ends it with that failure,
+// never a hang.
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -12,6 +13,7 @@
 namespace vellumo {
 namespace {
 
+/// The zlib stream inflated, its Adler-32 checked; empty when it is not one whole stream.
 std::vector<uint8_t> Inflate(const std::vector<uint8_t>& stream, size_t expected) {
     std::vector<uint8_t> out(expected + 1);
     uLongf len = uLongf(out.size());
@@ -20,28 +22,38 @@ std::vector<uint8_t> Inflate(const std::vector<uint8_t>& stream, size_t expected
     return out;
 }
 
-TEST(DeflateInPieces, InflatesToThePiecesInOrderOrStopsAtTheFirstFailure) {
-    // Piece i: 5000 bytes that repeat bytes of the piece before, so matches cross seams.
-    const size_t pieces = 23;
-    auto bytesOf = [](size_t i) {
-        std::vector<uint8_t> d(5000);
-        for (size_t k = 0; k < d.size(); ++k) d[k] = uint8_t((k * 7 + i / 2) % 251);
-        return d;
-    };
-    std::vector<uint8_t> whole;
-    for (size_t i = 0; i < pieces; ++i) {
-        const std::vector<uint8_t> d = bytesOf(i);
-        whole.insert(whole.end(), d.begin(), d.end());
+/// Pieces of every kind a seam must survive: empty and tiny ones, text that repeats the
+/// piece before, and random bytes, which libdeflate keeps in stored blocks (so a stored
+/// block ends those pieces, on a byte boundary already).
+std::vector<uint8_t> BytesOf(size_t i) {
+    static const size_t sizes[] = {5000, 0, 1, 2, 70000, 3, 200000, 5000, 0, 40000, 7};
+    std::vector<uint8_t> d(sizes[i % std::size(sizes)]);
+    uint32_t seed = uint32_t(i) * 2654435761u + 1;
+    for (size_t k = 0; k < d.size(); ++k) {
+        seed = seed * 1103515245u + 12345u;
+        d[k] = i % 3 == 0 ? uint8_t(seed >> 24) : uint8_t((k * 7 + i / 2) % 251);
     }
+    return d;
+}
+
+TEST(DeflateInPieces, InflatesToThePiecesInOrderOrStopsAtTheFirstFailure) {
+    const size_t pieces = 23;
     struct Case {
         const char* name;
+        size_t pieces;
         unsigned threads;
+        int level;
         size_t failingPiece;  // the source throws there; SIZE_MAX: never
         size_t failingWrite;  // the sink throws at that call; SIZE_MAX: never
     } cases[] = {
-        {"one thread", 1, SIZE_MAX, SIZE_MAX},  {"four threads", 4, SIZE_MAX, SIZE_MAX},
-        {"source fails", 3, 17, SIZE_MAX},      {"sink fails", 3, SIZE_MAX, 5},
-        {"source fails alone", 1, 0, SIZE_MAX},
+        {"one thread", pieces, 1, 7, SIZE_MAX, SIZE_MAX},
+        {"four threads", pieces, 4, 7, SIZE_MAX, SIZE_MAX},
+        {"level 5", pieces, 2, 5, SIZE_MAX, SIZE_MAX},
+        {"one piece", 1, 2, 7, SIZE_MAX, SIZE_MAX},
+        {"no piece", 0, 2, 7, SIZE_MAX, SIZE_MAX},
+        {"source fails", pieces, 3, 7, 17, SIZE_MAX},
+        {"sink fails", pieces, 3, 7, SIZE_MAX, 5},
+        {"source fails alone", pieces, 1, 7, 0, SIZE_MAX},
     };
     std::vector<uint8_t> reference;
     for (const Case& c : cases) {
@@ -50,28 +62,30 @@ TEST(DeflateInPieces, InflatesToThePiecesInOrderOrStopsAtTheFirstFailure) {
         size_t writes = 0;
         auto run = [&] {
             DeflateInPieces(
-                pieces,
-                [&](size_t i, std::vector<uint8_t>& data, std::vector<uint8_t>& window) {
+                c.pieces,
+                [&](size_t i, std::vector<uint8_t>& data) {
                     if (i == c.failingPiece) throw std::runtime_error("source");
-                    data = bytesOf(i);
-                    for (size_t k = i; k-- > 0 && window.size() < kDeflateWindowBytes;) {
-                        std::vector<uint8_t> before = bytesOf(k);
-                        window.insert(window.begin(), before.begin(), before.end());
-                    }
+                    data = BytesOf(i);
                 },
                 [&](const uint8_t* b, size_t n) {
                     if (writes++ == c.failingWrite) throw std::runtime_error("sink");
                     stream.insert(stream.end(), b, b + n);
                 },
-                7, Z_FILTERED, c.threads);
+                c.level, c.threads);
         };
         if (c.failingPiece != SIZE_MAX || c.failingWrite != SIZE_MAX) {
             EXPECT_THROW(run(), std::runtime_error);
             continue;
         }
         run();
-        EXPECT_EQ(Inflate(stream, whole.size()), whole);
-        EXPECT_EQ(stream[1] >> 6, 3);  // the level class of level 7
+        std::vector<uint8_t> expected;
+        for (size_t i = 0; i < c.pieces; ++i) {
+            const std::vector<uint8_t> d = BytesOf(i);
+            expected.insert(expected.end(), d.begin(), d.end());
+        }
+        EXPECT_EQ(Inflate(stream, expected.size()), expected);
+        EXPECT_EQ(stream[1] >> 6, c.level == 7 ? 3 : 1);  // the level class
+        if (c.pieces != pieces || c.level != 7) continue;
         if (reference.empty()) reference = stream;
         EXPECT_EQ(stream, reference);  // the same bytes on any number of threads
     }
