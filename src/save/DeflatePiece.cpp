@@ -20,6 +20,7 @@ constexpr size_t kScratchBytes = size_t(1) << 18;
 }  // namespace
 
 PieceDeflater::PieceDeflater(int level) {
+    if (level < 0 || level > 12) throw Error("圧縮レベルが不正です");
     compressor_ = libdeflate_alloc_compressor(level);
     if (compressor_ == nullptr) throw std::bad_alloc();
 }

@@ -16,7 +16,7 @@ namespace vellumo {
 
 class PieceDeflater {
   public:
-    /// `level`: libdeflate's compression level, 1 to 12.
+    /// `level`: libdeflate's compression level, 0 (stored only) to 12; Error otherwise.
     explicit PieceDeflater(int level);
     PieceDeflater(const PieceDeflater&) = delete;
     PieceDeflater& operator=(const PieceDeflater&) = delete;
