@@ -7,7 +7,8 @@
 // libdeflate rather than zlib: at the same level it compresses the rows of a B4 scan about
 // 3.5 times as fast. It takes no dictionary, so matches do not cross the seams, which costs
 // about 0.1 % in pieces of a megabyte. Unlike zlib's filtered strategy it keeps short
-// matches, which makes a noisy scan some 7 % larger than zlib would.
+// matches: the RGBA rows of a noisy scan come out 7 to 12 % larger than zlib's at level 7
+// (a clean drawing about 3 %), while the RGB rows at level 5 come out smaller.
 
 #include <cstddef>
 #include <cstdint>
