@@ -103,6 +103,9 @@ TForm1::TForm1(Session& session, QStringList commandLineFiles, QWidget* parent)
     setMinimumSize(360, 220);
     BuildControls();
     FormCreate();
+    // A drawing the viewer saved gets its report block as a file dropped here would.
+    connect(&session_, &Session::DrawingSaved, this,
+            Guarded(this, [this](const QString& path) { CheckList({path}); }));
 }
 
 TForm1::~TForm1() = default;

@@ -41,6 +41,7 @@ namespace vellumo {
 
 class CategoryPanel;
 class CategoryPanelGroup;
+class DrawingPanel;
 class FrameTracker;
 class ImageControlWidget;
 class PrinterBackend;
@@ -92,6 +93,7 @@ class TForm2 : public QMainWindow {
     CategoryPanel* CategoryPanel3 = nullptr;  // 画像切出
     CategoryPanel* CategoryPanel4 = nullptr;  // 印刷
     CategoryPanel* CategoryPanel5 = nullptr;  // ファイル
+    DrawingPanel* CategoryPanel6 = nullptr;   // 図面化
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     // 表示
@@ -371,6 +373,8 @@ class TForm2 : public QMainWindow {
     void BuildReductionPanel();
     void BuildFilePanel();
     void BuildPrintPanel();
+    /// The drawing panel (TForm2Drawing.cpp), wired to the document, the slider and the save.
+    void BuildDrawingPanel();
     void BuildMenus();
     void ConnectControls();
     /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.
