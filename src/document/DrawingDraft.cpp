@@ -17,6 +17,17 @@ std::string DrawingFileName(std::string_view kind, std::string_view number) {
     return name;
 }
 
+std::optional<std::pair<std::string, std::string>> DrawingNameParts(std::string_view stem) {
+    for (std::string_view kind : kDrawingKinds) {
+        if (!stem.starts_with(kind)) continue;
+        const std::string_view number = stem.substr(kind.size());
+        const bool digits = !number.empty() && number.size() <= 5 &&
+                            number.find_first_not_of("0123456789") == std::string_view::npos;
+        if (digits) return std::pair{std::string(kind), std::string(number)};
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> DrawingNameRefusal(const std::string& fileName) {
     const RuleLine line = NameRuleLine(fileName);
     if (line.confirmed) return std::nullopt;

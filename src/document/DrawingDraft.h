@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "check/DrawingJudgement.h"
 #include "document/ReadResolution.h"
@@ -21,6 +22,10 @@ inline constexpr std::array<std::string_view, 3> kDrawingKinds = {"sokuryouzu", 
 
 /// The drawing's file name: the kind, the number as typed, ".tif".
 std::string DrawingFileName(std::string_view kind, std::string_view number);
+
+/// The kind and the number of a picture whose name's stem is a drawing's ("tatemono3" from
+/// "tatemono3.png"), so that its drawing keeps the name; nothing for any other stem.
+std::optional<std::pair<std::string, std::string>> DrawingNameParts(std::string_view stem);
 
 /// Why `fileName` cannot be a drawing's name: the name rule's verdict in a sentence, or
 /// nothing when the rule confirms the name.

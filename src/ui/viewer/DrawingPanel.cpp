@@ -48,12 +48,12 @@ DrawingPanel::~DrawingPanel() {
 
 void DrawingPanel::BuildControls() {
     QWidget* c = Content();
-    VerdictLabel = NamedLabel(c, "VerdictLabel", QString(), QRect(4, 2, 108, 78));
+    VerdictLabel = NamedLabel(c, "VerdictLabel", QString(), QRect(4, 2, 108, 66));
     VerdictLabel->setWordWrap(true);
     VerdictLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     VerdictLabel->setTextFormat(Qt::RichText);
-    SizeLabel = NamedLabel(c, "SizeLabel", QString(), QRect(4, 80, 108, 16));
-    ResultLabel = NamedLabel(c, "ResultLabel", QString(), QRect(4, 96, 108, 30));
+    SizeLabel = NamedLabel(c, "SizeLabel", QString(), QRect(4, 68, 108, 16));
+    ResultLabel = NamedLabel(c, "ResultLabel", QString(), QRect(4, 84, 108, 42));
     ResultLabel->setWordWrap(true);
     ResultLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FitButton = NamedButton(c, "FitButton", QStringLiteral("B4 400dpi に\n合わせる"),
@@ -100,6 +100,15 @@ void DrawingPanel::DocumentChanged(DocumentChanges changes) {
     if (changes.Has(DocumentPart::Preview) ||
         (changes.Has(DocumentPart::Picture) && !document_.PreviewOn()))
         source_.reset();
+    if (changes.Has(DocumentPart::File)) {
+        // A picture named as a drawing is saved under its own name by default.
+        const std::string& opened =
+            document_.PdfConverted() ? document_.OrgFName() : document_.FileName2();
+        if (const auto parts = DrawingNameParts(Utf8(QFileInfo(Q(opened)).completeBaseName()))) {
+            KindCombo->setCurrentText(Q(parts->first));
+            NumberEdit->setText(Q(parts->second));
+        }
+    }
     if (changes.Has(DocumentPart::File) && !folderChosen_) {
         const SaveProposal proposal =
             ProposeSaveName(document_.FileName2(), document_.OrgFName(), document_.PdfConverted());
@@ -180,7 +189,7 @@ void DrawingPanel::PredictionEnded() {
     running_ = Request();
     if (current) {
         if (!error && *result_) {
-            ShowPrediction(**result_, last_->threshold >= 0);
+            ShowPrediction(**result_, last_->threshold);
         } else {
             shown_.reset();
             VerdictLabel->setText(QStringLiteral("判定できません"));
@@ -193,7 +202,7 @@ void DrawingPanel::PredictionEnded() {
     if (pending_) StartPending();
 }
 
-void DrawingPanel::ShowPrediction(const DrawingPrediction& prediction, bool reduced) {
+void DrawingPanel::ShowPrediction(const DrawingPrediction& prediction, int threshold) {
     shown_ = prediction;
     QString rows = QStringLiteral("<table cellspacing='0' cellpadding='0'><tr>");
     QStringList lines;
@@ -215,7 +224,7 @@ void DrawingPanel::ShowPrediction(const DrawingPrediction& prediction, bool redu
     SizeLabel->setStyleSheet(prediction.dataSize > kDataSizeLimit ? QStringLiteral("color: #c00000")
                                                                   : QString());
     QString result = Q(PredictedVerdictText(prediction.verdict));
-    if (reduced) result += QStringLiteral("\nしきい値 %1 で２値化").arg(threshold_);
+    if (threshold >= 0) result += QStringLiteral("\nしきい値 %1 で\n２値化した場合").arg(threshold);
     ResultLabel->setText(result);
     ResultLabel->setStyleSheet(prediction.verdict.Passed() ? QStringLiteral("color: #007000")
                                                            : QStringLiteral("color: #c00000"));

@@ -103,7 +103,8 @@ class DrawingPanel : public CategoryPanel {
     std::shared_ptr<const Bitmap> Source();
     void StartPending();
     void PredictionEnded();
-    void ShowPrediction(const DrawingPrediction& prediction, bool reduced);
+    /// `threshold`: the one the picture was reduced at, or below 0 for a one-bit picture.
+    void ShowPrediction(const DrawingPrediction& prediction, int threshold);
     void ShowFitNeeded(const QString& text);
     void WriteEnded(const QString& path, const std::string& caption, std::exception_ptr error);
 
