@@ -162,6 +162,8 @@ PagePlacement ViewerDocument::FitToDrawingPage(const DrawingOptions& options) {
     PlacedPage placed =
         PlaceOnB4(picture_, resolution_.DpiX, resolution_.DpiY, options, ResampleColour::Gray);
     picture_ = std::move(placed.page);
+    // A one-bit page keeps the ink colour the picture was shown in.
+    if (picture_.Format() == PixelFormat::Bit1) SetMonoColorTable(picture_, ink_);
     preview_ = Bitmap();
     resolution_ = ResolutionFields(FileResolution{float(kDrawingDpi), float(kDrawingDpi), true});
     cropRect_ = vellumo::InitCropRect(picture_.Width(), picture_.Height());
