@@ -18,10 +18,12 @@
 #include "ui/app/TAboutBox.h"
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
+#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
+using test::Control;
 using test::ScriptedUi;
 using test::TempDir;
 
@@ -54,33 +56,33 @@ TEST(AboutBoxTest, ShowsVersionAndDateAndClosesOnlyWhereItShould) {
 TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
     TForm3 dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
-    EXPECT_FALSE(dialog.Panel1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
     dialog.SetGhostscriptAvailable(true);
-    EXPECT_TRUE(dialog.Panel1->isEnabled());
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用可能"));
-    dialog.CheckBox4->setChecked(true);
-    EXPECT_EQ(dialog.UseGs, -1);
+    EXPECT_TRUE(Control<QFrame>(dialog, "Panel1")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用可能"));
+    Control<QCheckBox>(dialog, "CheckBox4")->setChecked(true);
+    EXPECT_EQ(dialog.UseGsBits(), -1);
     dialog.SetGhostscriptAvailable(false);
-    EXPECT_FALSE(dialog.Panel1->isEnabled());
-    EXPECT_FALSE(dialog.CheckBox4->isChecked());
-    EXPECT_EQ(dialog.UseGs, 0);
-    EXPECT_EQ(dialog.Panel1->palette().color(QPalette::Window), QColor(192, 192, 192));
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_EQ(dialog.UseGsBits(), 0);
+    EXPECT_EQ(Control<QFrame>(dialog, "Panel1")->palette().color(QPalette::Window), QColor(192, 192, 192));
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用不可"));
 
     // "利用" stored on, Ghostscript not there: shown off and disabled, kept in the file.
     const TempDir dir;
     const std::string ini = dir.Write("vellumo.ini", "[Options]\nUseGs=1\n");
-    dialog.SettingsPath = QString::fromStdString(ini);
+    dialog.SetSettingsPath(QString::fromStdString(ini));
     dialog.show();
-    EXPECT_FALSE(dialog.CheckBox4->isChecked());
-    EXPECT_FALSE(dialog.CheckBox4->isEnabled());
-    EXPECT_EQ(dialog.UseGs, 0);
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isEnabled());
+    EXPECT_EQ(dialog.UseGsBits(), 0);
     dialog.close();
     EXPECT_NE(test::ReadText(ini).find("UseGs=1"), std::string::npos);
     dialog.SetGhostscriptAvailable(true);
-    EXPECT_TRUE(dialog.CheckBox4->isChecked());
-    EXPECT_EQ(dialog.UseGs, -1);
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_EQ(dialog.UseGsBits(), -1);
 }
 
 /// Runs the real program offscreen with its lock in `runtimeDir`.
@@ -148,8 +150,8 @@ TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
     // The settings dialog's PDF page follows the search's result, both ways.
     for (const bool found : {true, false}) {
         session.SetGhostscript(found, QStringLiteral("gs"));
-        EXPECT_EQ(program->form3->Panel1->isEnabled(), found);
-        EXPECT_EQ(program->form3->Label11->text().contains(QStringLiteral("利用可能")), found);
+        EXPECT_EQ(Control<QFrame>(program->form3, "Panel1")->isEnabled(), found);
+        EXPECT_EQ(Control<QLabel>(program->form3, "Label11")->text().contains(QStringLiteral("利用可能")), found);
     }
     // While this copy runs, a second start is refused.
     EXPECT_FALSE(StartProgram(Executable(), {}));

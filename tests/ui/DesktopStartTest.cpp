@@ -24,10 +24,12 @@
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
+#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
+using test::Control;
 namespace fs = std::filesystem;
 using test::Q;
 using test::ScriptedUi;
@@ -37,7 +39,7 @@ const QString kFileLabel = QStringLiteral(" ファイル名　：");
 
 QStringList ReportedNames(const TForm1& form) {
     QStringList names;
-    for (const QString& line : form.Memo1->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line : Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n')))
         if (line.startsWith(kFileLabel))
             names << line.mid(kFileLabel.size()).section(QLatin1Char(' '), 0, 0);
     return names;
@@ -110,7 +112,7 @@ TEST_F(DesktopStartTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndClosesQ
     TForm1& checker = *program->form1;
     EXPECT_EQ(checker.Shared().SettingsPath(), Q(home.File("cfg/vellumo/vellumo.ini")));
     EXPECT_EQ(checker.Shared().WorkFolder(), Q(home.File(".cache/vellumo")));
-    EXPECT_EQ(program->form3->SettingsPath, checker.Shared().SettingsPath());
+    EXPECT_EQ(program->form3->SettingsPath(), checker.Shared().SettingsPath());
 
     // The viewer's cut-out goes to the cache folder, made on first use; the viewer's and
     // the checker's settings to the configuration folder, without a message.

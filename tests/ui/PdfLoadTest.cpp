@@ -30,10 +30,12 @@
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
+#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
+using test::Control;
 using namespace std::chrono_literals;
 using test::Q;
 
@@ -105,8 +107,8 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // "24bitカラー" at 200 dpi, dropped: the page in colour.
-    dialog.RadioButton2->setChecked(true);
-    dialog.ComboBox1->setCurrentText(QStringLiteral("200"));
+    Control<QRadioButton>(dialog, "RadioButton2")->setChecked(true);
+    Control<QComboBox>(dialog, "ComboBox1")->setCurrentText(QStringLiteral("200"));
     viewer->DropFiles({Q(pdf)});
     EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
     ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
@@ -118,8 +120,8 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     EXPECT_EQ(viewer->windowTitle(), caption);
 
     // "指定しない": Ghostscript's own resolution for the fax device, 204 × 196 dpi.
-    dialog.RadioButton1->setChecked(true);
-    dialog.ComboBox1->setCurrentText(QStringLiteral("指定しない"));
+    Control<QRadioButton>(dialog, "RadioButton1")->setChecked(true);
+    Control<QComboBox>(dialog, "ComboBox1")->setCurrentText(QStringLiteral("指定しない"));
     viewer->DropFiles({Q(pdf)});
     EXPECT_EQ(viewer->Document().Picture().Width(), 204u);
     EXPECT_EQ(viewer->Document().Picture().Height(), 98u);
@@ -196,7 +198,7 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         bool closes;
     } ways[] = {
         {"Esc", [](TForm2& v) { QTest::keyClick(&v, Qt::Key_Escape); }, false},
-        {"中止", [](TForm2& v) { QTest::mouseClick(v.Button15, Qt::LeftButton); }, false},
+        {"中止", [](TForm2& v) { QTest::mouseClick(Control<QPushButton>(v, "Button15"), Qt::LeftButton); }, false},
         {"close", [](TForm2& v) { v.close(); }, true},
     };
     for (const Way& way : ways) {
@@ -210,7 +212,7 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         watch.callOnTimeout([&] {
             if (acted || !std::filesystem::exists(dir.File("gs.pid"))) return;
             // Only 中止 is on while the converter runs.
-            offered = viewer->Button15->isVisible() && !viewer->Panel1->isEnabled() &&
+            offered = Control<QPushButton>(viewer, "Button15")->isVisible() && !Control<QFrame>(viewer, "Panel1")->isEnabled() &&
                       !viewer->menuBar()->isEnabled();
             acted = true;
             way.cancel(*viewer);
@@ -238,8 +240,8 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         EXPECT_FALSE(viewer->Document().PdfConverted());
         EXPECT_EQ(viewer->windowTitle(), caption);
         EXPECT_EQ(viewer->StatusText(), status);
-        EXPECT_FALSE(viewer->Button15->isVisible());
-        EXPECT_TRUE(viewer->Panel1->isEnabled());
+        EXPECT_FALSE(Control<QPushButton>(viewer, "Button15")->isVisible());
+        EXPECT_TRUE(Control<QFrame>(viewer, "Panel1")->isEnabled());
         EXPECT_TRUE(viewer->menuBar()->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }

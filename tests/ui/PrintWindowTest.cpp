@@ -20,10 +20,12 @@
 #include "ui/ViewerFixture.h"
 #include "ui/print/PrinterBackendQt.h"
 #include "ui/viewer/CategoryPanelWidget.h"
+#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
+using test::Control;
 using test::BorderedDrawing;
 using test::Q;
 using test::RecordingPrinter;
@@ -36,34 +38,34 @@ class PrintPanelTest : public test::ViewerFixture {
         Open(path);
     }
     RecordingPrinter& Printer() { return static_cast<RecordingPrinter&>(viewer->Printer()); }
-    void ChoosePaper(int position) { viewer->ComboBox1->setCurrentIndex(position); }
+    void ChoosePaper(int position) { Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(position); }
 };
 
 TEST_F(PrintPanelTest, ListsStartOnA3OneCopyAndThePresetPrinter) {
     OpenDrawing();
-    QComboBox* printers = viewer->ComboBox2;
+    QComboBox* printers = Control<QComboBox>(viewer, "ComboBox2");
     ASSERT_EQ(printers->count(), 3);
     // Sorted by name, letter case aside.
     EXPECT_EQ(printers->itemText(0), QStringLiteral("archive"));
     EXPECT_EQ(printers->itemText(1), QStringLiteral("DocuWorks Printer"));
     EXPECT_EQ(printers->currentText(), QStringLiteral("DocuWorks Printer"));
     EXPECT_EQ(Printer().current, "DocuWorks Printer");
-    ASSERT_EQ(viewer->ComboBox1->count(), 4);
-    EXPECT_EQ(viewer->ComboBox1->currentText(), QStringLiteral("A3（横）"));
-    EXPECT_EQ(viewer->ComboBox1->itemText(3), QStringLiteral("任意用紙"));
-    EXPECT_TRUE(viewer->RadioButton1->isChecked());
-    EXPECT_TRUE(viewer->CategoryPanel4->isEnabled());
+    ASSERT_EQ(Control<QComboBox>(viewer, "ComboBox1")->count(), 4);
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox1")->currentText(), QStringLiteral("A3（横）"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox1")->itemText(3), QStringLiteral("任意用紙"));
+    EXPECT_TRUE(Control<QRadioButton>(viewer, "RadioButton1")->isChecked());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->isEnabled());
     // The printer list opens twice as wide as the paper list.
-    EXPECT_EQ(printers->view()->minimumWidth(), 2 * viewer->ComboBox1->width());
+    EXPECT_EQ(printers->view()->minimumWidth(), 2 * Control<QComboBox>(viewer, "ComboBox1")->width());
 
     // Without the preset printer the default is current.
     auto plain = std::make_unique<RecordingPrinter>();
     plain->installed = {"Office", "archive"};
     viewer->SetPrinterBackend(std::move(plain));
-    EXPECT_EQ(viewer->ComboBox2->currentText(), QStringLiteral("Office"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->currentText(), QStringLiteral("Office"));
 
     // Choosing another printer makes it current and says so.
-    viewer->ComboBox2->setCurrentIndex(0);
+    Control<QComboBox>(viewer, "ComboBox2")->setCurrentIndex(0);
     viewer->ComboBox2CloseUp();
     EXPECT_EQ(Printer().current, "archive");
     EXPECT_EQ(viewer->StatusText(), QStringLiteral("　出力先（プリンター）　： archive"));
@@ -85,7 +87,7 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_TRUE(Printer().jobs.empty());
     EXPECT_TRUE(Printer().paperCodesSet.empty());
 
-    viewer->RadioButton3->setChecked(true);
+    Control<QRadioButton>(viewer, "RadioButton3")->setChecked(true);
     viewer->Button7Click();  // OK
     ASSERT_EQ(Printer().jobs.size(), 1u);
     const RecordingPrinter::Job& job = Printer().jobs[0];
@@ -122,7 +124,7 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_TRUE(Printer().jobs.back().frames.empty());
 
     // Text typed into the paper list that is no entry: nothing at all.
-    viewer->ComboBox1->setEditText(QStringLiteral("A5"));
+    Control<QComboBox>(viewer, "ComboBox1")->setEditText(QStringLiteral("A5"));
     viewer->Button7Click();
     EXPECT_EQ(Printer().jobs.size(), 3u);
 }
@@ -146,7 +148,7 @@ TEST_F(PrintPanelTest, AnyPaperGoesThroughTheSetupDialogWithoutAQuestion) {
     EXPECT_EQ(Printer().landscapeSet, 0);
     EXPECT_TRUE(Printer().jobs[0].frames.empty());
     EXPECT_EQ(viewer->StatusText(), QStringLiteral("　出力先（プリンター）　： archive"));
-    EXPECT_EQ(viewer->ComboBox2->currentText(), QStringLiteral("archive"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->currentText(), QStringLiteral("archive"));
 }
 
 TEST_F(PrintPanelTest, NoPrinterSaysSoAndPrintsNothing) {
@@ -155,7 +157,7 @@ TEST_F(PrintPanelTest, NoPrinterSaysSoAndPrintsNothing) {
     none->installed.clear();
     none->defaultPrinter.clear();
     viewer->SetPrinterBackend(std::move(none));
-    EXPECT_EQ(viewer->ComboBox2->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->count(), 0);
     const QString status = viewer->StatusText();
     viewer->ComboBox2CloseUp();  // changes nothing
     EXPECT_EQ(viewer->StatusText(), status);

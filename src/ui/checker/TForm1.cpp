@@ -45,33 +45,34 @@ void ReportMemo::mouseDoubleClickEvent(QMouseEvent* event) {
 /// The report side of the checker window, as the report driver writes to it.
 class Memo1ReportView : public ReportView {
   public:
-    explicit Memo1ReportView(TForm1& form) : form_(form) {}
+    Memo1ReportView(ReportMemo& memo, QStatusBar& status) : memo_(memo), status_(status) {}
     void AppendLine(std::string_view text) override {
         QString line = QString::fromUtf8(text.data(), qsizetype(text.size()));
         line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        form_.Memo1->appendPlainText(line);
+        memo_.appendPlainText(line);
     }
     bool ShowingUsage() const override { return usage_; }
     void BeginReports() override {
-        form_.Memo1->clear();
+        memo_.clear();
         SetUsage(false);
     }
     void SetStatus(std::string_view text) override {
-        form_.StatusBar1->showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
+        status_.showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
-    void FocusReport() override { form_.Memo1->setFocus(); }
+    void FocusReport() override { memo_.setFocus(); }
 
     void SetUsage(bool on) {
         usage_ = on;
-        QPalette p = form_.Memo1->palette();
+        QPalette p = memo_.palette();
         const QPalette app = QApplication::palette();
         p.setColor(QPalette::Base,
                    on ? app.color(QPalette::ToolTipBase) : app.color(QPalette::Base));
-        form_.Memo1->setPalette(p);
+        memo_.setPalette(p);
     }
 
   private:
-    TForm1& form_;
+    ReportMemo& memo_;
+    QStatusBar& status_;
     bool usage_ = true;
 };
 
@@ -167,7 +168,7 @@ void TForm1::BuildControls() {
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
 
-    view_ = std::make_unique<Memo1ReportView>(*this);
+    view_ = std::make_unique<Memo1ReportView>(*Memo1, *StatusBar1);
 
     connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { Button2Click(); }));

@@ -54,19 +54,6 @@ class TForm1 : public QMainWindow {
         viewerOpener_ = std::move(opener);
     }
 
-    // Controls, by their names.
-    QPushButton* Button1 = nullptr;       // 開く
-    QPushButton* Button2 = nullptr;       // クリアー
-    QPushButton* Button3 = nullptr;       // 閉じる
-    QPushButton* Button4 = nullptr;       // Ｖiewer
-    QToolButton* SpeedButton1 = nullptr;  // ?
-    QCheckBox* CheckBox1 = nullptr;       // 最前面に固定
-    QCheckBox* CheckBox2 = nullptr;       // 図面のチェック
-    QCheckBox* CheckBox3 = nullptr;       // Pathも表示
-    ReportMemo* Memo1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QFrame* Panel1 = nullptr;
-
     /// The values the windows share.
     Session& Shared() const { return session_; }
     /// The report box shows the usage text (its info-tip background).
@@ -111,6 +98,19 @@ class TForm1 : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // Controls, by their names (also their object names, by which tests find them).
+    QPushButton* Button1 = nullptr;       // 開く
+    QPushButton* Button2 = nullptr;       // クリアー
+    QPushButton* Button3 = nullptr;       // 閉じる
+    QPushButton* Button4 = nullptr;       // Ｖiewer
+    QToolButton* SpeedButton1 = nullptr;  // ?
+    QCheckBox* CheckBox1 = nullptr;       // 最前面に固定
+    QCheckBox* CheckBox2 = nullptr;       // 図面のチェック
+    QCheckBox* CheckBox3 = nullptr;       // Pathも表示
+    ReportMemo* Memo1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFrame* Panel1 = nullptr;
+
     void BuildControls();
     void ShowUsage();
     void CloseAboutBox();
