@@ -23,10 +23,10 @@
 #include "save/TiffWriter.h"
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 #include "ui/print/PrinterBackendQt.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
@@ -95,7 +95,7 @@ class CupsPrintTest : public test::ViewerFixture {
         Open(path);
         // The printers of the server, as a user's viewer sees them.
         viewer->SetPrinterBackend(std::make_unique<QtPrinterBackend>());
-        viewer->PrtMs = false;
+        SetPrintOptions(false, viewer->FrameB4OnA3());
     }
     /// Prints the drawing on `paper` with `copies` and measures the first sheet.
     MeasuredPage Print(int paper, int copies = 1) {

@@ -16,13 +16,13 @@
 
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/app/Session.h"
 #include "ui/app/TAboutBox.h"
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
@@ -35,7 +35,8 @@ const QString kFileLabel = QStringLiteral(" ファイル名　：");
 
 int CountBlocks(const TForm1& form) {
     int blocks = 0;
-    for (const QString& line : Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line :
+         Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n')))
         if (line.startsWith(kFileLabel)) ++blocks;
     return blocks;
 }
@@ -68,7 +69,8 @@ TEST_F(CheckerWindowTest, StartsWithUsageCaptionAndDefaults) {
     auto form = MakeForm();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Pelmora Vellumo Ver.2.1b"));
     EXPECT_TRUE(form->ShowingUsage());
-    const QStringList lines = Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines =
+        Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[0], QString());
     EXPECT_EQ(lines[1], QStringLiteral("　【使い方】"));
@@ -88,7 +90,8 @@ TEST_F(CheckerWindowTest, StartsWithUsageCaptionAndDefaults) {
     EXPECT_TRUE(Control<QCheckBox>(form, "CheckBox2")->isChecked());
     EXPECT_FALSE(Control<QCheckBox>(form, "CheckBox3")->isChecked());
     EXPECT_EQ(Control<QPushButton>(form, "Button4")->text(), QStringLiteral("Ｖiewer"));
-    EXPECT_EQ(Control<QPushButton>(form, "Button4")->toolTip(), QStringLiteral("画像の状態確認・図面の印刷など"));
+    EXPECT_EQ(Control<QPushButton>(form, "Button4")->toolTip(),
+              QStringLiteral("画像の状態確認・図面の印刷など"));
     EXPECT_EQ(Control<QFrame>(form, "Panel1")->height(), 55);
     EXPECT_TRUE(form->acceptDrops());
 }
@@ -148,10 +151,12 @@ TEST_F(CheckerWindowTest, DrawingCheckBoxDecidesTheRuleLines) {
     const QStringList file = Drawings(1);
     Control<QCheckBox>(form, "CheckBox2")->setChecked(false);
     form->DropFiles(file);
-    EXPECT_FALSE(Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
+    EXPECT_FALSE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
     Control<QCheckBox>(form, "CheckBox2")->setChecked(true);
     form->DropFiles(file);
-    EXPECT_TRUE(Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
+    EXPECT_TRUE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
 }
 
 TEST_F(CheckerWindowTest, ClearBringsTheUsageTextBack) {
@@ -159,13 +164,15 @@ TEST_F(CheckerWindowTest, ClearBringsTheUsageTextBack) {
     form->DropFiles(Drawings(1));
     form->Button2Click();
     EXPECT_TRUE(form->ShowingUsage());
-    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->toPlainText(), TForm1::UsageText().join(QLatin1Char('\n')));
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->toPlainText(),
+              TForm1::UsageText().join(QLatin1Char('\n')));
     EXPECT_TRUE(form->Shared().CheckedFileName.isEmpty());
     EXPECT_TRUE(Control<QStatusBar>(form, "StatusBar1")->currentMessage().isEmpty());
     // The next report starts a fresh box again.
     form->DropFiles(Drawings(1));
     EXPECT_EQ(CountBlocks(*form), 1);
-    EXPECT_FALSE(Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【使い方】")));
+    EXPECT_FALSE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【使い方】")));
 }
 
 TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
@@ -220,7 +227,8 @@ TEST_F(CheckerWindowTest, StayOnTopColoursTheStrip) {
     form->show();
     Control<QCheckBox>(form, "CheckBox1")->setChecked(true);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(Control<QFrame>(form, "Panel1")->palette().color(QPalette::Window), QColor(255, 255, 204));
+    EXPECT_EQ(Control<QFrame>(form, "Panel1")->palette().color(QPalette::Window),
+              QColor(255, 255, 204));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->pos(), QPoint(80, 40));
     Control<QCheckBox>(form, "CheckBox1")->setChecked(false);
@@ -264,7 +272,8 @@ TEST_F(CheckerWindowTest, DoubleClickChangesTheReportFont) {
     EXPECT_EQ(ui.fontRequests[0].font.family(), QStringLiteral("ＭＳ ゴシック"));
     EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 14);
     EXPECT_TRUE(Control<ReportMemo>(form, "Memo1")->font().bold());
-    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->palette().color(QPalette::Text),
+              QColor(0, 0, 128));
     form->Memo1DblClick();  // cancelled: nothing changes
     EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 14);
 }
@@ -365,7 +374,8 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
     EXPECT_EQ(again->pos(), QPoint(200, 150));
     EXPECT_EQ(again->size(), QSize(500, 400));
     EXPECT_TRUE(Control<QCheckBox>(again, "CheckBox1")->isChecked());
-    EXPECT_EQ(Control<QFrame>(again, "Panel1")->palette().color(QPalette::Window), QColor(255, 255, 204));
+    EXPECT_EQ(Control<QFrame>(again, "Panel1")->palette().color(QPalette::Window),
+              QColor(255, 255, 204));
     EXPECT_TRUE(again->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(Control<QCheckBox>(again, "CheckBox2")->isChecked());
     EXPECT_TRUE(Control<QCheckBox>(again, "CheckBox3")->isChecked());
@@ -373,7 +383,8 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
     EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->font().family(), QStringLiteral("IPAGothic"));
     EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->font().pointSize(), 12);
     EXPECT_TRUE(Control<ReportMemo>(again, "Memo1")->font().italic());
-    EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->palette().color(QPalette::Text),
+              QColor(255, 0, 0));
 }
 
 TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {

@@ -26,6 +26,7 @@
 #include "platform/ResolutionReader.h"
 #include "save/TiffWriter.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "ui/checker/TForm1.h"
@@ -34,13 +35,12 @@
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ScrollContentWidget.h"
 #include "ui/viewer/TForm2.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
-using test::Control;
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
@@ -89,7 +89,9 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
                            QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
                            QStringLiteral("範囲拡大 120%"), QString(), QStringLiteral("🔄 縦横変更"),
                            QString(), QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
-    for (QPushButton* b : {Control<QPushButton>(viewer, "Button4"), Control<QPushButton>(viewer, "Button12"), Control<QPushButton>(viewer, "Button6")})
+    for (QPushButton* b :
+         {Control<QPushButton>(viewer, "Button4"), Control<QPushButton>(viewer, "Button12"),
+          Control<QPushButton>(viewer, "Button6")})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 
     // The picture's popup expands the panel and starts the frame, only while it is hidden.
@@ -200,7 +202,8 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     }
 
     // While a move lasts the cursor stays inside the scroll box.
-    const QRect box(Control<QScrollArea>(viewer, "ScrollBox1")->mapToGlobal(QPoint(0, 0)), Control<QScrollArea>(viewer, "ScrollBox1")->size());
+    const QRect box(Control<QScrollArea>(viewer, "ScrollBox1")->mapToGlobal(QPoint(0, 0)),
+                    Control<QScrollArea>(viewer, "ScrollBox1")->size());
     const QPoint p = Frame().center();
     Mouse(QTest::MousePress, content, p);
     ASSERT_TRUE(t->Confinement());
@@ -311,12 +314,16 @@ TEST_F(CropWindowTest, DragCursorsFromPressToRelease) {
 TEST_F(CropWindowTest, RightPressOpensTheFramesPopupAtTheCursor) {
     OpenWithFrame({100, 100, 300, 200});
     const QPoint at = Frame().center();
-    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), at, Qt::RightButton);
+    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), at,
+          Qt::RightButton);
     EXPECT_TRUE(Control<QMenu>(viewer, "PopupMenu1")->isVisible());
-    EXPECT_EQ(Control<QMenu>(viewer, "PopupMenu1")->pos(), Control<ScrollContentWidget>(viewer, "ScrollContent")->mapToGlobal(at));
-    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(), FrameTracker::DragState::None);
+    EXPECT_EQ(Control<QMenu>(viewer, "PopupMenu1")->pos(),
+              Control<ScrollContentWidget>(viewer, "ScrollContent")->mapToGlobal(at));
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::None);
     Control<QMenu>(viewer, "PopupMenu1")->hide();
-    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"), at, Qt::RightButton);
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"), at,
+          Qt::RightButton);
     // A preset from the menu detaches the tracker; the next press attaches it again.
     Control<QAction>(viewer, "Hiritu16_9")->trigger();
     EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), nullptr);
@@ -334,10 +341,11 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     auto onItsPixels = [&](const char* step) {
         SCOPED_TRACE(step);
         const QPoint scroll = viewer->ScrollPosition();
-        const CropRect shown = ReadCropFrame(
-            {Frame().x() + Control<ScrollContentWidget>(viewer, "ScrollContent")->x(), Frame().y() + Control<ScrollContentWidget>(viewer, "ScrollContent")->y(),
-             Frame().width(), Frame().height()},
-            viewer->View().ViewScale, scroll.x(), scroll.y());
+        const CropRect shown =
+            ReadCropFrame({Frame().x() + Control<ScrollContentWidget>(viewer, "ScrollContent")->x(),
+                           Frame().y() + Control<ScrollContentWidget>(viewer, "ScrollContent")->y(),
+                           Frame().width(), Frame().height()},
+                          viewer->View().ViewScale, scroll.x(), scroll.y());
         const double slack = 1.0 / viewer->View().ViewScale;
         EXPECT_NEAR(shown.left, rect.left, slack);
         EXPECT_NEAR(shown.top, rect.top, slack);
@@ -346,14 +354,18 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
         EXPECT_EQ(viewer->Document().CropRect(), rect);
     };
     // The wheel over the frame: attached, then zoomed about the pointer, which detaches.
-    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), Frame().topLeft() + QPoint(10, 10));
-    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"), Frame().topLeft() + QPoint(10, 10));
-    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), Control<QFrame>(viewer, "Shape1"));
+    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          Frame().topLeft() + QPoint(10, 10));
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          Frame().topLeft() + QPoint(10, 10));
+    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(),
+              Control<QFrame>(viewer, "Shape1"));
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(Control<QFrame>(viewer, "Shape1"), &enter);
     EXPECT_TRUE(viewer->View().PointerOverImage);
-    QWheelEvent wheel(QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(
+        QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))),
+        QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     // As the window system sends it: passed on from the frame to the scroll box.
     QSpontaneKeyEvent::setSpontaneous(&wheel);
     QApplication::instance()->notify(Control<QFrame>(viewer, "Shape1"), &wheel);
@@ -363,15 +375,20 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
     const QPoint grip = Frame().topLeft() + QPoint(10, 10);
     Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), grip);
-    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(), FrameTracker::DragState::Move);
-    QWheelEvent back(QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))), QPoint(),
-                     QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::Move);
+    QWheelEvent back(
+        QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))),
+        QPoint(), QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QSpontaneKeyEvent::setSpontaneous(&back);
     QApplication::instance()->notify(Control<QScrollArea>(viewer, "ScrollBox1")->viewport(), &back);
     EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), nullptr);
-    Mouse(QTest::MouseMove, Control<ScrollContentWidget>(viewer, "ScrollContent"), grip + QPoint(40, 30));
-    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"), grip + QPoint(40, 30));
-    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(), FrameTracker::DragState::None);
+    Mouse(QTest::MouseMove, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          grip + QPoint(40, 30));
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          grip + QPoint(40, 30));
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::None);
     onItsPixels("wheel during a move");
     viewer->DeviceSize();
     onItsPixels("device size");

@@ -25,12 +25,12 @@
 #include "platform/Error.h"
 #include "save/TiffWriter.h"
 #include "support/PdfFiles.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
@@ -167,7 +167,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     // A converter that writes part of its page and hangs: the wait texts come at their
     // moments while the window runs, it is stopped at the limit, nothing partial is loaded.
     session->GhostscriptFolder = Q(HangingConverter());
-    viewer->PdfWaitLimit = 1300ms;
+    viewer->SetPdfWaitLimit(1300ms);
     QStringList texts;
     bool hourglass = false;
     QTimer watch;
@@ -198,21 +198,24 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         bool closes;
     } ways[] = {
         {"Esc", [](TForm2& v) { QTest::keyClick(&v, Qt::Key_Escape); }, false},
-        {"中止", [](TForm2& v) { QTest::mouseClick(Control<QPushButton>(v, "Button15"), Qt::LeftButton); }, false},
+        {"中止",
+         [](TForm2& v) { QTest::mouseClick(Control<QPushButton>(v, "Button15"), Qt::LeftButton); },
+         false},
         {"close", [](TForm2& v) { v.close(); }, true},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
         Open(picture);
         ASSERT_TRUE(test::Activate(viewer.get()));
-        viewer->PdfWaitLimit = 20s;  // a cancel that did not work ends in the failure message
+        viewer->SetPdfWaitLimit(20s);  // a cancel that did not work ends in the failure message
         const QString caption = viewer->windowTitle(), status = viewer->StatusText();
         bool acted = false, offered = false;
         QTimer watch;
         watch.callOnTimeout([&] {
             if (acted || !std::filesystem::exists(dir.File("gs.pid"))) return;
             // Only 中止 is on while the converter runs.
-            offered = Control<QPushButton>(viewer, "Button15")->isVisible() && !Control<QFrame>(viewer, "Panel1")->isEnabled() &&
+            offered = Control<QPushButton>(viewer, "Button15")->isVisible() &&
+                      !Control<QFrame>(viewer, "Panel1")->isEnabled() &&
                       !viewer->menuBar()->isEnabled();
             acted = true;
             way.cancel(*viewer);

@@ -17,16 +17,16 @@
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
 #include "support/RecordingPrinter.h"
+#include "ui/Controls.h"
 #include "ui/ViewerFixture.h"
 #include "ui/print/PrinterBackendQt.h"
 #include "ui/viewer/CategoryPanelWidget.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
-using test::Control;
 using test::BorderedDrawing;
+using test::Control;
 using test::Q;
 using test::RecordingPrinter;
 
@@ -38,7 +38,9 @@ class PrintPanelTest : public test::ViewerFixture {
         Open(path);
     }
     RecordingPrinter& Printer() { return static_cast<RecordingPrinter&>(viewer->Printer()); }
-    void ChoosePaper(int position) { Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(position); }
+    void ChoosePaper(int position) {
+        Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(position);
+    }
 };
 
 TEST_F(PrintPanelTest, ListsStartOnA3OneCopyAndThePresetPrinter) {
@@ -56,7 +58,8 @@ TEST_F(PrintPanelTest, ListsStartOnA3OneCopyAndThePresetPrinter) {
     EXPECT_TRUE(Control<QRadioButton>(viewer, "RadioButton1")->isChecked());
     EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->isEnabled());
     // The printer list opens twice as wide as the paper list.
-    EXPECT_EQ(printers->view()->minimumWidth(), 2 * Control<QComboBox>(viewer, "ComboBox1")->width());
+    EXPECT_EQ(printers->view()->minimumWidth(),
+              2 * Control<QComboBox>(viewer, "ComboBox1")->width());
 
     // Without the preset printer the default is current.
     auto plain = std::make_unique<RecordingPrinter>();
@@ -99,12 +102,12 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     ASSERT_EQ(job.frames.size(), 1u);
     EXPECT_EQ(job.frames[0].first, (LogicalRect{358, 198, 4002, 2773}));
     EXPECT_TRUE(job.ended);
-    EXPECT_EQ(viewer->Paper.PaperWmm, 4199);
-    EXPECT_EQ(viewer->Paper.PaperTO, 120);
+    EXPECT_EQ(viewer->Sheet().PaperWmm, 4199);
+    EXPECT_EQ(viewer->Sheet().PaperTO, 120);
 
     // No question with PrtMs off; B4 without the frame whatever Waku says; a printer
     // without that paper or without landscape prints on what it has.
-    viewer->PrtMs = false;
+    SetPrintOptions(false, viewer->FrameB4OnA3());
     Printer().papers = {8};
     Printer().canTurn = false;
     Printer().makesCopies = false;
@@ -115,10 +118,10 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_EQ(Printer().paperCodesSet, std::vector<int>{8});
     EXPECT_EQ(Printer().jobs[1].copies, 1);
     EXPECT_TRUE(Printer().jobs[1].frames.empty());
-    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->Paper.PaperWmm);
+    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->Sheet().PaperWmm);
 
     // Waku off: no frame on A3 either.
-    viewer->Waku = false;
+    SetPrintOptions(viewer->AskBeforePrinting(), false);
     ChoosePaper(0);
     viewer->Button7Click();
     EXPECT_TRUE(Printer().jobs.back().frames.empty());
@@ -181,7 +184,7 @@ class PdfPrintTest : public PrintPanelTest {
     std::optional<test::MeasuredPage> PrintToPdf(int paper) {
         const std::string pdf = dir.File("sheet.pdf");
         viewer->SetPrinterBackend(std::make_unique<QtPrinterBackend>(Q(pdf)));
-        viewer->PrtMs = false;
+        SetPrintOptions(false, viewer->FrameB4OnA3());
         ChoosePaper(paper);
         viewer->Button7Click();
         return test::MeasuredPage::Render(pdf, 1, 600, true);

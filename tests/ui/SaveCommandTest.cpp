@@ -24,19 +24,19 @@
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/TForm2.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
-using test::Control;
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ReadAll;
 using test::ScriptedUi;
@@ -121,7 +121,7 @@ TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
               QStringLiteral(
                   "保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
     EXPECT_EQ(ReadAll(path), before);
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
 }
 
 // Qt's own save dialog, with the type picked and the name typed by keys: "All Graphics "
@@ -202,8 +202,9 @@ TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
         std::vector<bool> tabs;
         for (int i = 0; i < Control<QTabWidget>(dialog, "PageControl1")->count(); ++i)
             tabs.push_back(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
-        seen.push_back({index, dialog.isVisible(), tabs, Control<QTabWidget>(dialog, "PageControl1")->currentIndex(),
-                        dialog.pos(), viewer->SaveDialogAct_Chk});
+        seen.push_back({index, dialog.isVisible(), tabs,
+                        Control<QTabWidget>(dialog, "PageControl1")->currentIndex(), dialog.pos(),
+                        viewer->SaveDialogOpen()});
     };
     ui.saveScripts.push_back({{5, 2, 4, 3}, std::nullopt});  // picks types, then cancels
     viewer->Button8Click();
@@ -222,8 +223,8 @@ TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
     EXPECT_TRUE(seen[4].visible);
     EXPECT_EQ(seen[4].front, TForm3::BitmapTab);
     EXPECT_FALSE(seen[5].visible);  // the dialog closed
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
-    EXPECT_EQ(viewer->SaveType, 3);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
+    EXPECT_EQ(viewer->ChosenSaveType(), 3);
     // Beside the save dialog the settings dialog wrote nothing.
     EXPECT_FALSE(test::ReadText(ini).find("Fm_opt") != std::string::npos);
     EXPECT_TRUE(ui.messages.empty());
@@ -338,7 +339,7 @@ TEST_F(SaveCommandTest, WithoutAPictureNothingIsAsked) {
     viewer->Button8Click();
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_EQ(LastMessage(), QStringLiteral("　画像データがありません。　."));
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
 }
 
 /// Whether `a` and `b` show the same colours, pixel for pixel.
@@ -401,11 +402,11 @@ using DialogOptionsTest = SaveCommandTest;
 
 TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
     Open(Mono("m.tif"));
-    viewer->PrtMs = false;
-    viewer->Waku = false;
+    SetPrintOptions(false, false);
     viewer->Button14Click();
     ASSERT_TRUE(dialog.isVisible());
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
     EXPECT_EQ(Control<QTabWidget>(dialog, "PageControl1")->currentIndex(), TForm3::OtherTab);
     EXPECT_TRUE(Control<QCheckBox>(dialog, "CheckBox1")->isChecked());
     EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox2")->isChecked());
@@ -417,8 +418,8 @@ TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
     // The printing boxes write the viewer's fields at once.
     Control<QCheckBox>(dialog, "CheckBox1")->setChecked(false);
     Control<QCheckBox>(dialog, "CheckBox2")->setChecked(true);
-    EXPECT_TRUE(viewer->PrtMs);
-    EXPECT_TRUE(viewer->Waku);
+    EXPECT_TRUE(viewer->AskBeforePrinting());
+    EXPECT_TRUE(viewer->FrameB4OnA3());
 
     dialog.SetCompressionIndex(1);
     Control<QComboBox>(dialog, "ComboBox2")->setCurrentIndex(3);
@@ -428,7 +429,7 @@ TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
     Control<QCheckBox>(dialog, "CheckBox3")->setChecked(true);
     Control<QRadioButton>(dialog, "RadioButton2")->setChecked(true);
     Control<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("/typed/folder"));
-    EXPECT_NE(viewer->F_Path2, QStringLiteral("/typed/folder"));  // not while typing
+    EXPECT_NE(viewer->RegisteredFolder(), QStringLiteral("/typed/folder"));  // not while typing
     const DialogSettings chosen = dialog.Values();
     viewer->Button14Click();  // pressed again: closed and saved
     EXPECT_FALSE(dialog.isVisible());
@@ -504,7 +505,7 @@ TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     ASSERT_EQ(ui.folderTitles.size(), 1u);
     EXPECT_EQ(ui.folderTitles[0], QStringLiteral("登録フォルダの指定"));
     EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("/data/plans/"));
-    EXPECT_EQ(viewer->F_Path2, QStringLiteral("/data/plans/"));
+    EXPECT_EQ(viewer->RegisteredFolder(), QStringLiteral("/data/plans/"));
     dialog.Button1Click();  // cancelled: unchanged
     EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("/data/plans/"));
 
@@ -516,7 +517,7 @@ TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     dialog.Button1MouseDown(Qt::RightButton);
     const QString folder = Q(std::filesystem::path(path).parent_path().string());
     EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), folder);
-    EXPECT_EQ(viewer->F_Path2, folder);
+    EXPECT_EQ(viewer->RegisteredFolder(), folder);
     EXPECT_EQ(LastMessage(), folder + QStringLiteral("\nフォルダーを登録しました。"));
 }
 

@@ -28,6 +28,7 @@
 #include "support/FileBuilders.h"
 #include "support/RecordingPrinter.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
@@ -38,13 +39,12 @@
 #include "ui/viewer/CategoryPanelWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
 #include "ui/viewer/TForm2.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
 
-using test::Control;
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
@@ -97,12 +97,15 @@ TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {
     Open("");
     viewer->FormActivate();
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 No picture！】"));
-    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"), Control<CategoryPanel>(viewer, "CategoryPanel2"), Control<CategoryPanel>(viewer, "CategoryPanel3"),
+    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel2"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel3"),
                              Control<CategoryPanel>(viewer, "CategoryPanel4")})
         EXPECT_FALSE(p->isEnabled()) << p->objectName().toStdString();
     EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel5")->isEnabled());
     EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel5")->Expanded());
-    for (QMenu* m : {Control<QMenu>(viewer, "V1"), Control<QMenu>(viewer, "N2"), Control<QMenu>(viewer, "C1")})
+    for (QMenu* m :
+         {Control<QMenu>(viewer, "V1"), Control<QMenu>(viewer, "N2"), Control<QMenu>(viewer, "C1")})
         EXPECT_FALSE(m->menuAction()->isEnabled());
     EXPECT_FALSE(Control<QAction>(viewer, "S1")->isEnabled());
     EXPECT_FALSE(Control<QAction>(viewer, "Print")->isEnabled());
@@ -129,7 +132,8 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
     EXPECT_TRUE(Control<QPushButton>(viewer, "BitBtn3")->isEnabled());
     EXPECT_EQ(viewer->Document().Resolution().ShownDpi, 400.0f);
     // Fitted into the scroll box.
-    EXPECT_LE(viewer->ControlSize().width(), Control<QScrollArea>(viewer, "ScrollBox1")->viewport()->width());
+    EXPECT_LE(viewer->ControlSize().width(),
+              Control<QScrollArea>(viewer, "ScrollBox1")->viewport()->width());
     EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->View().ViewScale));
 
     Control<QCheckBox>(dialog, "CheckBox5")->setChecked(false);
@@ -253,7 +257,7 @@ TEST_F(ViewerWindowTest, AFailingHandlerShowsTheErrorBox) {
              auto printer = std::make_unique<test::RecordingPrinter>();
              printer->failDrawing = "描けません";
              viewer->SetPrinterBackend(std::move(printer));
-             viewer->PrtMs = false;
+             SetPrintOptions(false, viewer->FrameB4OnA3());
              QTest::mouseClick(Control<QPushButton>(viewer, "Button7"), Qt::LeftButton);
          },
          "描けません"},
@@ -374,9 +378,10 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     // Through the window's events: half notches add up to one step.
     viewer->ZoomAt(0, 0, 1.0);
     for (int i = 0; i < 2; ++i) {
-        QWheelEvent half(QPointF(5, 5), QPointF(Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(5, 5))),
-                         QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                         false);
+        QWheelEvent half(
+            QPointF(5, 5),
+            QPointF(Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(5, 5))),
+            QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(Control<ImageControlWidget>(viewer, "Image1"), &half);
     }
     EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
@@ -407,7 +412,8 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
 TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     Open(Mono400("big.tif", 3000, 2000));
     viewer->ZoomAt(0, 0, 0.25);
-    const QPoint screen = Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(100, 60));
+    const QPoint screen =
+        Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(100, 60));
     viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {100, 60});
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
@@ -443,8 +449,9 @@ TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
         {"the picture's menu",
          [&] {
              test::WhenShown<QMenu> menu([this](QMenu* m) {
-                 QTest::mouseClick(m, Qt::LeftButton, {},
-                                   m->actionGeometry(Control<QAction>(viewer, "Inspect1")).center());
+                 QTest::mouseClick(
+                     m, Qt::LeftButton, {},
+                     m->actionGeometry(Control<QAction>(viewer, "Inspect1")).center());
              });
              QTest::mousePress(viewer->windowHandle(), Qt::RightButton, {}, at);
              ASSERT_TRUE(test::WaitFor([&] { return menu.Done(); }));
@@ -519,7 +526,8 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
          [&] {
              QTest::mouseClick(Control<QPushButton>(viewer, "Button11"), Qt::LeftButton);
              const QPoint frame =
-                 Control<QFrame>(viewer, "Shape1")->mapTo(viewer.get(), Control<QFrame>(viewer, "Shape1")->rect().center());
+                 Control<QFrame>(viewer, "Shape1")
+                     ->mapTo(viewer.get(), Control<QFrame>(viewer, "Shape1")->rect().center());
              QTest::mousePress(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              TurnWheel(viewer.get(), viewer->mapToGlobal(frame), QPoint(0, -120));
@@ -536,7 +544,9 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
          },
          [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before); }},
         {"Ctrl+P", [&] { QTest::keyClick(viewer.get(), Qt::Key_P, Qt::ControlModifier); },
-         [&](double) { EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->Expanded()); }},
+         [&](double) {
+             EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->Expanded());
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -573,8 +583,11 @@ TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
     EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel1")->Expanded());
     // The column never holds more than it shows without a scroll bar when it can.
     int sum = 0;
-    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"), Control<CategoryPanel>(viewer, "CategoryPanel2"), Control<CategoryPanel>(viewer, "CategoryPanel3"),
-                             Control<CategoryPanel>(viewer, "CategoryPanel4"), Control<CategoryPanel>(viewer, "CategoryPanel5")})
+    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel2"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel3"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel4"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel5")})
         sum += p->height();
     EXPECT_LE(sum, Control<CategoryPanelGroup>(viewer, "CategoryPanelGroup1")->AvailableHeight());
 }
@@ -623,14 +636,14 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
 
     // Nothing is computed while the thumb is held; the release computes the preview.
     bool held = true;
-    viewer->LeftButtonHeld = [&held] { return held; };
+    viewer->SetLeftButtonProbe([&held] { return held; });
     Control<QSlider>(viewer, "TrackBar1")->setValue(200);
     EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(), QStringLiteral("200"));
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
     held = false;
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5),
-                        QPointF(Control<QSlider>(viewer, "TrackBar1")->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+                        QPointF(Control<QSlider>(viewer, "TrackBar1")->mapToGlobal(QPoint(5, 5))),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(Control<QSlider>(viewer, "TrackBar1"), &release);
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_TRUE(Control<QPushButton>(viewer, "Button10")->isEnabled());
@@ -719,7 +732,8 @@ TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
         Control<QSlider>(viewer, "TrackBar1")->setFocus();
         g.move(*Control<QSlider>(viewer, "TrackBar1"));
         EXPECT_NE(Control<QSlider>(viewer, "TrackBar1")->value(), 128);
-        EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(), QString::number(Control<QSlider>(viewer, "TrackBar1")->value()));
+        EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(),
+                  QString::number(Control<QSlider>(viewer, "TrackBar1")->value()));
         EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     }
 }
@@ -799,7 +813,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
     Open("");
     viewer->move(120, 90);
     viewer->resize(900, 640);
-    viewer->Waku = false;
+    SetPrintOptions(viewer->AskBeforePrinting(), false);
     viewer->close();
     const std::string ini = test::ReadText(dir.File("vellumo.ini"));
     EXPECT_NE(ini.find("[Fm_WH2]"), std::string::npos) << ini;
@@ -809,7 +823,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
     viewer.reset();
     Open("");
     EXPECT_EQ(viewer->size(), QSize(900, 640));
-    EXPECT_FALSE(viewer->Waku);
+    EXPECT_FALSE(viewer->FrameB4OnA3());
 }
 
 TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {

@@ -156,7 +156,6 @@ class TForm3 : public QDialog {
     QCheckBox* CheckBox2 = nullptr;  // B４図面のA３用紙印刷は枠を付ける
     QCheckBox* CheckBox5 = nullptr;  // モノクロ画像は２値化して表示する
 
-
     void BuildTiffPage(QWidget* page);
     void BuildJpgPage(QWidget* page);
     void BuildBitmapPage(QWidget* page);
