@@ -11,14 +11,15 @@
 #include <csignal>
 #include <thread>
 
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/app/Session.h"
 #include "ui/app/Startup.h"
 #include "ui/app/TAboutBox.h"
 #include "ui/checker/TForm1.h"
 #include "ui/settings/TForm3.h"
-#include "ui/Controls.h"
 
 namespace vellumo {
 namespace {
@@ -56,19 +57,23 @@ TEST(AboutBoxTest, ShowsVersionAndDateAndClosesOnlyWhereItShould) {
 TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
     TForm3 dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
-    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用不可"));
     EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
     dialog.SetGhostscriptAvailable(true);
     EXPECT_TRUE(Control<QFrame>(dialog, "Panel1")->isEnabled());
-    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用可能"));
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用可能"));
     Control<QCheckBox>(dialog, "CheckBox4")->setChecked(true);
     EXPECT_EQ(dialog.UseGsBits(), -1);
     dialog.SetGhostscriptAvailable(false);
     EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
     EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
     EXPECT_EQ(dialog.UseGsBits(), 0);
-    EXPECT_EQ(Control<QFrame>(dialog, "Panel1")->palette().color(QPalette::Window), QColor(192, 192, 192));
-    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_EQ(Control<QFrame>(dialog, "Panel1")->palette().color(QPalette::Window),
+              QColor(192, 192, 192));
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用不可"));
 
     // "利用" stored on, Ghostscript not there: shown off and disabled, kept in the file.
     const TempDir dir;
@@ -110,17 +115,6 @@ class ProgramProcess {
 
 class StartupTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* old = getenv("XDG_RUNTIME_DIR");
-        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (oldRuntime_)
-            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
     /// Waits until some process holds the lock.
     bool LockTaken() {
         for (int i = 0; i < 200; ++i) {
@@ -132,9 +126,10 @@ class StartupTest : public ::testing::Test {
     QString Executable() const { return QString::fromStdString(exeDir.File("vellumo")); }
 
     TempDir runtime;
+    /// The lock and the hand-off socket of these tests' copies live in `runtime`.
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path()};
     TempDir exeDir;
     ScriptedUi ui;
-    std::optional<std::string> oldRuntime_;
 };
 
 TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
@@ -151,7 +146,9 @@ TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
     for (const bool found : {true, false}) {
         session.SetGhostscript(found, QStringLiteral("gs"));
         EXPECT_EQ(Control<QFrame>(program->form3, "Panel1")->isEnabled(), found);
-        EXPECT_EQ(Control<QLabel>(program->form3, "Label11")->text().contains(QStringLiteral("利用可能")), found);
+        EXPECT_EQ(
+            Control<QLabel>(program->form3, "Label11")->text().contains(QStringLiteral("利用可能")),
+            found);
     }
     // While this copy runs, a second start is refused.
     EXPECT_FALSE(StartProgram(Executable(), {}));
