@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QFontDialog>
 #include <QFrame>
@@ -129,6 +130,38 @@ TEST_F(CheckerWindowTest, CommandLineFilesAreCheckedWhenFirstShown) {
     two->FormShow();
     EXPECT_EQ(CountBlocks(*two), 2);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CheckerWindowTest, ReceivedFilesWaitForAListCheckOrAModalBoxAndNoLonger) {
+    auto form = MakeForm();
+    form->FormShow();
+    const QStringList files = Drawings(4);
+
+    // Files arriving during a list's repaints are checked as soon as the list ends.
+    QMetaObject::invokeMethod(
+        form.get(), [&] { form->ReceiveFiles({files[2]}); }, Qt::QueuedConnection);
+    form->DropFiles({files[0], files[1]});
+    EXPECT_EQ(CountBlocks(*form), 3);
+    EXPECT_EQ(form->Shared().CheckedFileName, files[2]);
+    EXPECT_TRUE(form->WaitingFiles().isEmpty());
+
+    // A modal box holds them until it is gone, also when it is deleted while shown.
+    for (const bool deleteIt : {false, true}) {
+        auto box = std::make_unique<QDialog>();
+        box->setWindowModality(Qt::ApplicationModal);
+        box->show();
+        const int before = CountBlocks(*form);
+        form->ReceiveFiles({files[3]});
+        QApplication::processEvents();
+        EXPECT_EQ(form->WaitingFiles().size(), 1);
+        if (deleteIt)
+            box.reset();
+        else
+            box->hide();
+        QApplication::processEvents();
+        EXPECT_EQ(CountBlocks(*form), before + 1) << deleteIt;
+        EXPECT_TRUE(form->WaitingFiles().isEmpty());
+    }
 }
 
 TEST_F(CheckerWindowTest, DropSkipsFoldersAndAnErrorStopsTheList) {

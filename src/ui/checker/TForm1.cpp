@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -232,20 +231,13 @@ void TForm1::CheckWaitingFiles() {
     // Before the start's own files, FormShow comes back here.
     if (waitingFiles_.isEmpty() || !startChecked_) return;
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal || viewerOpen_ || checkingList_) {
-        // The window in the way is the one the user sees.
+    if (modal || viewerOpen_ || listsBeingChecked_ > 0) {
+        // The window in the way is the one the user sees; its end brings the files back
+        // here, as the end of the list check and the viewer's close do.
         if (modal) {
             modal->raise();
             modal->activateWindow();
-        }
-        // The viewer's close comes back here; a message box or a check in progress gives
-        // no sign when it ends, so look again a little later.
-        if (!viewerOpen_ && !waitTimerSet_) {
-            waitTimerSet_ = true;
-            QTimer::singleShot(250, this, [this] {
-                waitTimerSet_ = false;
-                CheckWaitingFiles();
-            });
+            WatchModal(modal);
         }
         return;
     }
@@ -254,6 +246,34 @@ void TForm1::CheckWaitingFiles() {
     activateWindow();
     DropFiles(waitingFiles_.takeFirst());
     CheckWaitingFiles();
+}
+
+void TForm1::WatchModal(QWidget* modal) {
+    if (watchedModal_ == modal) return;
+    if (watchedModal_) {
+        watchedModal_->removeEventFilter(this);
+        disconnect(watchedModal_, &QObject::destroyed, this, &TForm1::ModalEnded);
+    }
+    watchedModal_ = modal;
+    modal->installEventFilter(this);
+    // A box deleted while shown gives no hide event.
+    connect(modal, &QObject::destroyed, this, &TForm1::ModalEnded, Qt::UniqueConnection);
+}
+
+void TForm1::ModalEnded() {
+    if (watchedModal_) {
+        watchedModal_->removeEventFilter(this);
+        disconnect(watchedModal_, &QObject::destroyed, this, &TForm1::ModalEnded);
+    }
+    watchedModal_ = nullptr;
+    // Once the box has left the modal stack and the code that showed it has gone on.
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { CheckWaitingFiles(); }),
+                              Qt::QueuedConnection);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedModal_ && event->type() == QEvent::Hide) ModalEnded();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::CheckFile(const QString& path) {
@@ -277,12 +297,20 @@ void TForm1::CheckFile(const QString& path) {
 }
 
 void TForm1::CheckList(const QStringList& paths) {
-    // Files received while this list is checked wait for its end.
-    struct Checking {
-        TForm1& form;
-        explicit Checking(TForm1& f) : form(f) { form.checkingList_ = true; }
-        ~Checking() { form.checkingList_ = false; }
-    } checking(*this);
+    {
+        // Files received while a list is checked (also one dropped during another's
+        // repaints) wait for the end of the outermost.
+        struct Checking {
+            int& depth;
+            explicit Checking(int& d) : depth(d) { ++depth; }
+            ~Checking() { --depth; }
+        } checking(listsBeingChecked_);
+        CheckEach(paths);
+    }
+    if (listsBeingChecked_ == 0) CheckWaitingFiles();
+}
+
+void TForm1::CheckEach(const QStringList& paths) {
     int checked = 0;
     for (const QString& path : paths) {
         if (checked == kMaxFilesAtOnce) {

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -96,6 +97,7 @@ class TForm1 : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Controls, by their names (also their object names, by which tests find them).
@@ -115,10 +117,16 @@ class TForm1 : public QMainWindow {
     void ShowUsage();
     void CloseAboutBox();
     void ShowTooMany();
-    /// Checks each path in turn, ten at most; an error shows the error box and stops.
+    /// Checks each path in turn, ten at most; an error shows the error box and stops. Then
+    /// the received files that waited for it.
     void CheckList(const QStringList& paths);
-    /// Checks the received files when nothing holds them back (see ReceiveFiles).
+    void CheckEach(const QStringList& paths);
+    /// Checks the received files when nothing holds them back (see ReceiveFiles); what
+    /// holds them back calls it again when it ends.
     void CheckWaitingFiles();
+    /// The modal window the received files wait for: its hide (or deletion) ends the wait.
+    void WatchModal(QWidget* modal);
+    void ModalEnded();
     QColor ReportFontColor() const;
     void ApplySettings(const CheckerSettings& settings);
     CheckerSettings CollectSettings() const;
@@ -126,9 +134,9 @@ class TForm1 : public QMainWindow {
     Session& session_;
     QList<QStringList> waitingFiles_;
     bool startChecked_ = false;  ///< the command-line files have been checked
-    bool checkingList_ = false;
+    int listsBeingChecked_ = 0;
     bool viewerOpen_ = false;
-    bool waitTimerSet_ = false;
+    QPointer<QWidget> watchedModal_;
     QStringList commandLineFiles_;
     bool shownOnce_ = false;
     int openFilterIndex_ = 1;
