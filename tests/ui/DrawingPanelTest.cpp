@@ -27,6 +27,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 using test::Q;
 
 std::string Utf8(const QString& s) { return s.toStdString(); }
@@ -64,7 +65,7 @@ class DrawingPanelTest : public test::ViewerFixture {
         const std::string path = dir.File("scan.tif");
         SavePicture(picture, path, SaveType::Tiff, options);
         Open(path);
-        panel = viewer->CategoryPanel6;
+        panel = Control<DrawingPanel>(viewer, "CategoryPanel6");
         viewer->ExpandPanel(panel);
         Settle();
     }
@@ -80,7 +81,7 @@ class DrawingPanelTest : public test::ViewerFixture {
 TEST_F(DrawingPanelTest, VerdictFollowsTheCommandsAndTheSlidersPreview) {
     OpenPicture(Plan(kDrawingWidth, kDrawingHeight, true), 400);
     // A colour B4 page at 400 dpi is judged as the threshold would make it.
-    viewer->TrackBar1->setValue(20);
+    Control<QSlider>(viewer, "TrackBar1")->setValue(20);
     Settle();
     ASSERT_TRUE(panel->Prediction());
     EXPECT_TRUE(panel->Prediction()->verdict.Passed()) << Utf8(panel->VerdictLabel->toolTip());
@@ -96,17 +97,17 @@ TEST_F(DrawingPanelTest, VerdictFollowsTheCommandsAndTheSlidersPreview) {
     ASSERT_TRUE(panel->Prediction());
 
     // Real time on: the verdict follows the thumb while it is held, before the picture does.
-    viewer->CheckBox2->click();
+    Control<QCheckBox>(viewer, "CheckBox2")->click();
     ASSERT_TRUE(viewer->Document().PreviewOn());
-    viewer->LeftButtonHeld = [] { return true; };
-    viewer->TrackBar1->setValue(175);
+    viewer->SetLeftButtonProbe([] { return true; });
+    Control<QSlider>(viewer, "TrackBar1")->setValue(175);
     Settle();
     ASSERT_TRUE(panel->Prediction());
     EXPECT_GT(panel->Prediction()->dataSize, 307200u);
     EXPECT_FALSE(panel->Prediction()->verdict.Passed());
     EXPECT_EQ(Picture().Format(), PixelFormat::Bit24);  // the picture waits for the release
-    viewer->LeftButtonHeld = [] { return false; };
-    viewer->TrackBar1->setValue(20);
+    viewer->SetLeftButtonProbe([] { return false; });
+    Control<QSlider>(viewer, "TrackBar1")->setValue(20);
     Settle();
     EXPECT_EQ(Picture().Format(), PixelFormat::Bit1);
     ASSERT_TRUE(panel->Prediction());
@@ -167,13 +168,13 @@ TEST_F(DrawingPanelTest, SaveWritesAPassingDrawingIntoTheCheckersReport) {
     const std::string path = out + "/tiekiken7.tif";
     ASSERT_TRUE(std::filesystem::exists(path));
     CheckOptions options;
-    options.drawingCheck = checker->CheckBox2->isChecked();
-    options.showPath = checker->CheckBox3->isChecked();
+    options.drawingCheck = Control<QCheckBox>(checker, "CheckBox2")->isChecked();
+    options.showPath = Control<QCheckBox>(checker, "CheckBox3")->isChecked();
     CollectingReportView view;
     const CheckResult result = CheckFile(path, options, view);
     EXPECT_TRUE(result.verdict.Passed());
     EXPECT_EQ(panel->Prediction()->lines, result.judgedLines);
-    const QString report = checker->Memo1->toPlainText();
+    const QString report = Control<QPlainTextEdit>(checker, "Memo1")->toPlainText();
     for (const std::string& line : view.Lines()) EXPECT_TRUE(report.contains(Q(line))) << line;
 
     // Saved again, the file is replaced only after "はい".
