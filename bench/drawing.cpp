@@ -1,7 +1,9 @@
 // The drawing steps alone (Google Benchmark): resampling a B4 scan from 300 and a one-bit
 // drawing from 600 dpi to 400 dpi, the whole pipeline (true scale, placement on B4, one
 // bit) on the B4 24-bit scan at 400 and at 300 dpi, and the predicted check with its G4
-// encoding in memory. The pictures come from examples/tatemono1.tif (B4 at 400 dpi, one
+// encoding in memory; and the viewer's drawing panel: its fit of the 300-dpi scan (steps 1
+// to 3 in gray), its prediction of a gray B4 page at the slider's threshold, and its save of
+// the drawing as a G4 file. The pictures come from examples/tatemono1.tif (B4 at 400 dpi, one
 // bit), as a scan with paper tone and noise.
 //
 // Usage: bench_drawing [DRAWING.tif] [benchmark options]
@@ -9,14 +11,17 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ScanPicture.h"
+#include "document/DrawingDraft.h"
 #include "document/DrawingPipeline.h"
 #include "document/DrawingPrediction.h"
 #include "document/LoadPicture.h"
 #include "imaging/Resample.h"
 #include "save/FaxBitmap.h"
+#include "save/SaveFormats.h"
 #include "save/TiffWriter.h"
 
 namespace {
@@ -94,6 +99,33 @@ void BM_PredictDrawingCheck(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(PredictDrawingCheck(Drawing(), "tatemono1.tif"));
 }
 BENCHMARK(BM_PredictDrawingCheck)->Unit(benchmark::kMillisecond);
+
+/// The panel's "B4 400dpi に合わせる" on the 300-dpi scan: the page stays gray.
+void BM_PanelFitScan300(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlaceOnB4(Scan300(), 300, 300, {}, ResampleColour::Gray));
+}
+BENCHMARK(BM_PanelFitScan300)->Unit(benchmark::kMillisecond);
+
+/// The panel's verdict on that gray page: reduced at the slider's threshold, then predicted.
+void BM_PanelPredictGrayPage(benchmark::State& state) {
+    const Bitmap page = PlaceOnB4(Scan300(), 300, 300, {}, ResampleColour::Gray).page;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PredictDrawingCheck(DrawingOfPicture(page, 128), "tatemono1.tif"));
+}
+BENCHMARK(BM_PanelPredictGrayPage)->Unit(benchmark::kMillisecond);
+
+/// The panel's "図面として保存" of that page: reduced, encoded and written through the save
+/// path (a temporary file renamed into place).
+void BM_PanelSaveGrayPage(benchmark::State& state) {
+    const Bitmap page = PlaceOnB4(Scan300(), 300, 300, {}, ResampleColour::Gray).page;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "vellumo-bench-tatemono1.tif").string();
+    for (auto _ : state)
+        SavePicture(DrawingOfPicture(page, 128), path, SaveType::Tiff, DrawingSaveOptions());
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_PanelSaveGrayPage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -266,24 +266,27 @@ void MeasureWindow(const Bitmap& drawing, bool colour) {
     TForm2 viewer(session, nullptr);
     viewer.show();
     QApplication::processEvents();  // the hand-off loads the drawing
+    // The window's controls, by their object names.
+    auto* scrollBox = viewer.findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+    auto* image = viewer.findChild<ImageControlWidget*>(QStringLiteral("Image1"));
     for (int i = 0; i < 3; ++i) {
         const QSize want(kViewportWidth, kViewportHeight);
-        viewer.resize(viewer.size() + want - viewer.ScrollBox1->viewport()->size());
+        viewer.resize(viewer.size() + want - scrollBox->viewport()->size());
         QApplication::processEvents();
     }
-    const QSize shown = viewer.ScrollBox1->viewport()->size();
+    const QSize shown = scrollBox->viewport()->size();
     std::printf("\nthe viewer window on the B4 drawing %s, picture area %d x %d (%s)\n",
                 colour ? "in 24 bits" : "in one bit", shown.width(), shown.height(),
                 qPrintable(QGuiApplication::platformName()));
     auto notch = [&](int delta) {
-        QWidget* area = viewer.ScrollBox1->viewport();
+        QWidget* area = scrollBox->viewport();
         const QPoint centre(area->width() / 2, area->height() / 2);
         const QPoint global = area->mapToGlobal(centre);
-        const QPoint local = viewer.Image1->mapFromGlobal(global);
+        const QPoint local = image->mapFromGlobal(global);
         viewer.SetPointerOverImage(true);
         QWheelEvent wheel(QPointF(local), QPointF(global), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(viewer.Image1, &wheel);
+        QApplication::sendEvent(image, &wheel);
         QApplication::processEvents();
         QGuiApplication::sync();
     };

@@ -157,6 +157,10 @@ int main(int argc, char** argv) {
     TForm2 viewer(session, nullptr);
     viewer.show();
     QApplication::processEvents();  // the hand-off loads the scan
+    // The window's controls, by their object names.
+    auto* scrollBox = viewer.findChild<QScrollArea*>(QStringLiteral("ScrollBox1"));
+    auto* cutOut = viewer.findChild<QPushButton*>(QStringLiteral("Button12"));
+    auto* progressBar = viewer.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
     viewer.resize(1716, 1100);
     QElapsedTimer settle;
     settle.start();
@@ -165,8 +169,8 @@ int main(int argc, char** argv) {
         "viewer writes on the B4 colour scan %u x %u (%s), picture area %d x %d, "
         "median of %d runs\n",
         viewer.Document().Picture().Width(), viewer.Document().Picture().Height(),
-        qPrintable(QGuiApplication::platformName()), viewer.ScrollBox1->viewport()->width(),
-        viewer.ScrollBox1->viewport()->height(), runs);
+        qPrintable(QGuiApplication::platformName()), scrollBox->viewport()->width(),
+        scrollBox->viewport()->height(), runs);
 
     // 実行 on the default frame.
     const std::string tmpPng = session.WorkFolder().toStdString() + "/Tmp.png";
@@ -177,7 +181,7 @@ int main(int argc, char** argv) {
         const auto before = Identity(tmpPng);
         QElapsedTimer t;
         t.start();
-        viewer.Button12->click();
+        cutOut->click();
         held.push_back(Ms(t));
         QApplication::processEvents();
         QGuiApplication::sync();
@@ -209,7 +213,7 @@ int main(int argc, char** argv) {
         timer.callOnTimeout([&] {
             longest = std::max(longest, Ms(tick));
             tick.restart();
-            progress = progress || viewer.ProgressBar1->isVisible();
+            progress = progress || progressBar->isVisible();
         });
         timer.start();
         t.start();
@@ -221,7 +225,7 @@ int main(int argc, char** argv) {
         longest = std::max(longest, Ms(tick));
         pause.push_back(longest);
         progressRuns += progress;
-        RunUntil([&] { return !viewer.ProgressBar1->isVisible(); });
+        RunUntil([&] { return !progressBar->isVisible(); });
     }
     std::printf("\nPNG save of the scan (RGBA, level 7, Sub filter)\n");
     Row("the command held the window", Median(saveHeld));

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "crop/CutOut.h"
+#include "document/DrawingPage.h"
 #include "imaging/Despeckle.h"
 #include "imaging/Dither.h"
 #include "imaging/Gray.h"
@@ -155,6 +156,20 @@ void ViewerDocument::CutOut(int32_t x, int32_t y, int32_t w, int32_t h) {
     // that back over it.
     preview_ = Bitmap();
     Notify(DocumentPart::Picture | DocumentPart::Preview);
+}
+
+PagePlacement ViewerDocument::FitToDrawingPage(const DrawingOptions& options) {
+    PlacedPage placed =
+        PlaceOnB4(picture_, resolution_.DpiX, resolution_.DpiY, options, ResampleColour::Gray);
+    picture_ = std::move(placed.page);
+    // A one-bit page keeps the ink colour the picture was shown in.
+    if (picture_.Format() == PixelFormat::Bit1) SetMonoColorTable(picture_, ink_);
+    preview_ = Bitmap();
+    resolution_ = ResolutionFields(FileResolution{float(kDrawingDpi), float(kDrawingDpi), true});
+    cropRect_ = vellumo::InitCropRect(picture_.Width(), picture_.Height());
+    Notify(DocumentPart::Picture | DocumentPart::Preview | DocumentPart::Resolution |
+           DocumentPart::Crop);
+    return placed.placement;
 }
 
 }  // namespace vellumo

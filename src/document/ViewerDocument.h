@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "crop/CropFrame.h"
+#include "document/DrawingPipeline.h"
 #include "document/LoadPicture.h"
 #include "document/ReadResolution.h"
 #include "platform/Bitmap.h"
@@ -151,6 +152,14 @@ class ViewerDocument {
     /// The picture's part at x, y, w by h (picture pixels) in its place; the preview ends.
     /// Throws as CutOut does, the picture unchanged.
     void CutOut(int32_t x, int32_t y, int32_t w, int32_t h);
+
+    // ---- drawing -------------------------------------------------------------------------
+    /// The picture at true scale at 400 dpi, turned to landscape and placed on a B4 page
+    /// (PlaceOnB4 in gray; a one-bit picture stays one bit), with the resolution 400 dpi and
+    /// a new crop rectangle; the preview ends. Content larger than B4 throws ContentTooLarge
+    /// unless `options.shrinkToFit`; the document is then unchanged. Returns how the
+    /// picture was placed.
+    PagePlacement FitToDrawingPage(const DrawingOptions& options);
 
   private:
     void Notify(DocumentChanges changes);

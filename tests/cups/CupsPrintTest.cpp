@@ -23,6 +23,7 @@
 #include "save/TiffWriter.h"
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 #include "ui/print/PrinterBackendQt.h"
@@ -30,6 +31,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 namespace fs = std::filesystem;
 using test::BorderedDrawing;
 using test::MeasuredPage;
@@ -93,14 +95,14 @@ class CupsPrintTest : public test::ViewerFixture {
         Open(path);
         // The printers of the server, as a user's viewer sees them.
         viewer->SetPrinterBackend(std::make_unique<QtPrinterBackend>());
-        viewer->PrtMs = false;
+        SetPrintOptions(false, viewer->FrameB4OnA3());
     }
     /// Prints the drawing on `paper` with `copies` and measures the first sheet.
     MeasuredPage Print(int paper, int copies = 1) {
-        viewer->ComboBox1->setCurrentIndex(paper);
-        (copies == 3   ? viewer->RadioButton3
-         : copies == 2 ? viewer->RadioButton2
-                       : viewer->RadioButton1)
+        Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(paper);
+        (copies == 3   ? Control<QRadioButton>(viewer, "RadioButton3")
+         : copies == 2 ? Control<QRadioButton>(viewer, "RadioButton2")
+                       : Control<QRadioButton>(viewer, "RadioButton1"))
             ->setChecked(true);
         viewer->Button7Click();
         const std::vector<std::string> files = WaitForOutput(1);
@@ -117,8 +119,8 @@ class CupsPrintTest : public test::ViewerFixture {
 };
 
 TEST_F(CupsPrintTest, TheQueueIsListedAndCurrent) {
-    ASSERT_GE(viewer->ComboBox2->count(), 1);
-    EXPECT_EQ(viewer->ComboBox2->currentText(), QString::fromLatin1(kQueue));
+    ASSERT_GE(Control<QComboBox>(viewer, "ComboBox2")->count(), 1);
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->currentText(), QString::fromLatin1(kQueue));
     EXPECT_EQ(viewer->Printer().CurrentPrinterName(), kQueue);
 }
 
@@ -204,8 +206,8 @@ TEST_F(CupsPrintTest, AnyPaperToAFileThenThePanelsPrinterAgain) {
             QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         });
-        viewer->ComboBox1->setCurrentIndex(3);
-        QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+        Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(3);
+        QTest::mouseClick(Control<QPushButton>(viewer, "Button7"), Qt::LeftButton);
         ASSERT_TRUE(setup.Done());
     }
     const std::optional<MeasuredPage> sheet = MeasuredPage::Render(file, 1, 600, false);
@@ -228,8 +230,8 @@ TEST_F(CupsPrintTest, AnyPaperToAFileThenThePanelsPrinterAgain) {
 // A queue that refuses jobs: the error box names the printer and CUPS's reason.
 TEST_F(CupsPrintTest, ARefusedJobIsReported) {
     ASSERT_EQ(std::system((std::string("cupsreject ") + kQueue).c_str()), 0);
-    viewer->ComboBox1->setCurrentIndex(0);
-    QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+    Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(0);
+    QTest::mouseClick(Control<QPushButton>(viewer, "Button7"), Qt::LeftButton);
     std::system((std::string("cupsaccept ") + kQueue).c_str());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Critical);

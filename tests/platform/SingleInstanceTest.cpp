@@ -13,11 +13,13 @@
 #include <string>
 
 #include "platform/SingleInstance.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace vellumo {
 namespace {
 
+using test::ScopedEnv;
 using test::TempDir;
 
 // Tries the lock in a forked child: 0 refused, 1 acquired, 2 acquired without a lock.
@@ -85,38 +87,24 @@ TEST(SingleInstance, AKilledHolderNeverBlocksTheNextStart) {
 
 TEST(SingleInstance, LockPathInTheRuntimeFolderElseThePerUserTempName) {
     TempDir dir;
-    const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
-    const char* oldTmp = std::getenv("TMPDIR");
-    const std::string savedRuntime = oldRuntime ? oldRuntime : "";
-    const std::string savedTmp = oldTmp ? oldTmp : "";
-
-    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    ScopedEnv runtime("XDG_RUNTIME_DIR", dir.Path());
     EXPECT_EQ(SingleInstanceLockPath(), dir.Path() + "/Voda");
     const std::string uid = std::to_string(getuid());
-    setenv("XDG_RUNTIME_DIR", "relative/run", 1);
-    setenv("TMPDIR", dir.Path().c_str(), 1);
+    runtime.Set("relative/run");
+    ScopedEnv tmp("TMPDIR", dir.Path());
     EXPECT_EQ(SingleInstanceLockPath(), dir.Path() + "/Voda-" + uid);
-    unsetenv("XDG_RUNTIME_DIR");
-    setenv("TMPDIR", dir.File("missing").c_str(), 1);
+    runtime.Set(std::nullopt);
+    tmp.Set(dir.File("missing"));
     EXPECT_EQ(SingleInstanceLockPath(), "/tmp/Voda-" + uid);
 
     // TryAcquire uses that path.
-    setenv("XDG_RUNTIME_DIR", dir.Path().c_str(), 1);
+    runtime.Set(dir.Path());
     {
         auto lock = SingleInstance::TryAcquire();
         ASSERT_TRUE(lock);
         EXPECT_EQ(lock->Path(), dir.Path() + "/Voda");
         EXPECT_EQ(AcquireInChild(dir.Path() + "/Voda"), 0);
     }
-
-    if (oldRuntime)
-        setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
-    if (oldTmp)
-        setenv("TMPDIR", savedTmp.c_str(), 1);
-    else
-        unsetenv("TMPDIR");
 }
 
 TEST(SingleInstance, AnUntrustworthyLockFileDoesNotStopTheStart) {

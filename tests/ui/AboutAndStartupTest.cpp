@@ -11,7 +11,9 @@
 #include <csignal>
 #include <thread>
 
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/app/Session.h"
 #include "ui/app/Startup.h"
@@ -22,6 +24,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 using test::ScriptedUi;
 using test::TempDir;
 
@@ -54,33 +57,37 @@ TEST(AboutBoxTest, ShowsVersionAndDateAndClosesOnlyWhereItShould) {
 TEST(SettingsDialogTest, PdfPageFollowsTheGhostscriptSearch) {
     TForm3 dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("設定"));
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
-    EXPECT_FALSE(dialog.Panel1->isEnabled());
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
     dialog.SetGhostscriptAvailable(true);
-    EXPECT_TRUE(dialog.Panel1->isEnabled());
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用可能"));
-    dialog.CheckBox4->setChecked(true);
-    EXPECT_EQ(dialog.UseGs, -1);
+    EXPECT_TRUE(Control<QFrame>(dialog, "Panel1")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用可能"));
+    Control<QCheckBox>(dialog, "CheckBox4")->setChecked(true);
+    EXPECT_EQ(dialog.UseGsBits(), -1);
     dialog.SetGhostscriptAvailable(false);
-    EXPECT_FALSE(dialog.Panel1->isEnabled());
-    EXPECT_FALSE(dialog.CheckBox4->isChecked());
-    EXPECT_EQ(dialog.UseGs, 0);
-    EXPECT_EQ(dialog.Panel1->palette().color(QPalette::Window), QColor(192, 192, 192));
-    EXPECT_EQ(dialog.Label11->text(), QStringLiteral("● Ghostscript ： 利用不可"));
+    EXPECT_FALSE(Control<QFrame>(dialog, "Panel1")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_EQ(dialog.UseGsBits(), 0);
+    EXPECT_EQ(Control<QFrame>(dialog, "Panel1")->palette().color(QPalette::Window),
+              QColor(192, 192, 192));
+    EXPECT_EQ(Control<QLabel>(dialog, "Label11")->text(),
+              QStringLiteral("● Ghostscript ： 利用不可"));
 
     // "利用" stored on, Ghostscript not there: shown off and disabled, kept in the file.
     const TempDir dir;
     const std::string ini = dir.Write("vellumo.ini", "[Options]\nUseGs=1\n");
-    dialog.SettingsPath = QString::fromStdString(ini);
+    dialog.SetSettingsPath(QString::fromStdString(ini));
     dialog.show();
-    EXPECT_FALSE(dialog.CheckBox4->isChecked());
-    EXPECT_FALSE(dialog.CheckBox4->isEnabled());
-    EXPECT_EQ(dialog.UseGs, 0);
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox4")->isEnabled());
+    EXPECT_EQ(dialog.UseGsBits(), 0);
     dialog.close();
     EXPECT_NE(test::ReadText(ini).find("UseGs=1"), std::string::npos);
     dialog.SetGhostscriptAvailable(true);
-    EXPECT_TRUE(dialog.CheckBox4->isChecked());
-    EXPECT_EQ(dialog.UseGs, -1);
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "CheckBox4")->isChecked());
+    EXPECT_EQ(dialog.UseGsBits(), -1);
 }
 
 /// Runs the real program offscreen with its lock in `runtimeDir`.
@@ -108,17 +115,6 @@ class ProgramProcess {
 
 class StartupTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* old = getenv("XDG_RUNTIME_DIR");
-        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (oldRuntime_)
-            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
     /// Waits until some process holds the lock.
     bool LockTaken() {
         for (int i = 0; i < 200; ++i) {
@@ -130,9 +126,10 @@ class StartupTest : public ::testing::Test {
     QString Executable() const { return QString::fromStdString(exeDir.File("vellumo")); }
 
     TempDir runtime;
+    /// The lock and the hand-off socket of these tests' copies live in `runtime`.
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path()};
     TempDir exeDir;
     ScriptedUi ui;
-    std::optional<std::string> oldRuntime_;
 };
 
 TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
@@ -148,8 +145,10 @@ TEST_F(StartupTest, CreatesTheThreeWindowsWhenAlone) {
     // The settings dialog's PDF page follows the search's result, both ways.
     for (const bool found : {true, false}) {
         session.SetGhostscript(found, QStringLiteral("gs"));
-        EXPECT_EQ(program->form3->Panel1->isEnabled(), found);
-        EXPECT_EQ(program->form3->Label11->text().contains(QStringLiteral("利用可能")), found);
+        EXPECT_EQ(Control<QFrame>(program->form3, "Panel1")->isEnabled(), found);
+        EXPECT_EQ(
+            Control<QLabel>(program->form3, "Label11")->text().contains(QStringLiteral("利用可能")),
+            found);
     }
     // While this copy runs, a second start is refused.
     EXPECT_FALSE(StartProgram(Executable(), {}));

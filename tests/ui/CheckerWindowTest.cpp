@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QFontDialog>
 #include <QFrame>
@@ -16,6 +17,7 @@
 
 #include "support/FileBuilders.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/app/Session.h"
@@ -26,6 +28,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 using test::ScriptedUi;
 using test::TempDir;
 
@@ -33,7 +36,8 @@ const QString kFileLabel = QStringLiteral(" ファイル名　：");
 
 int CountBlocks(const TForm1& form) {
     int blocks = 0;
-    for (const QString& line : form.Memo1->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line :
+         Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n')))
         if (line.startsWith(kFileLabel)) ++blocks;
     return blocks;
 }
@@ -66,28 +70,30 @@ TEST_F(CheckerWindowTest, StartsWithUsageCaptionAndDefaults) {
     auto form = MakeForm();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Pelmora Vellumo Ver.2.1b"));
     EXPECT_TRUE(form->ShowingUsage());
-    const QStringList lines = form->Memo1->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines =
+        Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[0], QString());
     EXPECT_EQ(lines[1], QStringLiteral("　【使い方】"));
     EXPECT_EQ(lines[4], QStringLiteral("　終了は、「閉じる」又は、右上の「×」ボタン。"));
     EXPECT_EQ(lines[11], QStringLiteral("　Ｄ＆Ｄは、１０ファイルまで。"));
-    EXPECT_EQ(form->Memo1->palette().color(QPalette::Base),
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->palette().color(QPalette::Base),
               QApplication::palette().color(QPalette::ToolTipBase));
-    EXPECT_TRUE(form->Memo1->isReadOnly());
-    EXPECT_EQ(form->Memo1->font().family(), QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(form->Memo1->font().pointSize(), 9);
+    EXPECT_TRUE(Control<ReportMemo>(form, "Memo1")->isReadOnly());
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 9);
     EXPECT_EQ(form->minimumSize(), QSize(360, 220));
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(form->pos(), QPoint(80, 40));
     EXPECT_EQ(form->size(), QSize(425, 300));
-    EXPECT_FALSE(form->CheckBox1->isChecked());
-    EXPECT_TRUE(form->CheckBox2->isChecked());
-    EXPECT_FALSE(form->CheckBox3->isChecked());
-    EXPECT_EQ(form->Button4->text(), QStringLiteral("Ｖiewer"));
-    EXPECT_EQ(form->Button4->toolTip(), QStringLiteral("画像の状態確認・図面の印刷など"));
-    EXPECT_EQ(form->Panel1->height(), 55);
+    EXPECT_FALSE(Control<QCheckBox>(form, "CheckBox1")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(form, "CheckBox2")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(form, "CheckBox3")->isChecked());
+    EXPECT_EQ(Control<QPushButton>(form, "Button4")->text(), QStringLiteral("Ｖiewer"));
+    EXPECT_EQ(Control<QPushButton>(form, "Button4")->toolTip(),
+              QStringLiteral("画像の状態確認・図面の印刷など"));
+    EXPECT_EQ(Control<QFrame>(form, "Panel1")->height(), 55);
     EXPECT_TRUE(form->acceptDrops());
 }
 
@@ -97,7 +103,7 @@ TEST_F(CheckerWindowTest, DroppingTwelveFilesChecksTenThenSaysTooMany) {
     form->DropFiles(files);
     EXPECT_EQ(CountBlocks(*form), 10);
     EXPECT_FALSE(form->ShowingUsage());
-    EXPECT_EQ(form->Memo1->palette().color(QPalette::Base),
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->palette().color(QPalette::Base),
               QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(form->Shared().CheckedFileName, files[9]);
     EXPECT_GE(ui.processEventsCalls, 10);
@@ -108,7 +114,7 @@ TEST_F(CheckerWindowTest, DroppingTwelveFilesChecksTenThenSaysTooMany) {
     EXPECT_EQ(ui.messages[0].icon, BoxIcon::Warning);
     EXPECT_TRUE(ui.messages[0].stayOnTop);
     // The byte order goes to the status line.
-    EXPECT_FALSE(form->StatusBar1->currentMessage().isEmpty());
+    EXPECT_FALSE(Control<QStatusBar>(form, "StatusBar1")->currentMessage().isEmpty());
 }
 
 TEST_F(CheckerWindowTest, CommandLineFilesAreCheckedWhenFirstShown) {
@@ -124,6 +130,38 @@ TEST_F(CheckerWindowTest, CommandLineFilesAreCheckedWhenFirstShown) {
     two->FormShow();
     EXPECT_EQ(CountBlocks(*two), 2);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CheckerWindowTest, ReceivedFilesWaitForAListCheckOrAModalBoxAndNoLonger) {
+    auto form = MakeForm();
+    form->FormShow();
+    const QStringList files = Drawings(4);
+
+    // Files arriving during a list's repaints are checked as soon as the list ends.
+    QMetaObject::invokeMethod(
+        form.get(), [&] { form->ReceiveFiles({files[2]}); }, Qt::QueuedConnection);
+    form->DropFiles({files[0], files[1]});
+    EXPECT_EQ(CountBlocks(*form), 3);
+    EXPECT_EQ(form->Shared().CheckedFileName, files[2]);
+    EXPECT_TRUE(form->WaitingFiles().isEmpty());
+
+    // A modal box holds them until it is gone, also when it is deleted while shown.
+    for (const bool deleteIt : {false, true}) {
+        auto box = std::make_unique<QDialog>();
+        box->setWindowModality(Qt::ApplicationModal);
+        box->show();
+        const int before = CountBlocks(*form);
+        form->ReceiveFiles({files[3]});
+        QApplication::processEvents();
+        EXPECT_EQ(form->WaitingFiles().size(), 1);
+        if (deleteIt)
+            box.reset();
+        else
+            box->hide();
+        QApplication::processEvents();
+        EXPECT_EQ(CountBlocks(*form), before + 1) << deleteIt;
+        EXPECT_TRUE(form->WaitingFiles().isEmpty());
+    }
 }
 
 TEST_F(CheckerWindowTest, DropSkipsFoldersAndAnErrorStopsTheList) {
@@ -144,12 +182,14 @@ TEST_F(CheckerWindowTest, DropSkipsFoldersAndAnErrorStopsTheList) {
 TEST_F(CheckerWindowTest, DrawingCheckBoxDecidesTheRuleLines) {
     auto form = MakeForm();
     const QStringList file = Drawings(1);
-    form->CheckBox2->setChecked(false);
+    Control<QCheckBox>(form, "CheckBox2")->setChecked(false);
     form->DropFiles(file);
-    EXPECT_FALSE(form->Memo1->toPlainText().contains(QStringLiteral("【確認】")));
-    form->CheckBox2->setChecked(true);
+    EXPECT_FALSE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
+    Control<QCheckBox>(form, "CheckBox2")->setChecked(true);
     form->DropFiles(file);
-    EXPECT_TRUE(form->Memo1->toPlainText().contains(QStringLiteral("【確認】")));
+    EXPECT_TRUE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【確認】")));
 }
 
 TEST_F(CheckerWindowTest, ClearBringsTheUsageTextBack) {
@@ -157,13 +197,15 @@ TEST_F(CheckerWindowTest, ClearBringsTheUsageTextBack) {
     form->DropFiles(Drawings(1));
     form->Button2Click();
     EXPECT_TRUE(form->ShowingUsage());
-    EXPECT_EQ(form->Memo1->toPlainText(), TForm1::UsageText().join(QLatin1Char('\n')));
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->toPlainText(),
+              TForm1::UsageText().join(QLatin1Char('\n')));
     EXPECT_TRUE(form->Shared().CheckedFileName.isEmpty());
-    EXPECT_TRUE(form->StatusBar1->currentMessage().isEmpty());
+    EXPECT_TRUE(Control<QStatusBar>(form, "StatusBar1")->currentMessage().isEmpty());
     // The next report starts a fresh box again.
     form->DropFiles(Drawings(1));
     EXPECT_EQ(CountBlocks(*form), 1);
-    EXPECT_FALSE(form->Memo1->toPlainText().contains(QStringLiteral("【使い方】")));
+    EXPECT_FALSE(
+        Control<ReportMemo>(form, "Memo1")->toPlainText().contains(QStringLiteral("【使い方】")));
 }
 
 TEST_F(CheckerWindowTest, ViewerRefusesAnUnknownFileThenOpensOnNothing) {
@@ -216,14 +258,15 @@ TEST_F(CheckerWindowTest, ViewerGetsTheDrawingCheckedLastAndNothingAfterClear) {
 TEST_F(CheckerWindowTest, StayOnTopColoursTheStrip) {
     auto form = MakeForm();
     form->show();
-    form->CheckBox1->setChecked(true);
+    Control<QCheckBox>(form, "CheckBox1")->setChecked(true);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(form->Panel1->palette().color(QPalette::Window), QColor(255, 255, 204));
+    EXPECT_EQ(Control<QFrame>(form, "Panel1")->palette().color(QPalette::Window),
+              QColor(255, 255, 204));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->pos(), QPoint(80, 40));
-    form->CheckBox1->setChecked(false);
+    Control<QCheckBox>(form, "CheckBox1")->setChecked(false);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(form->Panel1->palette().color(QPalette::Window),
+    EXPECT_EQ(Control<QFrame>(form, "Panel1")->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Button));
     form->hide();
 }
@@ -260,11 +303,12 @@ TEST_F(CheckerWindowTest, DoubleClickChangesTheReportFont) {
     form->Memo1DblClick();
     ASSERT_EQ(ui.fontRequests.size(), 1u);
     EXPECT_EQ(ui.fontRequests[0].font.family(), QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(form->Memo1->font().pointSize(), 14);
-    EXPECT_TRUE(form->Memo1->font().bold());
-    EXPECT_EQ(form->Memo1->palette().color(QPalette::Text), QColor(0, 0, 128));
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 14);
+    EXPECT_TRUE(Control<ReportMemo>(form, "Memo1")->font().bold());
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->palette().color(QPalette::Text),
+              QColor(0, 0, 128));
     form->Memo1DblClick();  // cancelled: nothing changes
-    EXPECT_EQ(form->Memo1->font().pointSize(), 14);
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 14);
 }
 
 // Qt's font dialog opens on the report's own family (drawn with its substitute), style and
@@ -285,23 +329,23 @@ TEST_F(CheckerWindowTest, TheFontDialogOpensOnTheReportsFont) {
                 QTest::keyClick(edit, Qt::Key_Return);
             }
     });
-    QTest::mouseDClick(form->Memo1->viewport(), Qt::LeftButton);
+    QTest::mouseDClick(Control<ReportMemo>(form, "Memo1")->viewport(), Qt::LeftButton);
     ASSERT_TRUE(dialog.Done());
     EXPECT_EQ(opened.family().toStdString(),
               QFontInfo(QFont(QStringLiteral("ＭＳ ゴシック"))).family().toStdString());
     EXPECT_EQ(opened.pointSize(), 9);
     EXPECT_FALSE(opened.bold());
     EXPECT_FALSE(opened.italic());
-    EXPECT_EQ(form->Memo1->font().family().toStdString(), "ＭＳ ゴシック");
-    EXPECT_EQ(form->Memo1->font().pointSize(), 12);
-    EXPECT_FALSE(form->Memo1->font().bold());
-    EXPECT_FALSE(form->Memo1->font().italic());
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().family().toStdString(), "ＭＳ ゴシック");
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 12);
+    EXPECT_FALSE(Control<ReportMemo>(form, "Memo1")->font().bold());
+    EXPECT_FALSE(Control<ReportMemo>(form, "Memo1")->font().italic());
     // Escape leaves the font as it was.
     test::WhenShown<QDialog> cancel([&](QDialog* d) {
         QTest::keyClick(d->findChild<QFontDialog*>()->findChild<QLineEdit*>(), Qt::Key_Escape);
     });
-    QTest::mouseDClick(form->Memo1->viewport(), Qt::LeftButton);
-    EXPECT_EQ(form->Memo1->font().pointSize(), 12);
+    QTest::mouseDClick(Control<ReportMemo>(form, "Memo1")->viewport(), Qt::LeftButton);
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 12);
     form->close();
     const std::string ini = test::ReadText(dir.File("vellumo.ini"));
     EXPECT_NE(ini.find("FontName=ＭＳ ゴシック"), std::string::npos) << ini;
@@ -321,9 +365,9 @@ TEST_F(CheckerWindowTest, EnterPressesTheFocusedButton) {
         QAbstractButton* button;
         std::function<bool()> pressed;
     } cases[] = {
-        {"クリアー", form->Button2, [&] { return form->ShowingUsage(); }},
-        {"?", form->SpeedButton1, [&] { return about.isVisible(); }},
-        {"the settings dialog's ...", settings.Button1,
+        {"クリアー", Control<QPushButton>(form, "Button2"), [&] { return form->ShowingUsage(); }},
+        {"?", Control<QToolButton>(form, "SpeedButton1"), [&] { return about.isVisible(); }},
+        {"the settings dialog's ...", Control<QPushButton>(settings, "Button1"),
          [&] { return ui.folderTitles.size() == 1; }},
     };
     settings.show();
@@ -342,9 +386,9 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
         auto form = MakeForm();
         form->move(200, 150);
         form->resize(500, 400);
-        form->CheckBox1->setChecked(true);
-        form->CheckBox2->setChecked(false);
-        form->CheckBox3->setChecked(true);
+        Control<QCheckBox>(form, "CheckBox1")->setChecked(true);
+        Control<QCheckBox>(form, "CheckBox2")->setChecked(false);
+        Control<QCheckBox>(form, "CheckBox3")->setChecked(true);
         form->Shared().LastFolder = QStringLiteral("/drawings/2026");
         QFont f(QStringLiteral("IPAGothic"), 12);
         f.setItalic(true);
@@ -362,16 +406,18 @@ TEST_F(CheckerWindowTest, SettingsSurviveARestart) {
     auto again = MakeForm();
     EXPECT_EQ(again->pos(), QPoint(200, 150));
     EXPECT_EQ(again->size(), QSize(500, 400));
-    EXPECT_TRUE(again->CheckBox1->isChecked());
-    EXPECT_EQ(again->Panel1->palette().color(QPalette::Window), QColor(255, 255, 204));
+    EXPECT_TRUE(Control<QCheckBox>(again, "CheckBox1")->isChecked());
+    EXPECT_EQ(Control<QFrame>(again, "Panel1")->palette().color(QPalette::Window),
+              QColor(255, 255, 204));
     EXPECT_TRUE(again->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(again->CheckBox2->isChecked());
-    EXPECT_TRUE(again->CheckBox3->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(again, "CheckBox2")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(again, "CheckBox3")->isChecked());
     EXPECT_EQ(again->Shared().LastFolder, QStringLiteral("/drawings/2026"));
-    EXPECT_EQ(again->Memo1->font().family(), QStringLiteral("IPAGothic"));
-    EXPECT_EQ(again->Memo1->font().pointSize(), 12);
-    EXPECT_TRUE(again->Memo1->font().italic());
-    EXPECT_EQ(again->Memo1->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->font().family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->font().pointSize(), 12);
+    EXPECT_TRUE(Control<ReportMemo>(again, "Memo1")->font().italic());
+    EXPECT_EQ(Control<ReportMemo>(again, "Memo1")->palette().color(QPalette::Text),
+              QColor(255, 0, 0));
 }
 
 TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
@@ -383,8 +429,8 @@ TEST_F(CheckerWindowTest, GarbageSettingsGiveTheDefaults) {
     auto form = MakeForm();
     EXPECT_EQ(form->pos(), QPoint(80, 40));
     EXPECT_EQ(form->size(), QSize(425, 300));
-    EXPECT_EQ(form->Memo1->font().pointSize(), 9);
-    EXPECT_TRUE(form->CheckBox2->isChecked());
+    EXPECT_EQ(Control<ReportMemo>(form, "Memo1")->font().pointSize(), 9);
+    EXPECT_TRUE(Control<QCheckBox>(form, "CheckBox2")->isChecked());
 }
 
 TEST_F(CheckerWindowTest, AFailedSaveAsksWhetherItRunsOnTheNetwork) {
@@ -425,15 +471,15 @@ TEST_F(CheckerWindowTest, AboutBoxOpensBesideTheWindowAndTheButtonsCloseIt) {
     // checker keeps its place through the change.
     const QPoint place = form->frameGeometry().topLeft();
     for (const bool onTop : {true, false}) {
-        QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
-        ASSERT_EQ(form->CheckBox1->isChecked(), onTop);
+        QTest::mouseClick(Control<QCheckBox>(form, "CheckBox1"), Qt::LeftButton);
+        ASSERT_EQ(Control<QCheckBox>(form, "CheckBox1")->isChecked(), onTop);
         QApplication::processEvents();
         EXPECT_EQ(form->frameGeometry().topLeft(), place);
-        QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(Control<QToolButton>(form, "SpeedButton1"), Qt::LeftButton);
         ASSERT_TRUE(about.isVisible());
         EXPECT_EQ(bool(about.windowHandle()->flags() & Qt::WindowStaysOnTopHint), onTop);
         EXPECT_EQ(about.pos(), form->frameGeometry().topLeft() + QPoint(70, 70));
-        QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(Control<QToolButton>(form, "SpeedButton1"), Qt::LeftButton);
     }
     form->SetAboutBox(nullptr);
     form->hide();

@@ -26,6 +26,7 @@
 #include "platform/ResolutionReader.h"
 #include "save/TiffWriter.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "ui/checker/TForm1.h"
@@ -39,6 +40,7 @@ namespace vellumo {
 namespace {
 
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
@@ -73,13 +75,13 @@ class CropWindowTest : public test::ViewerFixture {
         QApplication::processEvents();
     }
 
-    QRect Frame() const { return viewer->Shape1->geometry(); }
+    QRect Frame() const { return Control<QFrame>(viewer, "Shape1")->geometry(); }
 };
 
 TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
     Open(Colour("wide.tif", 3000, 2000));
     QStringList popup;
-    for (const QAction* a : viewer->PopupMenu1->actions())
+    for (const QAction* a : Control<QMenu>(viewer, "PopupMenu1")->actions())
         popup << (a->isSeparator() ? QString() : a->text());
     EXPECT_EQ(popup,
               (QStringList{QStringLiteral("L版 127 x 89 mm"), QStringLiteral("B６ 182 x128 mm"),
@@ -87,71 +89,73 @@ TEST_F(CropWindowTest, StartCancelAndThePanelsEvents) {
                            QStringLiteral("縦横比 16：9"), QStringLiteral("範囲縮小   80%"),
                            QStringLiteral("範囲拡大 120%"), QString(), QStringLiteral("🔄 縦横変更"),
                            QString(), QStringLiteral("〓切出実行〓"), QStringLiteral("✖ Cancel")}));
-    for (QPushButton* b : {viewer->Button4, viewer->Button12, viewer->Button6})
+    for (QPushButton* b :
+         {Control<QPushButton>(viewer, "Button4"), Control<QPushButton>(viewer, "Button12"),
+          Control<QPushButton>(viewer, "Button6")})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
 
     // The picture's popup expands the panel and starts the frame, only while it is hidden.
-    viewer->Img_Ccut->trigger();
-    EXPECT_TRUE(viewer->CategoryPanel3->Expanded());
+    Control<QAction>(viewer, "Img_Ccut")->trigger();
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel3")->Expanded());
     EXPECT_TRUE(viewer->View().CropMode);
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{834, 500, 2167, 1500}));
     const QPoint scroll = viewer->ScrollPosition();
     EXPECT_EQ(Frame(), Bounds(PlaceCropFrame(viewer->Document().CropRect(),
                                              viewer->View().ViewScale, scroll.x(), scroll.y())));
-    EXPECT_TRUE(viewer->Button4->isEnabled());
-    EXPECT_TRUE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button4")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button12")->isEnabled());
     viewer->Document().SetCropRect({1, 2, 3, 4});
-    viewer->Img_Ccut->trigger();
+    Control<QAction>(viewer, "Img_Ccut")->trigger();
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{1, 2, 3, 4}));
 
     viewer->Button4Click();
     EXPECT_FALSE(viewer->View().CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
-    EXPECT_FALSE(viewer->Button4->isEnabled());
-    EXPECT_FALSE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(Control<QFrame>(viewer, "Shape1")->isHidden());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button4")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button12")->isEnabled());
 
     // The popup's cancel leaves the buttons enabled; they do nothing until the next start.
     viewer->Button11Click();
-    viewer->Cancel2->trigger();
+    Control<QAction>(viewer, "Cancel2")->trigger();
     EXPECT_FALSE(viewer->View().CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
+    EXPECT_TRUE(Control<QFrame>(viewer, "Shape1")->isHidden());
     viewer->Button12Click();
     viewer->Button4Click();
     EXPECT_EQ(viewer->Document().Picture().Width(), 3000u);
-    EXPECT_TRUE(viewer->Button4->isEnabled());
-    EXPECT_TRUE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button4")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button12")->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
 
     // Collapsing the print panel ends crop mode.
     viewer->Button11Click();
-    viewer->ExpandPanel(viewer->CategoryPanel4);
-    viewer->CollapsePanel(viewer->CategoryPanel4);
+    viewer->ExpandPanel(Control<CategoryPanel>(viewer, "CategoryPanel4"));
+    viewer->CollapsePanel(Control<CategoryPanel>(viewer, "CategoryPanel4"));
     EXPECT_FALSE(viewer->View().CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
+    EXPECT_TRUE(Control<QFrame>(viewer, "Shape1")->isHidden());
 }
 
 TEST_F(CropWindowTest, PresetsFollowTheResolutionAndMayReachBeyondThePicture) {
     OpenWithFrame({100, 100, 200, 200});
-    viewer->L6w->trigger();
+    Control<QAction>(viewer, "L6w")->trigger();
     // 127 × 89 mm at 400 dpi around the centre (150, 150), in picture pixels too.
     EXPECT_EQ(Frame(), QRect(150 - 1000, 150 - 701, 2000, 1402));
     EXPECT_EQ(viewer->Document().CropRect(), (CropRect{-850, -551, 1150, 851}));
     // The part beyond the picture's right and bottom edges can be scrolled to; the cancel
     // gives the scroll range back to the picture.
-    EXPECT_EQ(viewer->ScrollContent->size(), QSize(1150, 851));
-    EXPECT_GT(viewer->ScrollBox1->horizontalScrollBar()->maximum(), 0);
-    viewer->Cancel2->trigger();
-    EXPECT_EQ(viewer->ScrollContent->size(), QSize(600, 400));
+    EXPECT_EQ(Control<ScrollContentWidget>(viewer, "ScrollContent")->size(), QSize(1150, 851));
+    EXPECT_GT(Control<QScrollArea>(viewer, "ScrollBox1")->horizontalScrollBar()->maximum(), 0);
+    Control<QAction>(viewer, "Cancel2")->trigger();
+    EXPECT_EQ(Control<ScrollContentWidget>(viewer, "ScrollContent")->size(), QSize(600, 400));
 }
 
 TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     OpenWithFrame({100, 100, 300, 200});
     const QPoint start = Frame().center();
-    QWidget* content = viewer->ScrollContent;
+    QWidget* content = Control<ScrollContentWidget>(viewer, "ScrollContent");
     // The press that attaches the tracker moves the frame; the frame stays until release.
     Mouse(QTest::MousePress, content, start);
-    FrameTracker* t = viewer->FrameTracker;
-    ASSERT_EQ(t->Target(), viewer->Shape1);
+    FrameTracker* t = Control<vellumo::FrameTracker>(viewer, "FrameTracker");
+    ASSERT_EQ(t->Target(), Control<QFrame>(viewer, "Shape1"));
     EXPECT_EQ(t->State(), FrameTracker::DragState::Move);
     EXPECT_TRUE(viewer->View().PointerOverImage);
     Mouse(QTest::MouseMove, content, start + QPoint(30, 20));
@@ -198,7 +202,8 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
     }
 
     // While a move lasts the cursor stays inside the scroll box.
-    const QRect box(viewer->ScrollBox1->mapToGlobal(QPoint(0, 0)), viewer->ScrollBox1->size());
+    const QRect box(Control<QScrollArea>(viewer, "ScrollBox1")->mapToGlobal(QPoint(0, 0)),
+                    Control<QScrollArea>(viewer, "ScrollBox1")->size());
     const QPoint p = Frame().center();
     Mouse(QTest::MousePress, content, p);
     ASSERT_TRUE(t->Confinement());
@@ -213,19 +218,19 @@ TEST_F(CropWindowTest, PressOnTheFrameMovesItAndShiftLocksTheAxis) {
 
     // Leaving the scroll box detaches the tracker.
     QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(viewer->ScrollBox1, &leave);
+    QApplication::sendEvent(Control<QScrollArea>(viewer, "ScrollBox1"), &leave);
     EXPECT_EQ(t->Target(), nullptr);
     EXPECT_EQ(t->Outline(), nullptr);
 }
 
 TEST_F(CropWindowTest, CornerResizeKeepsTheRatioWithShiftAndTurnsOver) {
     OpenWithFrame({100, 100, 300, 200});
-    QWidget* content = viewer->ScrollContent;
-    FrameTracker* t = viewer->FrameTracker;
+    QWidget* content = Control<ScrollContentWidget>(viewer, "ScrollContent");
+    FrameTracker* t = Control<vellumo::FrameTracker>(viewer, "FrameTracker");
     auto attach = [&] {
         Mouse(QTest::MousePress, content, Frame().center());
         Mouse(QTest::MouseRelease, content, Frame().center());
-        ASSERT_EQ(t->Target(), viewer->Shape1);
+        ASSERT_EQ(t->Target(), Control<QFrame>(viewer, "Shape1"));
     };
     attach();
     QWidget* handle = t->Handle(4);
@@ -289,8 +294,8 @@ TEST_F(CropWindowTest, DragCursorsFromPressToRelease) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         OpenWithFrame({100, 100, 300, 200});
-        QWidget* content = viewer->ScrollContent;
-        FrameTracker* t = viewer->FrameTracker;
+        QWidget* content = Control<ScrollContentWidget>(viewer, "ScrollContent");
+        FrameTracker* t = Control<vellumo::FrameTracker>(viewer, "FrameTracker");
         if (c.attachFirst) {
             Mouse(QTest::MousePress, content, Frame().center());
             Mouse(QTest::MouseRelease, content, Frame().center());
@@ -309,15 +314,19 @@ TEST_F(CropWindowTest, DragCursorsFromPressToRelease) {
 TEST_F(CropWindowTest, RightPressOpensTheFramesPopupAtTheCursor) {
     OpenWithFrame({100, 100, 300, 200});
     const QPoint at = Frame().center();
-    Mouse(QTest::MousePress, viewer->ScrollContent, at, Qt::RightButton);
-    EXPECT_TRUE(viewer->PopupMenu1->isVisible());
-    EXPECT_EQ(viewer->PopupMenu1->pos(), viewer->ScrollContent->mapToGlobal(at));
-    EXPECT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::None);
-    viewer->PopupMenu1->hide();
-    Mouse(QTest::MouseRelease, viewer->ScrollContent, at, Qt::RightButton);
+    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), at,
+          Qt::RightButton);
+    EXPECT_TRUE(Control<QMenu>(viewer, "PopupMenu1")->isVisible());
+    EXPECT_EQ(Control<QMenu>(viewer, "PopupMenu1")->pos(),
+              Control<ScrollContentWidget>(viewer, "ScrollContent")->mapToGlobal(at));
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::None);
+    Control<QMenu>(viewer, "PopupMenu1")->hide();
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"), at,
+          Qt::RightButton);
     // A preset from the menu detaches the tracker; the next press attaches it again.
-    viewer->Hiritu16_9->trigger();
-    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    Control<QAction>(viewer, "Hiritu16_9")->trigger();
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), nullptr);
     EXPECT_EQ(Frame(), QRect(100, 94, 200, 112));  // Round(112.5), re-centred by Round(−6)
 }
 
@@ -332,10 +341,11 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
     auto onItsPixels = [&](const char* step) {
         SCOPED_TRACE(step);
         const QPoint scroll = viewer->ScrollPosition();
-        const CropRect shown = ReadCropFrame(
-            {Frame().x() + viewer->ScrollContent->x(), Frame().y() + viewer->ScrollContent->y(),
-             Frame().width(), Frame().height()},
-            viewer->View().ViewScale, scroll.x(), scroll.y());
+        const CropRect shown =
+            ReadCropFrame({Frame().x() + Control<ScrollContentWidget>(viewer, "ScrollContent")->x(),
+                           Frame().y() + Control<ScrollContentWidget>(viewer, "ScrollContent")->y(),
+                           Frame().width(), Frame().height()},
+                          viewer->View().ViewScale, scroll.x(), scroll.y());
         const double slack = 1.0 / viewer->View().ViewScale;
         EXPECT_NEAR(shown.left, rect.left, slack);
         EXPECT_NEAR(shown.top, rect.top, slack);
@@ -344,32 +354,41 @@ TEST_F(CropWindowTest, ZoomCommandsKeepTheFrameOnItsPixels) {
         EXPECT_EQ(viewer->Document().CropRect(), rect);
     };
     // The wheel over the frame: attached, then zoomed about the pointer, which detaches.
-    Mouse(QTest::MousePress, viewer->ScrollContent, Frame().topLeft() + QPoint(10, 10));
-    Mouse(QTest::MouseRelease, viewer->ScrollContent, Frame().topLeft() + QPoint(10, 10));
-    ASSERT_EQ(viewer->FrameTracker->Target(), viewer->Shape1);
+    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          Frame().topLeft() + QPoint(10, 10));
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          Frame().topLeft() + QPoint(10, 10));
+    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(),
+              Control<QFrame>(viewer, "Shape1"));
     QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(viewer->Shape1, &enter);
+    QApplication::sendEvent(Control<QFrame>(viewer, "Shape1"), &enter);
     EXPECT_TRUE(viewer->View().PointerOverImage);
-    QWheelEvent wheel(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(
+        QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))),
+        QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     // As the window system sends it: passed on from the frame to the scroll box.
     QSpontaneKeyEvent::setSpontaneous(&wheel);
-    QApplication::instance()->notify(viewer->Shape1, &wheel);
+    QApplication::instance()->notify(Control<QFrame>(viewer, "Shape1"), &wheel);
     EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
-    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), nullptr);
     onItsPixels("wheel");
     // A zoom in the middle of a move detaches the tracker; the rest of the drag is lost.
     const QPoint grip = Frame().topLeft() + QPoint(10, 10);
-    Mouse(QTest::MousePress, viewer->ScrollContent, grip);
-    ASSERT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::Move);
-    QWheelEvent back(QPointF(5, 5), QPointF(viewer->Shape1->mapToGlobal(QPoint(5, 5))), QPoint(),
-                     QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    Mouse(QTest::MousePress, Control<ScrollContentWidget>(viewer, "ScrollContent"), grip);
+    ASSERT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::Move);
+    QWheelEvent back(
+        QPointF(5, 5), QPointF(Control<QFrame>(viewer, "Shape1")->mapToGlobal(QPoint(5, 5))),
+        QPoint(), QPoint(0, -120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QSpontaneKeyEvent::setSpontaneous(&back);
-    QApplication::instance()->notify(viewer->ScrollBox1->viewport(), &back);
-    EXPECT_EQ(viewer->FrameTracker->Target(), nullptr);
-    Mouse(QTest::MouseMove, viewer->ScrollContent, grip + QPoint(40, 30));
-    Mouse(QTest::MouseRelease, viewer->ScrollContent, grip + QPoint(40, 30));
-    EXPECT_EQ(viewer->FrameTracker->State(), FrameTracker::DragState::None);
+    QApplication::instance()->notify(Control<QScrollArea>(viewer, "ScrollBox1")->viewport(), &back);
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->Target(), nullptr);
+    Mouse(QTest::MouseMove, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          grip + QPoint(40, 30));
+    Mouse(QTest::MouseRelease, Control<ScrollContentWidget>(viewer, "ScrollContent"),
+          grip + QPoint(40, 30));
+    EXPECT_EQ(Control<vellumo::FrameTracker>(viewer, "FrameTracker")->State(),
+              FrameTracker::DragState::None);
     onItsPixels("wheel during a move");
     viewer->DeviceSize();
     onItsPixels("device size");
@@ -387,16 +406,16 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     EXPECT_EQ(viewer->Document().Picture().PixelColor(0, 0), before.PixelColor(100, 50));
     EXPECT_EQ(viewer->Document().Picture().PixelColor(199, 99), before.PixelColor(299, 149));
     // Fitted, out of crop mode, and the buttons as after every cut-out.
-    const QSize client = viewer->ScrollBox1->viewport()->size();
+    const QSize client = Control<QScrollArea>(viewer, "ScrollBox1")->viewport()->size();
     EXPECT_DOUBLE_EQ(viewer->View().ViewScale,
                      std::min(client.width() / 200.0, client.height() / 100.0));
     EXPECT_EQ(viewer->ControlSize(),
               QSize(int(200 * viewer->View().ViewScale), int(100 * viewer->View().ViewScale)));
     EXPECT_FALSE(viewer->View().CropMode);
-    EXPECT_TRUE(viewer->Shape1->isHidden());
-    EXPECT_FALSE(viewer->Button4->isEnabled());
-    EXPECT_FALSE(viewer->Button12->isEnabled());
-    EXPECT_TRUE(viewer->Button6->isEnabled());
+    EXPECT_TRUE(Control<QFrame>(viewer, "Shape1")->isHidden());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button4")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button12")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button6")->isEnabled());
     EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("Bitmap")))
         << viewer->StatusText().toStdString();
     viewer->WaitForPictureWrite();
@@ -425,19 +444,19 @@ TEST_F(CropWindowTest, CutOutReplacesThePictureAndWritesTmpPngAt400Dpi) {
     // The reload for the crop side goes back to the file and disables itself.
     viewer->Button6Click();
     EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
-    EXPECT_FALSE(viewer->Button6->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button6")->isEnabled());
     EXPECT_FALSE(viewer->View().CropMode);
 
     // Real time previews from a copy of the picture before the cut-out: it ends with it, so
     // the next slider move cannot bring the whole picture back.
-    viewer->CheckBox2->click();
+    Control<QCheckBox>(viewer, "CheckBox2")->click();
     ASSERT_FALSE(viewer->Document().Image2().Empty());
     viewer->ZoomAt(0, 0, 1.0);
     viewer->Button11Click();
     viewer->Button12Click();
-    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     EXPECT_TRUE(viewer->Document().Image2().Empty());
-    viewer->TrackBar1->setValue(100);
+    Control<QSlider>(viewer, "TrackBar1")->setValue(100);
     EXPECT_EQ(viewer->Document().Picture().Width(), 267u);
 }
 
@@ -451,8 +470,8 @@ TEST_F(CropWindowTest, RefusedAndFailedCutOutsSayTheyFailed) {
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("枠座標切出失敗"));
     EXPECT_EQ(viewer->Document().Picture().Width(), 600u);
     EXPECT_FALSE(viewer->View().CropMode);
-    EXPECT_TRUE(viewer->Button6->isEnabled());
-    EXPECT_FALSE(viewer->Button12->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button6")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button12")->isEnabled());
 
     // A frame whose cut-out no decoder would read back: refused with its own message.
     viewer->Button11Click();

@@ -16,7 +16,9 @@
 #include "platform/HandOff.h"
 #include "save/TiffWriter.h"
 #include "support/FileBuilders.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
 #include "ui/app/Session.h"
@@ -28,6 +30,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 namespace fs = std::filesystem;
 using test::Q;
 using test::ScriptedUi;
@@ -37,7 +40,8 @@ const QString kFileLabel = QStringLiteral(" ファイル名　：");
 
 QStringList ReportedNames(const TForm1& form) {
     QStringList names;
-    for (const QString& line : form.Memo1->toPlainText().split(QLatin1Char('\n')))
+    for (const QString& line :
+         Control<ReportMemo>(form, "Memo1")->toPlainText().split(QLatin1Char('\n')))
         if (line.startsWith(kFileLabel))
             names << line.mid(kFileLabel.size()).section(QLatin1Char(' '), 0, 0);
     return names;
@@ -55,18 +59,6 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
 
 class DesktopStartTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const char* old = getenv("XDG_RUNTIME_DIR");
-        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (oldRuntime_)
-            setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
-    }
-
     /// The places of a copy installed where its user cannot write.
     ProgramFiles Installed() const {
         ProgramFilesEnvironment env;
@@ -100,8 +92,9 @@ class DesktopStartTest : public ::testing::Test {
     }
 
     TempDir runtime, home, exeDir, files;
+    /// The lock and the hand-off socket of these tests' copies live in `runtime`.
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.Path()};
     ScriptedUi ui;
-    std::optional<std::string> oldRuntime_;
 };
 
 TEST_F(DesktopStartTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndClosesQuietly) {
@@ -110,7 +103,7 @@ TEST_F(DesktopStartTest, AnInstalledCopyKeepsItsFilesInTheUsersFoldersAndClosesQ
     TForm1& checker = *program->form1;
     EXPECT_EQ(checker.Shared().SettingsPath(), Q(home.File("cfg/vellumo/vellumo.ini")));
     EXPECT_EQ(checker.Shared().WorkFolder(), Q(home.File(".cache/vellumo")));
-    EXPECT_EQ(program->form3->SettingsPath, checker.Shared().SettingsPath());
+    EXPECT_EQ(program->form3->SettingsPath(), checker.Shared().SettingsPath());
 
     // The viewer's cut-out goes to the cache folder, made on first use; the viewer's and
     // the checker's settings to the configuration folder, without a message.

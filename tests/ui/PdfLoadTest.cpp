@@ -25,6 +25,7 @@
 #include "platform/Error.h"
 #include "save/TiffWriter.h"
 #include "support/PdfFiles.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ViewerFixture.h"
 #include "ui/checker/TForm1.h"
@@ -34,6 +35,7 @@
 namespace vellumo {
 namespace {
 
+using test::Control;
 using namespace std::chrono_literals;
 using test::Q;
 
@@ -105,8 +107,8 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // "24bitカラー" at 200 dpi, dropped: the page in colour.
-    dialog.RadioButton2->setChecked(true);
-    dialog.ComboBox1->setCurrentText(QStringLiteral("200"));
+    Control<QRadioButton>(dialog, "RadioButton2")->setChecked(true);
+    Control<QComboBox>(dialog, "ComboBox1")->setCurrentText(QStringLiteral("200"));
     viewer->DropFiles({Q(pdf)});
     EXPECT_TRUE(ui.messages.empty()) << LastMessage().toStdString();
     ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
@@ -118,8 +120,8 @@ TEST_F(PdfLoadTest, PageOneIsShownUnderThePdfsNameInOneBitOrColourAtAnyResolutio
     EXPECT_EQ(viewer->windowTitle(), caption);
 
     // "指定しない": Ghostscript's own resolution for the fax device, 204 × 196 dpi.
-    dialog.RadioButton1->setChecked(true);
-    dialog.ComboBox1->setCurrentText(QStringLiteral("指定しない"));
+    Control<QRadioButton>(dialog, "RadioButton1")->setChecked(true);
+    Control<QComboBox>(dialog, "ComboBox1")->setCurrentText(QStringLiteral("指定しない"));
     viewer->DropFiles({Q(pdf)});
     EXPECT_EQ(viewer->Document().Picture().Width(), 204u);
     EXPECT_EQ(viewer->Document().Picture().Height(), 98u);
@@ -165,7 +167,7 @@ TEST_F(PdfLoadTest, AConverterThatCannotStartOrDoesNotEnd) {
     // A converter that writes part of its page and hangs: the wait texts come at their
     // moments while the window runs, it is stopped at the limit, nothing partial is loaded.
     session->GhostscriptFolder = Q(HangingConverter());
-    viewer->PdfWaitLimit = 1300ms;
+    viewer->SetPdfWaitLimit(1300ms);
     QStringList texts;
     bool hourglass = false;
     QTimer watch;
@@ -196,21 +198,24 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         bool closes;
     } ways[] = {
         {"Esc", [](TForm2& v) { QTest::keyClick(&v, Qt::Key_Escape); }, false},
-        {"中止", [](TForm2& v) { QTest::mouseClick(v.Button15, Qt::LeftButton); }, false},
+        {"中止",
+         [](TForm2& v) { QTest::mouseClick(Control<QPushButton>(v, "Button15"), Qt::LeftButton); },
+         false},
         {"close", [](TForm2& v) { v.close(); }, true},
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
         Open(picture);
         ASSERT_TRUE(test::Activate(viewer.get()));
-        viewer->PdfWaitLimit = 20s;  // a cancel that did not work ends in the failure message
+        viewer->SetPdfWaitLimit(20s);  // a cancel that did not work ends in the failure message
         const QString caption = viewer->windowTitle(), status = viewer->StatusText();
         bool acted = false, offered = false;
         QTimer watch;
         watch.callOnTimeout([&] {
             if (acted || !std::filesystem::exists(dir.File("gs.pid"))) return;
             // Only 中止 is on while the converter runs.
-            offered = viewer->Button15->isVisible() && !viewer->Panel1->isEnabled() &&
+            offered = Control<QPushButton>(viewer, "Button15")->isVisible() &&
+                      !Control<QFrame>(viewer, "Panel1")->isEnabled() &&
                       !viewer->menuBar()->isEnabled();
             acted = true;
             way.cancel(*viewer);
@@ -238,8 +243,8 @@ TEST_F(PdfLoadTest, EscTheCancelButtonOrTheCloseEndTheConversionAtOnce) {
         EXPECT_FALSE(viewer->Document().PdfConverted());
         EXPECT_EQ(viewer->windowTitle(), caption);
         EXPECT_EQ(viewer->StatusText(), status);
-        EXPECT_FALSE(viewer->Button15->isVisible());
-        EXPECT_TRUE(viewer->Panel1->isEnabled());
+        EXPECT_FALSE(Control<QPushButton>(viewer, "Button15")->isVisible());
+        EXPECT_TRUE(Control<QFrame>(viewer, "Panel1")->isEnabled());
         EXPECT_TRUE(viewer->menuBar()->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }

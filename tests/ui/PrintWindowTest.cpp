@@ -17,6 +17,7 @@
 #include "support/BorderedDrawing.h"
 #include "support/PageMeasure.h"
 #include "support/RecordingPrinter.h"
+#include "ui/Controls.h"
 #include "ui/ViewerFixture.h"
 #include "ui/print/PrinterBackendQt.h"
 #include "ui/viewer/CategoryPanelWidget.h"
@@ -25,6 +26,7 @@ namespace vellumo {
 namespace {
 
 using test::BorderedDrawing;
+using test::Control;
 using test::Q;
 using test::RecordingPrinter;
 
@@ -36,34 +38,37 @@ class PrintPanelTest : public test::ViewerFixture {
         Open(path);
     }
     RecordingPrinter& Printer() { return static_cast<RecordingPrinter&>(viewer->Printer()); }
-    void ChoosePaper(int position) { viewer->ComboBox1->setCurrentIndex(position); }
+    void ChoosePaper(int position) {
+        Control<QComboBox>(viewer, "ComboBox1")->setCurrentIndex(position);
+    }
 };
 
 TEST_F(PrintPanelTest, ListsStartOnA3OneCopyAndThePresetPrinter) {
     OpenDrawing();
-    QComboBox* printers = viewer->ComboBox2;
+    QComboBox* printers = Control<QComboBox>(viewer, "ComboBox2");
     ASSERT_EQ(printers->count(), 3);
     // Sorted by name, letter case aside.
     EXPECT_EQ(printers->itemText(0), QStringLiteral("archive"));
     EXPECT_EQ(printers->itemText(1), QStringLiteral("DocuWorks Printer"));
     EXPECT_EQ(printers->currentText(), QStringLiteral("DocuWorks Printer"));
     EXPECT_EQ(Printer().current, "DocuWorks Printer");
-    ASSERT_EQ(viewer->ComboBox1->count(), 4);
-    EXPECT_EQ(viewer->ComboBox1->currentText(), QStringLiteral("A3（横）"));
-    EXPECT_EQ(viewer->ComboBox1->itemText(3), QStringLiteral("任意用紙"));
-    EXPECT_TRUE(viewer->RadioButton1->isChecked());
-    EXPECT_TRUE(viewer->CategoryPanel4->isEnabled());
+    ASSERT_EQ(Control<QComboBox>(viewer, "ComboBox1")->count(), 4);
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox1")->currentText(), QStringLiteral("A3（横）"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox1")->itemText(3), QStringLiteral("任意用紙"));
+    EXPECT_TRUE(Control<QRadioButton>(viewer, "RadioButton1")->isChecked());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->isEnabled());
     // The printer list opens twice as wide as the paper list.
-    EXPECT_EQ(printers->view()->minimumWidth(), 2 * viewer->ComboBox1->width());
+    EXPECT_EQ(printers->view()->minimumWidth(),
+              2 * Control<QComboBox>(viewer, "ComboBox1")->width());
 
     // Without the preset printer the default is current.
     auto plain = std::make_unique<RecordingPrinter>();
     plain->installed = {"Office", "archive"};
     viewer->SetPrinterBackend(std::move(plain));
-    EXPECT_EQ(viewer->ComboBox2->currentText(), QStringLiteral("Office"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->currentText(), QStringLiteral("Office"));
 
     // Choosing another printer makes it current and says so.
-    viewer->ComboBox2->setCurrentIndex(0);
+    Control<QComboBox>(viewer, "ComboBox2")->setCurrentIndex(0);
     viewer->ComboBox2CloseUp();
     EXPECT_EQ(Printer().current, "archive");
     EXPECT_EQ(viewer->StatusText(), QStringLiteral("　出力先（プリンター）　： archive"));
@@ -85,7 +90,7 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_TRUE(Printer().jobs.empty());
     EXPECT_TRUE(Printer().paperCodesSet.empty());
 
-    viewer->RadioButton3->setChecked(true);
+    Control<QRadioButton>(viewer, "RadioButton3")->setChecked(true);
     viewer->Button7Click();  // OK
     ASSERT_EQ(Printer().jobs.size(), 1u);
     const RecordingPrinter::Job& job = Printer().jobs[0];
@@ -97,12 +102,12 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     ASSERT_EQ(job.frames.size(), 1u);
     EXPECT_EQ(job.frames[0].first, (LogicalRect{358, 198, 4002, 2773}));
     EXPECT_TRUE(job.ended);
-    EXPECT_EQ(viewer->Paper.PaperWmm, 4199);
-    EXPECT_EQ(viewer->Paper.PaperTO, 120);
+    EXPECT_EQ(viewer->Sheet().PaperWmm, 4199);
+    EXPECT_EQ(viewer->Sheet().PaperTO, 120);
 
     // No question with PrtMs off; B4 without the frame whatever Waku says; a printer
     // without that paper or without landscape prints on what it has.
-    viewer->PrtMs = false;
+    SetPrintOptions(false, viewer->FrameB4OnA3());
     Printer().papers = {8};
     Printer().canTurn = false;
     Printer().makesCopies = false;
@@ -113,16 +118,16 @@ TEST_F(PrintPanelTest, TheQuestionThenPaperLandscapeAndTheJob) {
     EXPECT_EQ(Printer().paperCodesSet, std::vector<int>{8});
     EXPECT_EQ(Printer().jobs[1].copies, 1);
     EXPECT_TRUE(Printer().jobs[1].frames.empty());
-    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->Paper.PaperWmm);
+    EXPECT_EQ(Printer().jobs[1].picture->right, viewer->Sheet().PaperWmm);
 
     // Waku off: no frame on A3 either.
-    viewer->Waku = false;
+    SetPrintOptions(viewer->AskBeforePrinting(), false);
     ChoosePaper(0);
     viewer->Button7Click();
     EXPECT_TRUE(Printer().jobs.back().frames.empty());
 
     // Text typed into the paper list that is no entry: nothing at all.
-    viewer->ComboBox1->setEditText(QStringLiteral("A5"));
+    Control<QComboBox>(viewer, "ComboBox1")->setEditText(QStringLiteral("A5"));
     viewer->Button7Click();
     EXPECT_EQ(Printer().jobs.size(), 3u);
 }
@@ -146,7 +151,7 @@ TEST_F(PrintPanelTest, AnyPaperGoesThroughTheSetupDialogWithoutAQuestion) {
     EXPECT_EQ(Printer().landscapeSet, 0);
     EXPECT_TRUE(Printer().jobs[0].frames.empty());
     EXPECT_EQ(viewer->StatusText(), QStringLiteral("　出力先（プリンター）　： archive"));
-    EXPECT_EQ(viewer->ComboBox2->currentText(), QStringLiteral("archive"));
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->currentText(), QStringLiteral("archive"));
 }
 
 TEST_F(PrintPanelTest, NoPrinterSaysSoAndPrintsNothing) {
@@ -155,7 +160,7 @@ TEST_F(PrintPanelTest, NoPrinterSaysSoAndPrintsNothing) {
     none->installed.clear();
     none->defaultPrinter.clear();
     viewer->SetPrinterBackend(std::move(none));
-    EXPECT_EQ(viewer->ComboBox2->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(viewer, "ComboBox2")->count(), 0);
     const QString status = viewer->StatusText();
     viewer->ComboBox2CloseUp();  // changes nothing
     EXPECT_EQ(viewer->StatusText(), status);
@@ -179,7 +184,7 @@ class PdfPrintTest : public PrintPanelTest {
     std::optional<test::MeasuredPage> PrintToPdf(int paper) {
         const std::string pdf = dir.File("sheet.pdf");
         viewer->SetPrinterBackend(std::make_unique<QtPrinterBackend>(Q(pdf)));
-        viewer->PrtMs = false;
+        SetPrintOptions(false, viewer->FrameB4OnA3());
         ChoosePaper(paper);
         viewer->Button7Click();
         return test::MeasuredPage::Render(pdf, 1, 600, true);

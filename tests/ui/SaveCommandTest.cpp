@@ -24,6 +24,7 @@
 #include "save/TiffWriter.h"
 #include "settings/SettingsFile.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
@@ -35,6 +36,7 @@ namespace vellumo {
 namespace {
 
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ReadAll;
 using test::ScriptedUi;
@@ -76,7 +78,7 @@ class SaveCommandTest : public test::ViewerFixture {
   protected:
     void SetUp() override {
         ViewerFixture::SetUp();
-        dialog.SettingsPath = Q(ini);
+        dialog.SetSettingsPath(Q(ini));
     }
     std::string Mono(const std::string& name, uint32_t w = 64, uint32_t h = 40) {
         const std::string path = dir.File(name);
@@ -119,7 +121,7 @@ TEST_F(SaveCommandTest, ScanTiffStartsOnAllGraphicsAndItsExtensionIsRefused) {
               QStringLiteral(
                   "保存ファイル名：scan.tiff\n拡張子「.tiff」 は、未対応ファイル形式です。  "));
     EXPECT_EQ(ReadAll(path), before);
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
 }
 
 // Qt's own save dialog, with the type picked and the name typed by keys: "All Graphics "
@@ -159,12 +161,12 @@ TEST_F(SaveCommandTest, AllGraphicsInQtsSaveDialog) {
             auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             if (c.pickAllGraphics) QTest::keyClick(types, Qt::Key_End);
             test::WaitFor([&] { return dialog.isVisible(); });
-            for (int i = 0; i < dialog.PageControl1->count(); ++i)
-                tabs.push_back(dialog.PageControl1->isTabVisible(i));
+            for (int i = 0; i < Control<QTabWidget>(dialog, "PageControl1")->count(); ++i)
+                tabs.push_back(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
             if (*c.typed) name->setText(QString::fromUtf8(c.typed));
             QTest::keyClick(name, Qt::Key_Return);
         });
-        QTest::mouseClick(viewer->Button8, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(viewer, "Button8"), Qt::LeftButton);
         viewer->WaitForPictureWrite();
         EXPECT_TRUE(save.Done());
         if (!c.pickAllGraphics) {
@@ -198,10 +200,11 @@ TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
     std::vector<Seen> seen;
     ui.seen = [&](int index) {
         std::vector<bool> tabs;
-        for (int i = 0; i < dialog.PageControl1->count(); ++i)
-            tabs.push_back(dialog.PageControl1->isTabVisible(i));
-        seen.push_back({index, dialog.isVisible(), tabs, dialog.PageControl1->currentIndex(),
-                        dialog.pos(), viewer->SaveDialogAct_Chk});
+        for (int i = 0; i < Control<QTabWidget>(dialog, "PageControl1")->count(); ++i)
+            tabs.push_back(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
+        seen.push_back({index, dialog.isVisible(), tabs,
+                        Control<QTabWidget>(dialog, "PageControl1")->currentIndex(), dialog.pos(),
+                        viewer->SaveDialogOpen()});
     };
     ui.saveScripts.push_back({{5, 2, 4, 3}, std::nullopt});  // picks types, then cancels
     viewer->Button8Click();
@@ -220,8 +223,8 @@ TEST_F(SaveCommandTest, TheSettingsDialogFollowsTheChosenType) {
     EXPECT_TRUE(seen[4].visible);
     EXPECT_EQ(seen[4].front, TForm3::BitmapTab);
     EXPECT_FALSE(seen[5].visible);  // the dialog closed
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
-    EXPECT_EQ(viewer->SaveType, 3);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
+    EXPECT_EQ(viewer->ChosenSaveType(), 3);
     // Beside the save dialog the settings dialog wrote nothing.
     EXPECT_FALSE(test::ReadText(ini).find("Fm_opt") != std::string::npos);
     EXPECT_TRUE(ui.messages.empty());
@@ -245,7 +248,7 @@ TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
     viewer->M1Click();
     ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     dialog.SetCompressionIndex(1);
-    dialog.ComboBox2->setCurrentIndex(0);
+    Control<QComboBox>(dialog, "ComboBox2")->setCurrentIndex(0);
     Save("lzw.png", 1);
     s = ReadTiffShape(dir.File("lzw.tif"));
     EXPECT_EQ(s.bits, 8);
@@ -255,7 +258,7 @@ TEST_F(SaveCommandTest, TiffTakesTheCompressionAndResolutionOfTheDialog) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("lzw.png")));
 
     // No resolution chosen (a damaged settings file): the save fails in the error box.
-    dialog.ComboBox2->setCurrentIndex(-1);
+    Control<QComboBox>(dialog, "ComboBox2")->setCurrentIndex(-1);
     const QString before = viewer->windowTitle();
     Save("none.tif", 1);
     EXPECT_EQ(LastMessage(), QStringLiteral("保存出来ませんでした。 'none.tif'"));
@@ -268,7 +271,7 @@ TEST_F(SaveCommandTest, JpegPngAndBmpFromTheFilterOrTheTypedExtension) {
     Open(Colour("c.tif"));
     // The JPEG filter wins over a typed .png; gray gives one component.
     dialog.SetJpegChoices(false, true);
-    dialog.ComboBox3->setCurrentIndex(0);
+    Control<QComboBox>(dialog, "ComboBox3")->setCurrentIndex(0);
     Save("out.png", 2);
     test::JpegFile j = test::ReadJpegFile(dir.File("out.jpg"));
     ASSERT_TRUE(j.ok);
@@ -336,7 +339,7 @@ TEST_F(SaveCommandTest, WithoutAPictureNothingIsAsked) {
     viewer->Button8Click();
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_EQ(LastMessage(), QStringLiteral("　画像データがありません。　."));
-    EXPECT_FALSE(viewer->SaveDialogAct_Chk);
+    EXPECT_FALSE(viewer->SaveDialogOpen());
 }
 
 /// Whether `a` and `b` show the same colours, pixel for pixel.
@@ -399,34 +402,34 @@ using DialogOptionsTest = SaveCommandTest;
 
 TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
     Open(Mono("m.tif"));
-    viewer->PrtMs = false;
-    viewer->Waku = false;
+    SetPrintOptions(false, false);
     viewer->Button14Click();
     ASSERT_TRUE(dialog.isVisible());
-    for (int i = 0; i < 5; ++i) EXPECT_TRUE(dialog.PageControl1->isTabVisible(i));
-    EXPECT_EQ(dialog.PageControl1->currentIndex(), TForm3::OtherTab);
-    EXPECT_TRUE(dialog.CheckBox1->isChecked());
-    EXPECT_FALSE(dialog.CheckBox2->isChecked());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(Control<QTabWidget>(dialog, "PageControl1")->isTabVisible(i));
+    EXPECT_EQ(Control<QTabWidget>(dialog, "PageControl1")->currentIndex(), TForm3::OtherTab);
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "CheckBox1")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(dialog, "CheckBox2")->isChecked());
     // The defaults of a missing file.
     EXPECT_EQ(dialog.CompressionIndex(), 4);
-    EXPECT_EQ(dialog.ComboBox2->currentText(), QStringLiteral("400"));
-    EXPECT_EQ(dialog.ComboBox3->currentText(), QStringLiteral("80"));
+    EXPECT_EQ(Control<QComboBox>(dialog, "ComboBox2")->currentText(), QStringLiteral("400"));
+    EXPECT_EQ(Control<QComboBox>(dialog, "ComboBox3")->currentText(), QStringLiteral("80"));
     EXPECT_TRUE(dialog.JpegGray());
     // The printing boxes write the viewer's fields at once.
-    dialog.CheckBox1->setChecked(false);
-    dialog.CheckBox2->setChecked(true);
-    EXPECT_TRUE(viewer->PrtMs);
-    EXPECT_TRUE(viewer->Waku);
+    Control<QCheckBox>(dialog, "CheckBox1")->setChecked(false);
+    Control<QCheckBox>(dialog, "CheckBox2")->setChecked(true);
+    EXPECT_TRUE(viewer->AskBeforePrinting());
+    EXPECT_TRUE(viewer->FrameB4OnA3());
 
     dialog.SetCompressionIndex(1);
-    dialog.ComboBox2->setCurrentIndex(3);
+    Control<QComboBox>(dialog, "ComboBox2")->setCurrentIndex(3);
     dialog.SetJpegChoices(true, false);
-    dialog.ComboBox3->setCurrentIndex(4);
-    dialog.RadioButton6->setChecked(true);
-    dialog.CheckBox3->setChecked(true);
-    dialog.RadioButton2->setChecked(true);
-    dialog.Edit1->setText(QStringLiteral("/typed/folder"));
-    EXPECT_NE(viewer->F_Path2, QStringLiteral("/typed/folder"));  // not while typing
+    Control<QComboBox>(dialog, "ComboBox3")->setCurrentIndex(4);
+    Control<QRadioButton>(dialog, "RadioButton6")->setChecked(true);
+    Control<QCheckBox>(dialog, "CheckBox3")->setChecked(true);
+    Control<QRadioButton>(dialog, "RadioButton2")->setChecked(true);
+    Control<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("/typed/folder"));
+    EXPECT_NE(viewer->RegisteredFolder(), QStringLiteral("/typed/folder"));  // not while typing
     const DialogSettings chosen = dialog.Values();
     viewer->Button14Click();  // pressed again: closed and saved
     EXPECT_FALSE(dialog.isVisible());
@@ -443,7 +446,7 @@ TEST_F(DialogOptionsTest, OptionShowsEveryTabAndKeepsTheChoicesInTheFile) {
 
     // Another dialog on the same file shows the same choices.
     TForm3 again;
-    again.SettingsPath = Q(ini);
+    again.SetSettingsPath(Q(ini));
     again.show();
     const DialogSettings shown = again.Values();
     EXPECT_EQ(shown.tif_typ, chosen.tif_typ);
@@ -480,11 +483,11 @@ TEST_F(DialogOptionsTest, ComesBackWhereItWas) {
     Open("");
     std::vector<QPoint> places;
     for (int i = 0; i < 3; ++i) {
-        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(viewer, "Button14"), Qt::LeftButton);
         ASSERT_TRUE(test::WaitFor([&] { return dialog.isVisible(); }));
         QApplication::processEvents();
         places.push_back(dialog.frameGeometry().topLeft());
-        QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(viewer, "Button14"), Qt::LeftButton);
         ASSERT_FALSE(dialog.isVisible());
     }
     EXPECT_EQ(places[1], places[0]);
@@ -501,10 +504,10 @@ TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     dialog.Button1Click();
     ASSERT_EQ(ui.folderTitles.size(), 1u);
     EXPECT_EQ(ui.folderTitles[0], QStringLiteral("登録フォルダの指定"));
-    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/data/plans/"));
-    EXPECT_EQ(viewer->F_Path2, QStringLiteral("/data/plans/"));
+    EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("/data/plans/"));
+    EXPECT_EQ(viewer->RegisteredFolder(), QStringLiteral("/data/plans/"));
     dialog.Button1Click();  // cancelled: unchanged
-    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/data/plans/"));
+    EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("/data/plans/"));
 
     viewer->close();
     const std::string path = Mono("m.tif");
@@ -513,8 +516,8 @@ TEST_F(DialogOptionsTest, TheFolderButtonRegistersAChosenOrTheShownFolder) {
     EXPECT_TRUE(ui.messages.empty());
     dialog.Button1MouseDown(Qt::RightButton);
     const QString folder = Q(std::filesystem::path(path).parent_path().string());
-    EXPECT_EQ(dialog.Edit1->text(), folder);
-    EXPECT_EQ(viewer->F_Path2, folder);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), folder);
+    EXPECT_EQ(viewer->RegisteredFolder(), folder);
     EXPECT_EQ(LastMessage(), folder + QStringLiteral("\nフォルダーを登録しました。"));
 }
 
@@ -523,11 +526,11 @@ TEST_F(DialogOptionsTest, TheViewerLoadSetsTheGrayChoiceAndPdfOptions) {
     dialog.SetJpegChoices(false, true);
     Open("");
     EXPECT_FALSE(dialog.JpegGray());
-    EXPECT_TRUE(dialog.RadioButton2->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(dialog, "RadioButton2")->isChecked());
     // Read even where Ghostscript is missing, but not shown as in use there.
     EXPECT_TRUE(dialog.UseGsChoice());
-    EXPECT_EQ(dialog.UseGs, 0);
-    EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("/reg"));
+    EXPECT_EQ(dialog.UseGsBits(), 0);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("/reg"));
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QString>
 #include <memory>
 #include <string>
 
 #include "platform/Bitmap.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/ScriptedUi.h"
 #include "ui/app/Session.h"
 #include "ui/checker/TForm1.h"
@@ -57,6 +59,14 @@ class ViewerFixture : public ::testing::Test {
         viewer = std::make_unique<TForm2>(*session, &dialog);
         viewer->show();
         QApplication::processEvents();  // the posted hand-off
+    }
+
+    /// The viewer's printing options, set where the user sets them: the settings dialog's
+    /// boxes, first shown as the viewer has them so that each change reaches it.
+    void SetPrintOptions(bool prtMs, bool waku) {
+        dialog.ShowPrintOptions(viewer->AskBeforePrinting(), viewer->FrameB4OnA3());
+        Control<QCheckBox>(dialog, "CheckBox1")->setChecked(!prtMs);
+        Control<QCheckBox>(dialog, "CheckBox2")->setChecked(waku);
     }
 
     TempDir dir;

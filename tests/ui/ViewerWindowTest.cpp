@@ -28,6 +28,7 @@
 #include "support/FileBuilders.h"
 #include "support/RecordingPrinter.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 #include "ui/RealDialogs.h"
 #include "ui/ScriptedUi.h"
 #include "ui/ViewerFixture.h"
@@ -43,6 +44,7 @@ namespace vellumo {
 namespace {
 
 using test::ColourPicture;
+using test::Control;
 using test::Q;
 using test::ScriptedUi;
 using test::TempDir;
@@ -95,16 +97,19 @@ TEST_F(ViewerWindowTest, WithoutAFileOnlyTheFilePanelWorks) {
     Open("");
     viewer->FormActivate();
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 No picture！】"));
-    for (CategoryPanel* p : {viewer->CategoryPanel1, viewer->CategoryPanel2, viewer->CategoryPanel3,
-                             viewer->CategoryPanel4})
+    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel2"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel3"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel4")})
         EXPECT_FALSE(p->isEnabled()) << p->objectName().toStdString();
-    EXPECT_TRUE(viewer->CategoryPanel5->isEnabled());
-    EXPECT_TRUE(viewer->CategoryPanel5->Expanded());
-    for (QMenu* m : {viewer->V1, viewer->N2, viewer->C1})
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel5")->isEnabled());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel5")->Expanded());
+    for (QMenu* m :
+         {Control<QMenu>(viewer, "V1"), Control<QMenu>(viewer, "N2"), Control<QMenu>(viewer, "C1")})
         EXPECT_FALSE(m->menuAction()->isEnabled());
-    EXPECT_FALSE(viewer->S1->isEnabled());
-    EXPECT_FALSE(viewer->Print->isEnabled());
-    EXPECT_FALSE(viewer->Button8->isEnabled());
+    EXPECT_FALSE(Control<QAction>(viewer, "S1")->isEnabled());
+    EXPECT_FALSE(Control<QAction>(viewer, "Print")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button8")->isEnabled());
     EXPECT_TRUE(viewer->Document().Picture().Empty());
     // The view commands do nothing without a picture.
     viewer->FitWhole();
@@ -121,32 +126,33 @@ TEST_F(ViewerWindowTest, BlackWhiteFileWithAndWithoutTheMonochromeDisplay) {
               QStringLiteral("　ImageType：Bitmap（PixelFormat：1bit  Resolution： 400dpi）"));
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("Pelmora Ｖiew 【 a.tif】"));
-    EXPECT_TRUE(viewer->Button8->isEnabled());
-    EXPECT_TRUE(viewer->N2->menuAction()->isEnabled());
-    EXPECT_FALSE(viewer->Button10->isEnabled());
-    EXPECT_TRUE(viewer->BitBtn3->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button8")->isEnabled());
+    EXPECT_TRUE(Control<QMenu>(viewer, "N2")->menuAction()->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button10")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "BitBtn3")->isEnabled());
     EXPECT_EQ(viewer->Document().Resolution().ShownDpi, 400.0f);
     // Fitted into the scroll box.
-    EXPECT_LE(viewer->ControlSize().width(), viewer->ScrollBox1->viewport()->width());
+    EXPECT_LE(viewer->ControlSize().width(),
+              Control<QScrollArea>(viewer, "ScrollBox1")->viewport()->width());
     EXPECT_EQ(viewer->ControlSize().width(), int(200 * viewer->View().ViewScale));
 
-    dialog.CheckBox5->setChecked(false);
-    viewer->Button10->setEnabled(true);
+    Control<QCheckBox>(dialog, "CheckBox5")->setChecked(false);
+    Control<QPushButton>(viewer, "Button10")->setEnabled(true);
     viewer->Button10Click();
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：BlackWhite  Resolution：400dpi）"));
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
-    EXPECT_FALSE(viewer->BitBtn3->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "BitBtn3")->isEnabled());
 
     // After a threshold, activation brings back the decoder's names and disables 色.
     viewer->ExecuteReduction();
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
-    EXPECT_TRUE(viewer->BitBtn3->isEnabled());
-    EXPECT_TRUE(viewer->Button10->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "BitBtn3")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button10")->isEnabled());
     viewer->FormActivate();
     EXPECT_EQ(viewer->StatusText(),
               QStringLiteral("　ImageType：Tiff（PixelFormat：BlackWhite  Resolution：400dpi）"));
-    EXPECT_FALSE(viewer->BitBtn3->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "BitBtn3")->isEnabled());
 }
 
 // The form activation comes with a return from another window of the program; a common
@@ -173,14 +179,14 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
                  name->setText(Q(mono));
                  QTest::keyClick(name, Qt::Key_Return);
              });
-             QTest::mouseClick(viewer->Button5, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button5"), Qt::LeftButton);
          },
          shownAsMono, true},
         {"a message box",
          [&] {
              test::WhenShown<QMessageBox> message(
                  [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
-             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button9"), Qt::LeftButton);
          },
          shownAsMono, true},
         {"the colour dialog, then the right click at once",
@@ -189,14 +195,14 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
                  d->setCurrentColor(Qt::red);
                  QTest::keyClick(d, Qt::Key_Return);
              });
-             QTest::mouseClick(viewer->BitBtn3, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "BitBtn3"), Qt::LeftButton);
              ASSERT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 255, 0}));
          },
          shownAsMono, true},
         {"another program", [&] { test::OtherProgram().Activate(); }, shownAsMono, true},
         {"the settings dialog",
          [&] {
-             QTest::mouseClick(viewer->Button14, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button14"), Qt::LeftButton);
              ASSERT_TRUE(test::Activate(&dialog));
          },
          decoderNames, false},
@@ -209,9 +215,9 @@ TEST_F(ViewerWindowTest, ActivationAfterDialogsMessagesAndOtherPrograms) {
         c.act();
         ASSERT_TRUE(test::Activate(viewer.get()));
         EXPECT_EQ(viewer->StatusText().toStdString(), c.status.toStdString());
-        EXPECT_EQ(viewer->BitBtn3->isEnabled(), c.inkEnabled);
+        EXPECT_EQ(Control<QPushButton>(viewer, "BitBtn3")->isEnabled(), c.inkEnabled);
         if (c.inkEnabled) {
-            QTest::mouseClick(viewer->BitBtn3, Qt::RightButton);
+            QTest::mouseClick(Control<QPushButton>(viewer, "BitBtn3"), Qt::RightButton);
             EXPECT_EQ(viewer->Document().Picture().Palette()[0], (RgbQuad{0, 0, 0, 0}));
         }
         dialog.close();
@@ -230,8 +236,8 @@ TEST_F(ViewerWindowTest, AFailingHandlerShowsTheErrorBox) {
     const Case cases[] = {
         {"実行 with a threshold that is no number",
          [&] {
-             viewer->Edit1->setText(QStringLiteral("abc"));
-             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+             Control<QLineEdit>(viewer, "Edit1")->setText(QStringLiteral("abc"));
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button9"), Qt::LeftButton);
          },
          "'abc' は有効な整数値ではありません。"},
         {"a dropped file that cannot be shown",
@@ -251,8 +257,8 @@ TEST_F(ViewerWindowTest, AFailingHandlerShowsTheErrorBox) {
              auto printer = std::make_unique<test::RecordingPrinter>();
              printer->failDrawing = "描けません";
              viewer->SetPrinterBackend(std::move(printer));
-             viewer->PrtMs = false;
-             QTest::mouseClick(viewer->Button7, Qt::LeftButton);
+             SetPrintOptions(false, viewer->FrameB4OnA3());
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button7"), Qt::LeftButton);
          },
          "描けません"},
     };
@@ -340,11 +346,11 @@ TEST_F(ViewerWindowTest, DropsMissingFilesPdfAndUndecodableFiles) {
     EXPECT_EQ(Q(viewer->Document().FileName2()), Q(broken));
 
     // Cancelling the open dialog still ends Real time.
-    viewer->CheckBox2->setChecked(true);
+    Control<QCheckBox>(viewer, "CheckBox2")->setChecked(true);
     viewer->Button5Click();
     EXPECT_EQ(ui.openRequests.size(), 1u);
     EXPECT_TRUE(ui.openRequests[0].filter.startsWith(QStringLiteral("Graphics_files (ALL)|")));
-    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     EXPECT_FALSE(viewer->Document().PdfConverted());
 }
 
@@ -372,10 +378,11 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
     // Through the window's events: half notches add up to one step.
     viewer->ZoomAt(0, 0, 1.0);
     for (int i = 0; i < 2; ++i) {
-        QWheelEvent half(QPointF(5, 5), QPointF(viewer->Image1->mapToGlobal(QPoint(5, 5))),
-                         QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
-                         false);
-        QApplication::sendEvent(viewer->Image1, &half);
+        QWheelEvent half(
+            QPointF(5, 5),
+            QPointF(Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(5, 5))),
+            QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Control<ImageControlWidget>(viewer, "Image1"), &half);
     }
     EXPECT_DOUBLE_EQ(viewer->View().ViewScale, 1.1);
 
@@ -405,7 +412,8 @@ TEST_F(ViewerWindowTest, WheelZoomStepsLimitsAndScrolling) {
 TEST_F(ViewerWindowTest, AltClickShowsThePointAndDoublesThenGoesBack) {
     Open(Mono400("big.tif", 3000, 2000));
     viewer->ZoomAt(0, 0, 0.25);
-    const QPoint screen = viewer->Image1->mapToGlobal(QPoint(100, 60));
+    const QPoint screen =
+        Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(100, 60));
     viewer->Image1MouseDown(Qt::LeftButton, Qt::AltModifier, {100, 60});
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
@@ -441,8 +449,9 @@ TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
         {"the picture's menu",
          [&] {
              test::WhenShown<QMenu> menu([this](QMenu* m) {
-                 QTest::mouseClick(m, Qt::LeftButton, {},
-                                   m->actionGeometry(viewer->Inspect1).center());
+                 QTest::mouseClick(
+                     m, Qt::LeftButton, {},
+                     m->actionGeometry(Control<QAction>(viewer, "Inspect1")).center());
              });
              QTest::mousePress(viewer->windowHandle(), Qt::RightButton, {}, at);
              ASSERT_TRUE(test::WaitFor([&] { return menu.Done(); }));
@@ -454,7 +463,7 @@ TEST_F(ViewerWindowTest, InspectionByAltOrCtrlClickOrThePicturesMenu) {
         Open(Mono400("big.tif", 3000, 2000));
         viewer->ZoomAt(0, 0, 0.25);
         ui.messages.clear();
-        const QPoint screen = viewer->Image1->mapToGlobal(point);
+        const QPoint screen = Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(point);
         at = viewer->mapFromGlobal(screen);
         way.use();
         ASSERT_EQ(ui.messages.size(), 1u);
@@ -508,16 +517,17 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
              test::WhenShown<QMessageBox> box(
                  [](QMessageBox* b) { QTest::keyClick(b, Qt::Key_Return); });
              viewer->N2Click();
-             QTest::mouseClick(viewer->Button9, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button9"), Qt::LeftButton);
              ASSERT_TRUE(box.Done());
              TurnWheel(viewer.get(), over, QPoint(0, 120));
          },
          [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before * 1.1); }},
         {"the wheel over a crop frame just let go",
          [&] {
-             QTest::mouseClick(viewer->Button11, Qt::LeftButton);
+             QTest::mouseClick(Control<QPushButton>(viewer, "Button11"), Qt::LeftButton);
              const QPoint frame =
-                 viewer->Shape1->mapTo(viewer.get(), viewer->Shape1->rect().center());
+                 Control<QFrame>(viewer, "Shape1")
+                     ->mapTo(viewer.get(), Control<QFrame>(viewer, "Shape1")->rect().center());
              QTest::mousePress(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              QTest::mouseRelease(viewer->windowHandle(), Qt::LeftButton, {}, frame);
              TurnWheel(viewer.get(), viewer->mapToGlobal(frame), QPoint(0, -120));
@@ -534,13 +544,15 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
          },
          [&](double before) { EXPECT_DOUBLE_EQ(viewer->View().ViewScale, before); }},
         {"Ctrl+P", [&] { QTest::keyClick(viewer.get(), Qt::Key_P, Qt::ControlModifier); },
-         [&](double) { EXPECT_TRUE(viewer->CategoryPanel4->Expanded()); }},
+         [&](double) {
+             EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel4")->Expanded());
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Open(Mono400("big.tif", 3000, 2000));
         ASSERT_TRUE(test::Activate(viewer.get()));
-        over = viewer->Image1->mapToGlobal(QPoint(40, 30));
+        over = Control<ImageControlWidget>(viewer, "Image1")->mapToGlobal(QPoint(40, 30));
         const double before = viewer->View().ViewScale;
         c.act();
         c.check(before);
@@ -556,25 +568,28 @@ TEST_F(ViewerWindowTest, WheelAndKeys) {
 TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
     Open(Colour("c.tif", 300));
     viewer->N2Click();
-    EXPECT_TRUE(viewer->CategoryPanel2->Expanded());
-    EXPECT_FALSE(viewer->CategoryPanel3->Expanded());
-    EXPECT_FALSE(viewer->CategoryPanel5->Expanded());
-    viewer->CheckBox2->click();
-    EXPECT_TRUE(viewer->CheckBox2->isChecked());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel2")->Expanded());
+    EXPECT_FALSE(Control<CategoryPanel>(viewer, "CategoryPanel3")->Expanded());
+    EXPECT_FALSE(Control<CategoryPanel>(viewer, "CategoryPanel5")->Expanded());
+    Control<QCheckBox>(viewer, "CheckBox2")->click();
+    EXPECT_TRUE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     // Leaving the colour-reduction panel ends Real time.
     viewer->f1Click();
-    EXPECT_TRUE(viewer->CategoryPanel5->Expanded());
-    EXPECT_FALSE(viewer->CategoryPanel2->Expanded());
-    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel5")->Expanded());
+    EXPECT_FALSE(Control<CategoryPanel>(viewer, "CategoryPanel2")->Expanded());
+    EXPECT_FALSE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     EXPECT_TRUE(viewer->Document().Image2().Empty());
     viewer->V1Click();
-    EXPECT_TRUE(viewer->CategoryPanel1->Expanded());
+    EXPECT_TRUE(Control<CategoryPanel>(viewer, "CategoryPanel1")->Expanded());
     // The column never holds more than it shows without a scroll bar when it can.
     int sum = 0;
-    for (CategoryPanel* p : {viewer->CategoryPanel1, viewer->CategoryPanel2, viewer->CategoryPanel3,
-                             viewer->CategoryPanel4, viewer->CategoryPanel5})
+    for (CategoryPanel* p : {Control<CategoryPanel>(viewer, "CategoryPanel1"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel2"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel3"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel4"),
+                             Control<CategoryPanel>(viewer, "CategoryPanel5")})
         sum += p->height();
-    EXPECT_LE(sum, viewer->CategoryPanelGroup1->AvailableHeight());
+    EXPECT_LE(sum, Control<CategoryPanelGroup>(viewer, "CategoryPanelGroup1")->AvailableHeight());
 }
 
 TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {
@@ -613,41 +628,41 @@ TEST_F(ViewerWindowTest, RealTimePreviewSliderAndReload) {
     four.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{200, 100, 50, 0}};
     for (uint32_t x = 0; x < 16; x += 2) four.SetPixelIndex(x, 3, 1);
     viewer->Document().SetPicture(four);
-    viewer->CheckBox2->click();
-    EXPECT_TRUE(viewer->CheckBox2->isChecked());
+    Control<QCheckBox>(viewer, "CheckBox2")->click();
+    EXPECT_TRUE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
     EXPECT_EQ(viewer->Document().Picture().PixelColor(2, 3), (RgbQuad{200, 100, 50, 0}));
     EXPECT_EQ(viewer->Document().Image2().Format(), PixelFormat::Bit8);
 
     // Nothing is computed while the thumb is held; the release computes the preview.
     bool held = true;
-    viewer->LeftButtonHeld = [&held] { return held; };
-    viewer->TrackBar1->setValue(200);
-    EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("200"));
+    viewer->SetLeftButtonProbe([&held] { return held; });
+    Control<QSlider>(viewer, "TrackBar1")->setValue(200);
+    EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(), QStringLiteral("200"));
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
     held = false;
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5),
-                        QPointF(viewer->TrackBar1->mapToGlobal(QPoint(5, 5))), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewer->TrackBar1, &release);
+                        QPointF(Control<QSlider>(viewer, "TrackBar1")->mapToGlobal(QPoint(5, 5))),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(Control<QSlider>(viewer, "TrackBar1"), &release);
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
-    EXPECT_TRUE(viewer->Button10->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button10")->isEnabled());
     viewer->ExecuteReduction();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("　モノクロ（２値）画像です。　"));
 
     // A turn while the preview runs turns its source too: the next preview stays turned.
     viewer->RotateRight();
-    viewer->TrackBar1->setValue(120);
+    Control<QSlider>(viewer, "TrackBar1")->setValue(120);
     EXPECT_EQ(viewer->Document().Picture().Width(), 8u);
     EXPECT_EQ(viewer->Document().Picture().Height(), 16u);
 
     viewer->Button10Click();
-    EXPECT_EQ(viewer->TrackBar1->value(), 128);
-    EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("128"));
-    EXPECT_FALSE(viewer->CheckBox2->isChecked());
+    EXPECT_EQ(Control<QSlider>(viewer, "TrackBar1")->value(), 128);
+    EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(), QStringLiteral("128"));
+    EXPECT_FALSE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
     EXPECT_TRUE(viewer->Document().Image2().Empty());
-    EXPECT_FALSE(viewer->Button10->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(viewer, "Button10")->isEnabled());
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
     EXPECT_EQ(viewer->Document().Picture().Width(), 40u);
 }
@@ -676,7 +691,7 @@ QRect ThumbRect(const QSlider& s) {
 // while it is down.
 TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
     const auto press = [this](QPoint at, bool down) {
-        const QPoint w = viewer->TrackBar1->mapTo(viewer.get(), at);
+        const QPoint w = Control<QSlider>(viewer, "TrackBar1")->mapTo(viewer.get(), at);
         if (down)
             QTest::mousePress(viewer->windowHandle(), Qt::LeftButton, {}, w);
         else
@@ -712,12 +727,13 @@ TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
         SCOPED_TRACE(g.what);
         Open(Colour("c.tif", 300));
         viewer->N2Click();
-        QTest::mouseClick(viewer->CheckBox2, Qt::LeftButton);
-        ASSERT_TRUE(viewer->CheckBox2->isChecked());
-        viewer->TrackBar1->setFocus();
-        g.move(*viewer->TrackBar1);
-        EXPECT_NE(viewer->TrackBar1->value(), 128);
-        EXPECT_EQ(viewer->Edit1->text(), QString::number(viewer->TrackBar1->value()));
+        QTest::mouseClick(Control<QCheckBox>(viewer, "CheckBox2"), Qt::LeftButton);
+        ASSERT_TRUE(Control<QCheckBox>(viewer, "CheckBox2")->isChecked());
+        Control<QSlider>(viewer, "TrackBar1")->setFocus();
+        g.move(*Control<QSlider>(viewer, "TrackBar1"));
+        EXPECT_NE(Control<QSlider>(viewer, "TrackBar1")->value(), 128);
+        EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(),
+                  QString::number(Control<QSlider>(viewer, "TrackBar1")->value()));
         EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     }
 }
@@ -725,9 +741,9 @@ TEST_F(ViewerWindowTest, RealTimePreviewsEveryWayTheSliderMoves) {
 TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
     Open(Colour("c.tif", 300));
     // A typed 300 leaves 255 on the slider and makes every pixel black.
-    viewer->Edit1->setText(QStringLiteral("300"));
-    EXPECT_EQ(viewer->TrackBar1->value(), 255);
-    EXPECT_EQ(viewer->Edit1->text(), QStringLiteral("300"));
+    Control<QLineEdit>(viewer, "Edit1")->setText(QStringLiteral("300"));
+    EXPECT_EQ(Control<QSlider>(viewer, "TrackBar1")->value(), 255);
+    EXPECT_EQ(Control<QLineEdit>(viewer, "Edit1")->text(), QStringLiteral("300"));
     viewer->ExecuteReduction();
     ASSERT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     EXPECT_EQ(viewer->Document().Picture().PixelIndex(5, 5), 0);
@@ -735,16 +751,16 @@ TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
 
     // A text that is no number is reported, and 実行 comes back.
     viewer->Button10Click();
-    viewer->Edit1->setText(QStringLiteral("abc"));
+    Control<QLineEdit>(viewer, "Edit1")->setText(QStringLiteral("abc"));
     EXPECT_THROW(viewer->ExecuteReduction(), Error);
-    EXPECT_TRUE(viewer->Button9->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button9")->isEnabled());
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit32);
 
     // The ink colour only for one-bit pictures; a colour changes entry 0 alone.
     viewer->BitBtn3MouseDown(Qt::LeftButton);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("モノクロ２値画像のみ使えます。"));
-    viewer->Edit1->setText(QStringLiteral("128"));
+    Control<QLineEdit>(viewer, "Edit1")->setText(QStringLiteral("128"));
     viewer->M1Click();
     ui.colorAnswers.push_back(QColor(255, 0, 0));
     viewer->BitBtn3MouseDown(Qt::LeftButton);
@@ -757,8 +773,8 @@ TEST_F(ViewerWindowTest, TypedThresholdsGrayAndInkColour) {
     // Gray: 8 bits, the threshold controls disabled with it.
     viewer->G1Click();
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit8);
-    EXPECT_FALSE(viewer->TrackBar1->isEnabled());
-    EXPECT_FALSE(viewer->CheckBox2->isEnabled());
+    EXPECT_FALSE(Control<QSlider>(viewer, "TrackBar1")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(viewer, "CheckBox2")->isEnabled());
     viewer->N7Click();
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit1);
     viewer->N7Click();
@@ -770,23 +786,23 @@ TEST_F(ViewerWindowTest, DespeckleShowsItsProgressAboveTwoThousandRows) {
     bool sawProgress = false;
     QString textDuring;
     QTimer::singleShot(0, viewer.get(), [&] {
-        sawProgress = viewer->ProgressBar1->isVisible();
+        sawProgress = Control<QProgressBar>(viewer, "ProgressBar1")->isVisible();
         textDuring = viewer->StatusText();
     });
     viewer->gomitori1Click();
     EXPECT_TRUE(sawProgress);
     EXPECT_EQ(textDuring, QStringLiteral("　ゴミ取り中 ．．． "));
-    EXPECT_FALSE(viewer->ProgressBar1->isVisible());
+    EXPECT_FALSE(Control<QProgressBar>(viewer, "ProgressBar1")->isVisible());
     EXPECT_EQ(viewer->Document().Picture().Format(), PixelFormat::Bit24);
-    EXPECT_TRUE(viewer->RadioButton8->isChecked());
-    EXPECT_TRUE(viewer->Button9->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>(viewer, "RadioButton8")->isChecked());
+    EXPECT_TRUE(Control<QPushButton>(viewer, "Button9")->isEnabled());
     EXPECT_TRUE(viewer->StatusText().contains(QStringLiteral("24bit")));
 
     Open(Mono400("short.tif", 8, 2000));
     bool timerRan = false;
     QTimer::singleShot(0, viewer.get(), [&] {
         timerRan = true;
-        sawProgress = viewer->ProgressBar1->isVisible();
+        sawProgress = Control<QProgressBar>(viewer, "ProgressBar1")->isVisible();
     });
     viewer->gomitori1Click();
     EXPECT_TRUE(timerRan);
@@ -797,7 +813,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
     Open("");
     viewer->move(120, 90);
     viewer->resize(900, 640);
-    viewer->Waku = false;
+    SetPrintOptions(viewer->AskBeforePrinting(), false);
     viewer->close();
     const std::string ini = test::ReadText(dir.File("vellumo.ini"));
     EXPECT_NE(ini.find("[Fm_WH2]"), std::string::npos) << ini;
@@ -807,7 +823,7 @@ TEST_F(ViewerWindowTest, GeometryIsKeptInTheSettingsFile) {
     viewer.reset();
     Open("");
     EXPECT_EQ(viewer->size(), QSize(900, 640));
-    EXPECT_FALSE(viewer->Waku);
+    EXPECT_FALSE(viewer->FrameB4OnA3());
 }
 
 TEST_F(ViewerWindowTest, CheckerButtonOpensTheViewerModallyOnTheLastFile) {

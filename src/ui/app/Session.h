@@ -50,6 +50,8 @@ class Session : public QObject {
 
   signals:
     void GhostscriptSearched(bool available);
+    /// The viewer has written a drawing at `path`: the checker checks it and adds its report.
+    void DrawingSaved(const QString& path);
 
   private:
     QString settingsPath_;

@@ -63,7 +63,7 @@ std::optional<RunningProgram> StartProgram(const ProgramFiles& places, const QSt
     program.form1 = std::make_unique<TForm1>(session, files);
     program.aboutBox = std::make_unique<TAboutBox>(&session.AboutmesVer, &session.AboutmesDate);
     program.form3 = std::make_unique<TForm3>();
-    program.form3->SettingsPath = session.SettingsPath();
+    program.form3->SetSettingsPath(session.SettingsPath());
     // The dialog's PDF page follows the Ghostscript search.
     TForm3* dialog = program.form3.get();
     QObject::connect(&session, &Session::GhostscriptSearched, dialog,

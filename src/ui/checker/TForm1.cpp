@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -45,33 +44,34 @@ void ReportMemo::mouseDoubleClickEvent(QMouseEvent* event) {
 /// The report side of the checker window, as the report driver writes to it.
 class Memo1ReportView : public ReportView {
   public:
-    explicit Memo1ReportView(TForm1& form) : form_(form) {}
+    Memo1ReportView(ReportMemo& memo, QStatusBar& status) : memo_(memo), status_(status) {}
     void AppendLine(std::string_view text) override {
         QString line = QString::fromUtf8(text.data(), qsizetype(text.size()));
         line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        form_.Memo1->appendPlainText(line);
+        memo_.appendPlainText(line);
     }
     bool ShowingUsage() const override { return usage_; }
     void BeginReports() override {
-        form_.Memo1->clear();
+        memo_.clear();
         SetUsage(false);
     }
     void SetStatus(std::string_view text) override {
-        form_.StatusBar1->showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
+        status_.showMessage(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
-    void FocusReport() override { form_.Memo1->setFocus(); }
+    void FocusReport() override { memo_.setFocus(); }
 
     void SetUsage(bool on) {
         usage_ = on;
-        QPalette p = form_.Memo1->palette();
+        QPalette p = memo_.palette();
         const QPalette app = QApplication::palette();
         p.setColor(QPalette::Base,
                    on ? app.color(QPalette::ToolTipBase) : app.color(QPalette::Base));
-        form_.Memo1->setPalette(p);
+        memo_.setPalette(p);
     }
 
   private:
-    TForm1& form_;
+    ReportMemo& memo_;
+    QStatusBar& status_;
     bool usage_ = true;
 };
 
@@ -103,6 +103,9 @@ TForm1::TForm1(Session& session, QStringList commandLineFiles, QWidget* parent)
     setMinimumSize(360, 220);
     BuildControls();
     FormCreate();
+    // A drawing the viewer saved gets its report block as a file dropped here would.
+    connect(&session_, &Session::DrawingSaved, this,
+            Guarded(this, [this](const QString& path) { CheckList({path}); }));
 }
 
 TForm1::~TForm1() = default;
@@ -167,7 +170,7 @@ void TForm1::BuildControls() {
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
 
-    view_ = std::make_unique<Memo1ReportView>(*this);
+    view_ = std::make_unique<Memo1ReportView>(*Memo1, *StatusBar1);
 
     connect(Button1, &QPushButton::clicked, this, Guarded(this, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, Guarded(this, [this] { Button2Click(); }));
@@ -231,20 +234,13 @@ void TForm1::CheckWaitingFiles() {
     // Before the start's own files, FormShow comes back here.
     if (waitingFiles_.isEmpty() || !startChecked_) return;
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal || viewerOpen_ || checkingList_) {
-        // The window in the way is the one the user sees.
+    if (modal || viewerOpen_ || listsBeingChecked_ > 0) {
+        // The window in the way is the one the user sees; its end brings the files back
+        // here, as the end of the list check and the viewer's close do.
         if (modal) {
             modal->raise();
             modal->activateWindow();
-        }
-        // The viewer's close comes back here; a message box or a check in progress gives
-        // no sign when it ends, so look again a little later.
-        if (!viewerOpen_ && !waitTimerSet_) {
-            waitTimerSet_ = true;
-            QTimer::singleShot(250, this, [this] {
-                waitTimerSet_ = false;
-                CheckWaitingFiles();
-            });
+            WatchModal(modal);
         }
         return;
     }
@@ -253,6 +249,34 @@ void TForm1::CheckWaitingFiles() {
     activateWindow();
     DropFiles(waitingFiles_.takeFirst());
     CheckWaitingFiles();
+}
+
+void TForm1::WatchModal(QWidget* modal) {
+    if (watchedModal_ == modal) return;
+    if (watchedModal_) {
+        watchedModal_->removeEventFilter(this);
+        disconnect(watchedModal_, &QObject::destroyed, this, &TForm1::ModalEnded);
+    }
+    watchedModal_ = modal;
+    modal->installEventFilter(this);
+    // A box deleted while shown gives no hide event.
+    connect(modal, &QObject::destroyed, this, &TForm1::ModalEnded, Qt::UniqueConnection);
+}
+
+void TForm1::ModalEnded() {
+    if (watchedModal_) {
+        watchedModal_->removeEventFilter(this);
+        disconnect(watchedModal_, &QObject::destroyed, this, &TForm1::ModalEnded);
+    }
+    watchedModal_ = nullptr;
+    // Once the box has left the modal stack and the code that showed it has gone on.
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { CheckWaitingFiles(); }),
+                              Qt::QueuedConnection);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedModal_ && event->type() == QEvent::Hide) ModalEnded();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::CheckFile(const QString& path) {
@@ -276,12 +300,20 @@ void TForm1::CheckFile(const QString& path) {
 }
 
 void TForm1::CheckList(const QStringList& paths) {
-    // Files received while this list is checked wait for its end.
-    struct Checking {
-        TForm1& form;
-        explicit Checking(TForm1& f) : form(f) { form.checkingList_ = true; }
-        ~Checking() { form.checkingList_ = false; }
-    } checking(*this);
+    {
+        // Files received while a list is checked (also one dropped during another's
+        // repaints) wait for the end of the outermost.
+        struct Checking {
+            int& depth;
+            explicit Checking(int& d) : depth(d) { ++depth; }
+            ~Checking() { --depth; }
+        } checking(listsBeingChecked_);
+        CheckEach(paths);
+    }
+    if (listsBeingChecked_ == 0) CheckWaitingFiles();
+}
+
+void TForm1::CheckEach(const QStringList& paths) {
     int checked = 0;
     for (const QString& path : paths) {
         if (checked == kMaxFilesAtOnce) {

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -54,19 +55,6 @@ class TForm1 : public QMainWindow {
         viewerOpener_ = std::move(opener);
     }
 
-    // Controls, by their names.
-    QPushButton* Button1 = nullptr;       // 開く
-    QPushButton* Button2 = nullptr;       // クリアー
-    QPushButton* Button3 = nullptr;       // 閉じる
-    QPushButton* Button4 = nullptr;       // Ｖiewer
-    QToolButton* SpeedButton1 = nullptr;  // ?
-    QCheckBox* CheckBox1 = nullptr;       // 最前面に固定
-    QCheckBox* CheckBox2 = nullptr;       // 図面のチェック
-    QCheckBox* CheckBox3 = nullptr;       // Pathも表示
-    ReportMemo* Memo1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    QFrame* Panel1 = nullptr;
-
     /// The values the windows share.
     Session& Shared() const { return session_; }
     /// The report box shows the usage text (its info-tip background).
@@ -109,16 +97,36 @@ class TForm1 : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Controls, by their names (also their object names, by which tests find them).
+    QPushButton* Button1 = nullptr;       // 開く
+    QPushButton* Button2 = nullptr;       // クリアー
+    QPushButton* Button3 = nullptr;       // 閉じる
+    QPushButton* Button4 = nullptr;       // Ｖiewer
+    QToolButton* SpeedButton1 = nullptr;  // ?
+    QCheckBox* CheckBox1 = nullptr;       // 最前面に固定
+    QCheckBox* CheckBox2 = nullptr;       // 図面のチェック
+    QCheckBox* CheckBox3 = nullptr;       // Pathも表示
+    ReportMemo* Memo1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QFrame* Panel1 = nullptr;
+
     void BuildControls();
     void ShowUsage();
     void CloseAboutBox();
     void ShowTooMany();
-    /// Checks each path in turn, ten at most; an error shows the error box and stops.
+    /// Checks each path in turn, ten at most; an error shows the error box and stops. Then
+    /// the received files that waited for it.
     void CheckList(const QStringList& paths);
-    /// Checks the received files when nothing holds them back (see ReceiveFiles).
+    void CheckEach(const QStringList& paths);
+    /// Checks the received files when nothing holds them back (see ReceiveFiles); what
+    /// holds them back calls it again when it ends.
     void CheckWaitingFiles();
+    /// The modal window the received files wait for: its hide (or deletion) ends the wait.
+    void WatchModal(QWidget* modal);
+    void ModalEnded();
     QColor ReportFontColor() const;
     void ApplySettings(const CheckerSettings& settings);
     CheckerSettings CollectSettings() const;
@@ -126,9 +134,9 @@ class TForm1 : public QMainWindow {
     Session& session_;
     QList<QStringList> waitingFiles_;
     bool startChecked_ = false;  ///< the command-line files have been checked
-    bool checkingList_ = false;
+    int listsBeingChecked_ = 0;
     bool viewerOpen_ = false;
-    bool waitTimerSet_ = false;
+    QPointer<QWidget> watchedModal_;
     QStringList commandLineFiles_;
     bool shownOnce_ = false;
     int openFilterIndex_ = 1;

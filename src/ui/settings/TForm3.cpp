@@ -336,8 +336,8 @@ void TForm3::setVisible(bool visible) {
 void TForm3::FormShow() {
     if (BesideSaveDialog()) {
         MoveFrameTo(*this, viewerPlace_ + QPoint(50, 70));
-    } else if (!SettingsPath.isEmpty()) {
-        ApplyValues(LoadDialogSettings(SettingsPath.toStdString()));
+    } else if (!settingsPath_.isEmpty()) {
+        ApplyValues(LoadDialogSettings(settingsPath_.toStdString()));
     }
     KeepOnScreen();
 }
@@ -356,9 +356,9 @@ void TForm3::KeepOnScreen() {
 }
 
 void TForm3::FormClose() {
-    if (BesideSaveDialog() || SettingsPath.isEmpty()) return;
+    if (BesideSaveDialog() || settingsPath_.isEmpty()) return;
     try {
-        SaveDialogSettings(SettingsPath.toStdString(), Values());
+        SaveDialogSettings(settingsPath_.toStdString(), Values());
     } catch (const Error& e) {
         ShowErrorBox(this, e.what());
     }

@@ -44,7 +44,8 @@ class TForm3 : public QDialog {
     explicit TForm3(QWidget* parent = nullptr);
 
     /// The settings file the dialog reads and writes.
-    QString SettingsPath;
+    const QString& SettingsPath() const { return settingsPath_; }
+    void SetSettingsPath(const QString& path) { settingsPath_ = path; }
 
     /// The state the Ghostscript search leaves: when found, the PDF panel is enabled in
     /// the normal dialog colour with "● Ghostscript ： 利用可能"; otherwise it is disabled
@@ -94,39 +95,12 @@ class TForm3 : public QDialog {
     /// Puts the viewed file's folder into the folder field as the registered folder.
     void RegisterShownFolder(const QString& folder);
 
-    QTabWidget* PageControl1 = nullptr;
-    // The "　Tiff　" page.
-    QGroupBox* RadioGroup1 = nullptr;  // compression
-    QComboBox* ComboBox2 = nullptr;    // TIFF resolution
-    // The "　Jpg　" page.
-    QRadioButton* RadioButton3 = nullptr;  // Color(24bit)
-    QRadioButton* RadioButton4 = nullptr;  // Ggray( 8bit)
-    QComboBox* ComboBox3 = nullptr;        // JPEG quality
-    // The "Bitmap" page.
-    QRadioButton* RadioButton5 = nullptr;  // 24bitカラー
-    QRadioButton* RadioButton6 = nullptr;  // 画像フォーマットによる
-    // The "　Pdf　" page.
-    QFrame* Panel1 = nullptr;
-    QGroupBox* RadioGroup2 = nullptr;      // カラー
-    QRadioButton* RadioButton1 = nullptr;  // モノクロ２値
-    QRadioButton* RadioButton2 = nullptr;  // 24bitカラー
-    QComboBox* ComboBox1 = nullptr;        // PDF resolution
-    QLabel* Label11 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;  // 利用
-    /// All bits set while "利用" is on, 0 while it is off.
-    int32_t UseGs = 0;
+    /// The dialog's flag `UseGs`: all bits set while "利用" is on, 0 while it is off.
+    int32_t UseGsBits() const { return UseGs; }
     /// The choice "利用" stands for, as the settings file keeps it: shown ticked only while
     /// Ghostscript can be used, and kept as it was while it cannot.
     void SetUseGsChoice(bool on);
     bool UseGsChoice() const { return useGsChoice_; }
-
-    // The "その他設定" page.
-    QCheckBox* CheckBox3 = nullptr;  // ファイルの読込に登録フォルダーを指定する
-    QLineEdit* Edit1 = nullptr;      // the registered folder
-    QPushButton* Button1 = nullptr;  // ...
-    QCheckBox* CheckBox1 = nullptr;  // 印刷時に確認メッセージを表示しない
-    QCheckBox* CheckBox2 = nullptr;  // B４図面のA３用紙印刷は枠を付ける
-    QCheckBox* CheckBox5 = nullptr;  // モノクロ画像は２値化して表示する
 
     /// Tab positions.
     enum Tab { TiffTab = 0, JpgTab, BitmapTab, PdfTab, OtherTab };
@@ -151,6 +125,37 @@ class TForm3 : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Controls, by their names (also their object names, by which tests find them).
+    QTabWidget* PageControl1 = nullptr;
+    // The "　Tiff　" page.
+    QGroupBox* RadioGroup1 = nullptr;  // compression
+    QComboBox* ComboBox2 = nullptr;    // TIFF resolution
+    // The "　Jpg　" page.
+    QRadioButton* RadioButton3 = nullptr;  // Color(24bit)
+    QRadioButton* RadioButton4 = nullptr;  // Ggray( 8bit)
+    QComboBox* ComboBox3 = nullptr;        // JPEG quality
+    // The "Bitmap" page.
+    QRadioButton* RadioButton5 = nullptr;  // 24bitカラー
+    QRadioButton* RadioButton6 = nullptr;  // 画像フォーマットによる
+    // The "　Pdf　" page.
+    QFrame* Panel1 = nullptr;
+    QGroupBox* RadioGroup2 = nullptr;      // カラー
+    QRadioButton* RadioButton1 = nullptr;  // モノクロ２値
+    QRadioButton* RadioButton2 = nullptr;  // 24bitカラー
+    QComboBox* ComboBox1 = nullptr;        // PDF resolution
+    QLabel* Label11 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;  // 利用
+    /// All bits set while "利用" is on, 0 while it is off.
+    int32_t UseGs = 0;
+
+    // The "その他設定" page.
+    QCheckBox* CheckBox3 = nullptr;  // ファイルの読込に登録フォルダーを指定する
+    QLineEdit* Edit1 = nullptr;      // the registered folder
+    QPushButton* Button1 = nullptr;  // ...
+    QCheckBox* CheckBox1 = nullptr;  // 印刷時に確認メッセージを表示しない
+    QCheckBox* CheckBox2 = nullptr;  // B４図面のA３用紙印刷は枠を付ける
+    QCheckBox* CheckBox5 = nullptr;  // モノクロ画像は２値化して表示する
+
     void BuildTiffPage(QWidget* page);
     void BuildJpgPage(QWidget* page);
     void BuildBitmapPage(QWidget* page);
@@ -161,6 +166,7 @@ class TForm3 : public QDialog {
     /// Whether the viewer's save dialog is open (then no settings file is read or written).
     bool BesideSaveDialog() const;
 
+    QString settingsPath_;
     bool ghostscriptAvailable_ = false;
     bool besideSaveDialog_ = false;
     QPoint viewerPlace_;

@@ -72,6 +72,7 @@ TForm2::TForm2(Session& session, TForm3* settingsDialog, QWidget* parent)
     ConnectControls();
     BuildCrop();
     document_.Observe([this](DocumentChanges changes) { DocumentChanged(changes); });
+    BuildDrawingPanel();
     // FormCreate.
     printer_ = MakePrinterBackend();
     FillPrintLists();

@@ -41,6 +41,7 @@ namespace vellumo {
 
 class CategoryPanel;
 class CategoryPanelGroup;
+class DrawingPanel;
 class FrameTracker;
 class ImageControlWidget;
 class PrinterBackend;
@@ -73,7 +74,24 @@ class TForm2 : public QMainWindow {
     const ViewState& View() const { return view_; }
     /// The pointer has entered or left the picture (its enter and leave events say so).
     void SetPointerOverImage(bool over) { view_.PointerOverImage = over; }
+    /// The save dialog is open (from the start of the save command until it has closed).
+    bool SaveDialogOpen() const { return SaveDialogAct_Chk; }
+    /// The save type the save dialog showed last (its filter index, 1 to 5).
+    int ChosenSaveType() const { return SaveType; }
+    /// The printing options (the settings dialog's boxes set them): ask before printing;
+    /// frame a B4 drawing printed on A3.
+    bool AskBeforePrinting() const { return PrtMs; }
+    bool FrameB4OnA3() const { return Waku; }
+    /// The registered folder.
+    const QString& RegisteredFolder() const { return F_Path2; }
+    /// The sheet of the current printer, as GetPaperScale read it last.
+    const PaperScale& Sheet() const { return Paper; }
+    /// How long a load waits for the PDF converter before it stops it.
+    void SetPdfWaitLimit(std::chrono::milliseconds limit) { PdfWaitLimit = limit; }
+    /// What tells whether the left mouse button is down now (the pointer's state).
+    void SetLeftButtonProbe(std::function<bool()> held) { LeftButtonHeld = std::move(held); }
 
+  private:
     bool SaveDialogAct_Chk = false;
     int SaveType = 1;
     // The viewer's printing options, kept in the settings file.
@@ -92,6 +110,7 @@ class TForm2 : public QMainWindow {
     CategoryPanel* CategoryPanel3 = nullptr;  // 画像切出
     CategoryPanel* CategoryPanel4 = nullptr;  // 印刷
     CategoryPanel* CategoryPanel5 = nullptr;  // ファイル
+    DrawingPanel* CategoryPanel6 = nullptr;   // 図面化
     QStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     // 表示
@@ -153,6 +172,7 @@ class TForm2 : public QMainWindow {
     QAction* ZoomOutKey = nullptr;
     QAction* FitKey = nullptr;
 
+  public:
     // Loading and the window (handlers keep the names of the events they serve).
     /// Loads a file for `asker`: the checker window (the hand-off), this window (a drop),
     /// Button10 / Button6 (reload the current file), anything else (the open dialog).
@@ -228,13 +248,17 @@ class TForm2 : public QMainWindow {
     void ReloadImage(QObject* button);
     /// Turns Real time off (the preview source is emptied with it).
     void SwitchRealTimeOff();
+
+  private:
     /// Whether the left mouse button is down now; the slider computes nothing meanwhile.
     std::function<bool()> LeftButtonHeld;
 
+  public:
     /// The crop frame's presets (0 hides the frame and ends crop mode) and its default.
     void ApplyFramePreset(int preset);
 
     // Crop: the frame, its presets and the cut-out (TForm2Crop.cpp).
+  private:
     /// The scroll box's content: Image1 and, over it, Shape1 and the tracker's parts.
     ScrollContentWidget* ScrollContent = nullptr;
     vellumo::FrameTracker* FrameTracker = nullptr;
@@ -257,6 +281,7 @@ class TForm2 : public QMainWindow {
     QAction* WHchange = nullptr;
     QAction* N6 = nullptr;       // 〓切出実行〓
     QAction* Cancel2 = nullptr;  // ✖ Cancel
+  public:
     /// Shape1 from CropRect at the current scale and scroll positions, shown; detaches the
     /// tracker first.
     void PlaceCropFrame();
@@ -283,17 +308,22 @@ class TForm2 : public QMainWindow {
     /// the status line reads "　Pdfconvert... ". Throws Error with the platform's reason
     /// when the old file cannot be removed or the converter cannot be started.
     bool ConvertPdf(const QString& pdf);
+
+  private:
     /// How long a load waits for the converter before it stops it (tests shorten it).
     std::chrono::milliseconds PdfWaitLimit = kPdfConversionLimit;
     /// "中止" beside the status line and Esc, while the converter runs.
     QPushButton* Button15 = nullptr;
     QAction* CancelKey = nullptr;
+
+  public:
     /// Ends the conversion under way at once (中止, Esc, the window's close): its process
     /// group is killed, its page removed, and the viewer stays as it was before the load.
     void CancelPdfConversion();
     /// The temporary TIFF of the PDF conversion: "tmp.tif" in the program's folder.
     QString PdfTempFile() const;
 
+  private:
     // Printing (TForm2Print.cpp): the sheet of the current printer, as GetPaperScale reads
     // it (PaperWidth ... PaperTO): printer pixels, tenths of a millimetre, the printable
     // area's offsets.
@@ -308,6 +338,7 @@ class TForm2 : public QMainWindow {
     QLabel* Label8 = nullptr;              // プリンター
     QComboBox* ComboBox2 = nullptr;        // the printer list
     QPushButton* Button7 = nullptr;        // 印刷(&P)
+  public:
     /// The printing system the window prints through (the one MakePrinterBackend gives).
     PrinterBackend& Printer() { return *printer_; }
     /// Puts another printing system in place and fills the lists again from it.
@@ -371,6 +402,8 @@ class TForm2 : public QMainWindow {
     void BuildReductionPanel();
     void BuildFilePanel();
     void BuildPrintPanel();
+    /// The drawing panel (TForm2Drawing.cpp), wired to the document, the slider and the save.
+    void BuildDrawingPanel();
     void BuildMenus();
     void ConnectControls();
     /// The crop panel, the crop menu, the frame's popup menu and the tracker, wired.

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "ui/viewer/CategoryPanelWidget.h"
+#include "ui/viewer/DrawingPanel.h"
 #include "ui/viewer/TForm2.h"
 
 namespace vellumo {
@@ -24,6 +25,7 @@ void TForm2::updateActions() {
     Button8->setEnabled(s.saveCommand);
     for (CategoryPanel* p : {CategoryPanel1, CategoryPanel2, CategoryPanel3, CategoryPanel4})
         p->setEnabled(s.toolPanels);
+    CategoryPanel6->setEnabled(s.toolPanels);
     BitBtn3->setEnabled(s.inkColour);
     for (QWidget* w : std::initializer_list<QWidget*>{Label4, Label5, Label6, Label7, Edit1,
                                                       TrackBar1, CheckBox2})

@@ -50,6 +50,7 @@
 #include "ui/app/WaitCursor.h"
 #include "ui/settings/TForm3.h"
 #include "ui/viewer/CategoryPanelWidget.h"
+#include "ui/viewer/DrawingPanel.h"
 #include "ui/viewer/FrameTrackerWidget.h"
 #include "ui/viewer/ImageControlWidget.h"
 #include "ui/viewer/TForm2.h"
@@ -298,8 +299,15 @@ void TForm2::ArrangePanels(CategoryPanel* expanded) {
         states[i] = {panels[i]->ExpandedHeight(), panels[i]->HeaderHeight(), panels[i]->Expanded()};
         if (panels[i] == expanded) index = i;
     }
-    const PanelArrangement plan =
-        vellumo::ArrangePanels(CategoryPanelGroup1->AvailableHeight(), states, index);
+    // The drawing panel is never collapsed for another: it keeps its room, and when it is
+    // the one expanded, "減色編集" stays open beside it (the slider and the verdict go
+    // together).
+    const CategoryPanel* drawing = CategoryPanel6;
+    const int drawingHeight =
+        drawing->Expanded() ? drawing->ExpandedHeight() : drawing->HeaderHeight();
+    if (expanded == drawing) index = CategoryPanel2->Expanded() ? 1 : -1;
+    const PanelArrangement plan = vellumo::ArrangePanels(
+        CategoryPanelGroup1->AvailableHeight() - drawingHeight, states, index);
     for (int i = 0; i < kToolPanelCount; ++i)
         if (!plan.expanded[i]) CollapsePanel(panels[i]);
     CategoryPanelGroup1->SetScrollBarShown(plan.scrollBarVisible);
