@@ -8,6 +8,8 @@
 namespace vellumo {
 
 inline constexpr int kToolPanelCount = 5;
+/// The tool column's width in pixels, the panels' own width (a scroll bar comes beside it).
+inline constexpr int kToolColumnWidth = 116;
 
 /// One tool panel: its height expanded and collapsed (its header alone), and its state.
 struct ToolPanelState {

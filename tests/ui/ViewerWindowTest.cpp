@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "document/ArrangePanels.h"
 #include "platform/Error.h"
 #include "platform/ImageDecoder.h"
 #include "save/TiffWriter.h"
@@ -590,6 +591,24 @@ TEST_F(ViewerWindowTest, MenuOpeningsArrangeTheToolPanels) {
                              Control<CategoryPanel>(viewer, "CategoryPanel5")})
         sum += p->height();
     EXPECT_LE(sum, Control<CategoryPanelGroup>(viewer, "CategoryPanelGroup1")->AvailableHeight());
+}
+
+// In a short window the column scrolls; its scroll bar comes beside the panels, not over them.
+TEST_F(ViewerWindowTest, TheToolColumnsScrollBarLeavesThePanelsTheirWidth) {
+    Open(Colour("c.tif", 300));
+    viewer->resize(viewer->width(), viewer->minimumSizeHint().height());
+    QApplication::processEvents();
+    viewer->N2Click();
+    viewer->ExpandPanel(Control<CategoryPanel>(viewer, "CategoryPanel6"));
+    QApplication::processEvents();
+    auto* group = Control<CategoryPanelGroup>(viewer, "CategoryPanelGroup1");
+    ASSERT_EQ(group->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(Control<CategoryPanel>(viewer, "CategoryPanel2")->width(), kToolColumnWidth);
+    viewer->CollapsePanel(Control<CategoryPanel>(viewer, "CategoryPanel6"));
+    viewer->f1Click();
+    QApplication::processEvents();
+    EXPECT_EQ(group->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(Control<QFrame>(viewer, "Panel1")->width(), kToolColumnWidth);
 }
 
 TEST_F(ViewerWindowTest, TrueSizeDoubleSizeAndRotation) {

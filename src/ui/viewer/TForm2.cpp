@@ -144,7 +144,7 @@ void TForm2::BuildControls() {
 
     Panel1 = new QFrame(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedWidth(116);
+    Panel1->setFixedWidth(kToolColumnWidth);
     auto* column = new QVBoxLayout(Panel1);
     column->setContentsMargins(0, 0, 0, 0);
     CategoryPanelGroup1 = new CategoryPanelGroup(Panel1);

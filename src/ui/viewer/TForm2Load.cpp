@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <climits>
@@ -311,6 +312,12 @@ void TForm2::ArrangePanels(CategoryPanel* expanded) {
     for (int i = 0; i < kToolPanelCount; ++i)
         if (!plan.expanded[i]) CollapsePanel(panels[i]);
     CategoryPanelGroup1->SetScrollBarShown(plan.scrollBarVisible);
+    // The column widens by the scroll bar rather than let it cover the panels' right edge.
+    Panel1->setFixedWidth(kToolColumnWidth +
+                          (plan.scrollBarVisible
+                               ? CategoryPanelGroup1->style()->pixelMetric(
+                                     QStyle::PM_ScrollBarExtent, nullptr, CategoryPanelGroup1)
+                               : 0));
 }
 
 void TForm2::f1Click() {
