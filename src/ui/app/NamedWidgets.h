@@ -3,6 +3,7 @@
 // (object names are how a handler tells which control called it).
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -24,6 +25,14 @@ inline QLabel* NamedLabel(QWidget* parent, const char* name, const QString& capt
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(place);
     return l;
+}
+
+inline QCheckBox* NamedCheck(QWidget* parent, const char* name, const QString& caption,
+                             QRect place) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setGeometry(place);
+    return c;
 }
 
 inline QAction* NamedAction(QMenu* menu, const char* name, const QString& caption) {

@@ -18,6 +18,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/app/DroppedFiles.h"
 #include "ui/app/Guarded.h"
+#include "ui/app/NamedWidgets.h"
 #include "ui/app/ProgramForms.h"
 #include "ui/app/Session.h"
 #include "ui/app/TAboutBox.h"
@@ -123,16 +124,10 @@ void TForm1::BuildControls() {
     Panel1->setAutoFillBackground(true);
     column->addWidget(Panel1);
 
-    auto makeButton = [this](const char* name, const QString& caption, QRect geometry) {
-        auto* b = new QPushButton(caption, Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(geometry);
-        return b;
-    };
-    Button1 = makeButton("Button1", QStringLiteral("開く"), QRect(6, 4, 60, 25));
-    Button2 = makeButton("Button2", QStringLiteral("クリアー"), QRect(70, 4, 60, 25));
-    Button3 = makeButton("Button3", QStringLiteral("閉じる"), QRect(134, 4, 60, 25));
-    Button4 = makeButton("Button4", QStringLiteral("Ｖiewer"), QRect(198, 4, 68, 25));
+    Button1 = NamedButton(Panel1, "Button1", QStringLiteral("開く"), QRect(6, 4, 60, 25));
+    Button2 = NamedButton(Panel1, "Button2", QStringLiteral("クリアー"), QRect(70, 4, 60, 25));
+    Button3 = NamedButton(Panel1, "Button3", QStringLiteral("閉じる"), QRect(134, 4, 60, 25));
+    Button4 = NamedButton(Panel1, "Button4", QStringLiteral("Ｖiewer"), QRect(198, 4, 68, 25));
     Button4->setToolTip(QStringLiteral("画像の状態確認・図面の印刷など"));
 
     SpeedButton1 = new QToolButton(Panel1);
@@ -146,15 +141,12 @@ void TForm1::BuildControls() {
     SpeedButton1->setFont(bold);
     SpeedButton1->setStyleSheet(QStringLiteral("color: navy;"));
 
-    auto makeBox = [this](const char* name, const QString& caption, QRect geometry) {
-        auto* c = new QCheckBox(caption, Panel1);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setGeometry(geometry);
-        return c;
-    };
-    CheckBox1 = makeBox("CheckBox1", QStringLiteral("最前面に固定"), QRect(6, 33, 110, 19));
-    CheckBox2 = makeBox("CheckBox2", QStringLiteral("図面のチェック"), QRect(120, 33, 120, 19));
-    CheckBox3 = makeBox("CheckBox3", QStringLiteral("Pathも表示"), QRect(244, 33, 100, 19));
+    CheckBox1 =
+        NamedCheck(Panel1, "CheckBox1", QStringLiteral("最前面に固定"), QRect(6, 33, 110, 19));
+    CheckBox2 =
+        NamedCheck(Panel1, "CheckBox2", QStringLiteral("図面のチェック"), QRect(120, 33, 120, 19));
+    CheckBox3 =
+        NamedCheck(Panel1, "CheckBox3", QStringLiteral("Pathも表示"), QRect(244, 33, 100, 19));
     CheckBox2->setChecked(true);
 
     Memo1 = new ReportMemo(central);

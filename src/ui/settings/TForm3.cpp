@@ -54,13 +54,6 @@ QComboBox* PickList(QWidget* parent, const char* name, const QStringList& items,
     return c;
 }
 
-QCheckBox* NamedCheck(QWidget* parent, const char* name, const QString& caption, QRect place) {
-    auto* b = new QCheckBox(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(place);
-    return b;
-}
-
 /// Sets the buttons of an exclusive group as given, none on included.
 void SetExclusiveChoice(QButtonGroup* group, const std::function<bool(QAbstractButton*)>& on) {
     group->setExclusive(false);

@@ -60,9 +60,8 @@ void DrawingPanel::BuildControls() {
                             QRect(4, 128, 108, 36));
     FitButton->setToolTip(
         QStringLiteral("400dpi の実寸にして横向きの B4 用紙に置きます（reLoad で元に戻ります）"));
-    ShrinkCheck = new QCheckBox(QStringLiteral("縮小して収める"), c);
-    ShrinkCheck->setObjectName(QStringLiteral("ShrinkCheck"));
-    ShrinkCheck->setGeometry(4, 166, 108, 20);
+    ShrinkCheck =
+        NamedCheck(c, "ShrinkCheck", QStringLiteral("縮小して収める"), QRect(4, 166, 108, 20));
     ShrinkCheck->setToolTip(QStringLiteral("B4 に収まらない図面は縮小します（縮尺が変わります）"));
     KindCombo = new QComboBox(c);
     KindCombo->setObjectName(QStringLiteral("KindCombo"));

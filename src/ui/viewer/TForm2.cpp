@@ -247,9 +247,7 @@ void TForm2::BuildReductionPanel() {
     Label5 = NamedLabel(c, "Label5", QStringLiteral("0 （白）"), QRect(40, 94, 70, 16));
     Label6 = NamedLabel(c, "Label6", QStringLiteral("128（中）"), QRect(40, 161, 70, 16));
     Label7 = NamedLabel(c, "Label7", QStringLiteral("255（黒）"), QRect(40, 228, 70, 16));
-    CheckBox2 = new QCheckBox(QStringLiteral("Real time"), c);
-    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    CheckBox2->setGeometry(6, 250, 100, 20);
+    CheckBox2 = NamedCheck(c, "CheckBox2", QStringLiteral("Real time"), QRect(6, 250, 100, 20));
     Button9 = NamedButton(c, "Button9", QStringLiteral("実行"), QRect(6, 274, 50, 25));
     Button10 = NamedButton(c, "Button10", QStringLiteral("reLoad"), QRect(58, 274, 50, 25));
     BitBtn3 = NamedButton(c, "BitBtn3", QStringLiteral("色"), QRect(6, 302, 50, 24));
